@@ -1,0 +1,55 @@
+# Helpers to register unit tests and fuzz targets.
+#
+#   suite_add_test(NAME name SOURCES ... [LIBS ...] [QT])
+#       A GoogleTest executable; QT gives it a main() that creates a QApplication
+#       (windows are tested under the offscreen platform).
+#   suite_add_fuzzer(NAME name SOURCES ... [LIBS ...] [SECONDS n])
+#       A libFuzzer target, built only with SUITE_FUZZ; registered with CTest (label "fuzz")
+#       as a short run so that the test command exercises it.
+
+if(NOT SUITE_FUZZ)
+    find_package(GTest REQUIRED)
+    include(GoogleTest)
+endif()
+add_custom_target(fuzzers)
+
+function(suite_add_test)
+    if(SUITE_FUZZ)
+        return()
+    endif()
+    cmake_parse_arguments(T "QT" "NAME" "SOURCES;LIBS" ${ARGN})
+    add_executable(${T_NAME} ${T_SOURCES})
+    if(T_QT)
+        target_link_libraries(${T_NAME} PRIVATE suite_qt_test_main GTest::gtest Qt6::Widgets ${T_LIBS})
+    else()
+        target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main GTest::gmock ${T_LIBS})
+    endif()
+    gtest_discover_tests(${T_NAME}
+        WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SUITE_SOURCE_DIR=${PROJECT_SOURCE_DIR};SUITE_BINARY_DIR=${PROJECT_BINARY_DIR}"
+        DISCOVERY_TIMEOUT 60)
+endfunction()
+
+function(suite_add_fuzzer)
+    if(NOT SUITE_FUZZ)
+        return()
+    endif()
+    cmake_parse_arguments(F "" "NAME;SECONDS;CORPUS" "SOURCES;LIBS" ${ARGN})
+    if(NOT F_SECONDS)
+        set(F_SECONDS 15)
+    endif()
+    add_executable(${F_NAME} ${F_SOURCES})
+    target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
+    target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+    add_dependencies(fuzzers ${F_NAME})
+    set(corpus_dir ${CMAKE_CURRENT_BINARY_DIR}/${F_NAME}_corpus)
+    set(seed_args)
+    if(F_CORPUS)
+        set(seed_args ${F_CORPUS})
+    endif()
+    add_test(NAME ${F_NAME}
+        COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
+                sh -c "mkdir -p '${corpus_dir}' && exec \"$0\" -max_total_time=${F_SECONDS} -rss_limit_mb=2048 -print_final_stats=1 '${corpus_dir}' $*"
+                $<TARGET_FILE:${F_NAME}> ${seed_args})
+    set_tests_properties(${F_NAME} PROPERTIES LABELS fuzz TIMEOUT 600)
+endfunction()

@@ -1,0 +1,25 @@
+#pragma once
+// Reading and writing one key of a Windows profile (INI) file. Arguments and results are UTF-8;
+// the file holds CP932 bytes and stays byte-compatible with the Windows profile functions.
+// Argument order is always file, section, key (, value).
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace MdlSystemINI {
+
+// The value of key in section, cut to at most 1023 bytes (never inside a double-byte character).
+// Returns "" for a missing file (nothing is created), a missing section or key, or an empty value.
+// Throws std::runtime_error when the file exists but cannot be read, cp932::Error when the value
+// is not valid CP932.
+std::string GetIniString(const std::filesystem::path& file, std::string_view section,
+                         std::string_view key);
+
+// Sets key in section to value, creating the file, section and key as needed; an empty value
+// writes "key=". Every other byte of the file stays as it was; the file is replaced atomically.
+// Returns non-zero on success and 0 when the file cannot be written (a missing folder is a
+// failure: it is not created). Throws cp932::Error when the value has a character CP932 cannot hold.
+long PutIniString(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                  std::string_view value);
+
+} // namespace MdlSystemINI
