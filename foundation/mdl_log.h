@@ -3,13 +3,14 @@
 // line "【hh:nn:ss】 message". Logging never interrupts the program: when the file cannot be opened
 // or written the program goes on without a log and without a message.
 #include "foundation/clock.h"
+#include "foundation/log_sink.h"
 
 #include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
 
-class mdlLog {
+class mdlLog : public LogSink {
 public:
     // dataFolder is asked for the folder (ending in a separator) each time the log is opened.
     mdlLog(std::function<std::string()> dataFolder, const Clock& clock);
@@ -22,7 +23,7 @@ public:
     // MakeLogName, then OpenLogFile.
     void OpenLog();
     // Appends one entry (UTF-8 message); on failure reopens once and retries, then disables itself.
-    void WriteLog(std::string_view message);
+    void WriteLog(std::string_view message) override;
     // Closes the file; LogOpened stays as it is, so the next WriteLog reopens the day's file.
     void CloseLog();
 
