@@ -5,7 +5,6 @@
 #include "foundation/clock.h"
 #include "foundation/log_sink.h"
 
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -44,5 +43,7 @@ private:
     std::string logFileName_;
     std::string logFolder_;
     bool logOpened_ = false;
-    std::FILE* file_ = nullptr;
+    // A raw descriptor opened with O_APPEND: each entry is one write(2), so a second process
+    // appending to the same day's file never splits or overwrites our lines.
+    int fd_ = -1;
 };

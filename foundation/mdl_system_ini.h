@@ -11,14 +11,18 @@ namespace MdlSystemINI {
 // The value of key in section, cut to at most 1023 bytes (never inside a double-byte character).
 // Returns "" for a missing file (nothing is created), a missing section or key, or an empty value.
 // Throws std::runtime_error when the file exists but cannot be read, cp932::Error when the value
-// is not valid CP932.
+// is not valid CP932 or a name has a character CP932 cannot hold.
 std::string GetIniString(const std::filesystem::path& file, std::string_view section,
                          std::string_view key);
 
 // Sets key in section to value, creating the file, section and key as needed; an empty value
 // writes "key=". Every other byte of the file stays as it was; the file is replaced atomically.
 // Returns non-zero on success and 0 when the file cannot be written (a missing folder is a
-// failure: it is not created). Throws cp932::Error when the value has a character CP932 cannot hold.
+// failure: it is not created; a read-only file is not replaced); on 0 the file is unchanged.
+// Throws cp932::Error when a name or the value has a character CP932 cannot hold, and
+// std::invalid_argument when they could not be read back (an empty name, a line break or NUL
+// anywhere, ']' in the section, '=' in the key, a key starting with ';' or '['): the Windows
+// functions would write such text and corrupt the file's structure.
 long PutIniString(const std::filesystem::path& file, std::string_view section, std::string_view key,
                   std::string_view value);
 
