@@ -63,8 +63,8 @@ std::optional<std::string> findValue(std::string_view bytes, std::string_view se
 std::string getString(std::string_view bytes, std::string_view section, std::string_view key);
 
 // Whether section, key and value can be written so that they read back: names not empty after
-// trimming, no CR, LF or NUL anywhere, no ']' in the section name, no '=' in the key, a key not
-// starting with ';' or '['. Returns the reason, or nullopt when they are fine.
+// trimming, no CR, LF or NUL anywhere, no ']' in the section name and no half character at its
+// end, no '=' in the key, a key not starting with ';' or '['. Returns the reason, or nullopt when they are fine.
 std::optional<std::string> writeProblem(std::string_view section, std::string_view key,
                                         std::string_view value);
 
