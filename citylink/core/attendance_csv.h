@@ -1,0 +1,91 @@
+#pragma once
+// Reading the attendance export (the CSV file of one month from the service's screen
+// "登降園管理＞出席情報検索") into attendance records. Pure: bytes in, records or an error out;
+// no messages, no log. ReadCSVtoCsvArray (csv_import.h) adds the window's step around it.
+#include "citylink/core/attendance.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace citylink {
+
+enum class TextEncoding { Cp932, Utf8 };
+
+// The export is CP932. A clerk who opened it in an editor and saved it again often has UTF-8
+// instead, which decoded as CP932 gives plausible garbage (no care need matches and the sheet
+// comes out empty), so: bytes that are valid UTF-8 and either start with a byte-order mark or hold
+// any non-ASCII byte are read as UTF-8 (the mark dropped); everything else must be valid CP932.
+// Returns nullopt when the bytes are neither.
+struct DecodedText {
+    std::string utf8;
+    TextEncoding encoding;
+};
+std::optional<DecodedText> decodeExportText(std::string_view bytes);
+
+// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
+bool isValidUtf8(std::string_view bytes);
+
+// Reads fields one after another the way the service's Windows peers read the export (the
+// runtime's sequential "Input #"): the file is a stream of fields, and a record is simply the next
+// 15 of them whatever the line breaks. That is why this is our own reader and not a CSV library:
+// a record broken over two lines must still give its 15 fields in order, and line structure must
+// not decide where a record starts.
+//   - A field ends at a comma, a line break (CR LF, CR or LF) or the end of the text.
+//   - Blanks (space, tab) before a field are skipped; an unquoted field also loses its trailing
+//     blanks (an exporter's padding is never part of a value).
+//   - A field that starts with a double quote runs to the closing quote; commas and line breaks
+//     inside are kept, the quotes are removed. A doubled quote "" inside is one literal quote:
+//     the runtime would have cut the field there and shifted every later field, and a name with
+//     a quote in it is better kept than turned into a misaligned record. Text between the
+//     closing quote and the next delimiter is appended as it stands.
+//   - Empty lines (nothing but blanks) are skipped: a stray blank line, often at the end of a
+//     file, is never a field. "a,,b" and a line ending in a comma do give empty fields.
+//   - A quote that is never closed takes the rest of the text.
+class VbFieldReader {
+public:
+    explicit VbFieldReader(std::string_view text) : text_(text) {}
+    // The next field into `field`; false when the text holds no further field.
+    bool next(std::string& field);
+    // Byte offset of the reader in the text.
+    std::size_t position() const { return pos_; }
+
+private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    bool afterComma_ = false; // a comma was just read: a field (maybe empty) must follow
+};
+
+// Why the export could not be read: a description for the log and a number in the style of the
+// runtime's error numbers (so a log line reads like the ones the Windows peers write).
+struct CsvReadError {
+    int number;
+    std::string description;
+    bool operator==(const CsvReadError&) const = default;
+};
+
+struct AttendanceCsvResult {
+    std::vector<AttendanceRecord> records; // in file order; empty when error is set
+    TextEncoding encoding = TextEncoding::Cp932;
+    std::optional<CsvReadError> error;
+    bool ok() const { return !error.has_value(); }
+};
+
+// The export's bytes to records: decode (above), drop the 15 header fields, then take fields 15 at
+// a time; `date` and `birthDate` become "yyyy/mm/dd" when dates::parseDate accepts them and keep
+// their text otherwise. Errors: bytes neither CP932 nor UTF-8; fewer than 15 header fields or a
+// last record with fewer than 15 fields; no record after the header.
+AttendanceCsvResult parseAttendanceCsv(std::string_view bytes);
+
+// Larger files are refused without reading them: a month of a big nursery is a few megabytes, and
+// a file chosen by mistake through "全てのファイル" must not be pulled into memory whole.
+inline constexpr std::uintmax_t kMaxCsvBytes = 64u * 1024u * 1024u;
+
+// Reads the file and parses it; a missing, unreadable or oversized file is an error too.
+AttendanceCsvResult readAttendanceCsvFile(const std::filesystem::path& file);
+
+} // namespace citylink

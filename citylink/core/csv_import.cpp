@@ -1,0 +1,63 @@
+#include "citylink/core/csv_import.h"
+
+#include "citylink/core/attendance_csv.h"
+
+#include <string>
+
+namespace citylink {
+
+OpenFileRequest csvOpenFileRequest() {
+    OpenFileRequest request;
+    request.title = "うぇぶきらのの「出席情報検索」から出力したCSVファイルを選択してください";
+    request.filter = "CSVファイル|*.CSV|全てのファイル|*.*";
+    request.initialFile = "";
+    return request;
+}
+
+bool ReadCSVtoCsvArray(const std::filesystem::path& csvPath, dates::Date targetMonth,
+                       AttendanceTable& table, Prompts& prompts, LogSink& log,
+                       std::string_view caption, std::string_view runButtonCaption,
+                       const CsvStepHooks& hooks) {
+    auto busy = [&](bool on) {
+        if (hooks.setBusy)
+            hooks.setBusy(on);
+    };
+    log.WriteLog("ReadCSVtoCsvArray");
+
+    const dates::Date first{targetMonth.year(), targetMonth.month(), std::chrono::day{1}};
+    const std::string firstDay = dates::formatYmd(first);
+    const std::string lastDay = dates::Get月末日(firstDay);
+
+    table.clear();
+    busy(true);
+    AttendanceCsvResult read = readAttendanceCsvFile(csvPath);
+    if (!read.ok()) {
+        busy(false);
+        log.WriteLog(read.error->description + "(" + std::to_string(read.error->number) + ")");
+        prompts.message(MsgIcon::None, "", "CSVの読み込みに失敗しました。");
+        return false;
+    }
+    table.assign(std::move(read.records));
+
+    // "yyyy/mm/dd" text orders like the dates. A `date` that is no date keeps its text; it must
+    // refuse the file even when that text happens to sort inside the month ("2019/04/15x").
+    for (const AttendanceRecord& record : table) {
+        const std::string& date = record.date();
+        bool isDate = dates::parseDate(date).has_value();
+        if (!isDate || date < firstDay || date > lastDay) {
+            busy(false);
+            if (hooks.clearFileName)
+                hooks.clearFileName();
+            showInfo(prompts, caption, "対象月以外の日付が含まれます。処理を中断します。");
+            return false;
+        }
+    }
+
+    busy(false);
+    showInfo(prompts, caption,
+             "CSVファイルの読込に成功しました。\n引続き[" + std::string(runButtonCaption) +
+                 "]を実行して下さい。");
+    return true;
+}
+
+} // namespace citylink

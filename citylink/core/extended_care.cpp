@@ -1,0 +1,59 @@
+#include "citylink/core/extended_care.h"
+
+#include <exception>
+
+namespace citylink {
+namespace {
+
+std::optional<int> minuteOfDay(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    if (auto t = dates::parseTimeOfDay(text))
+        return t->minutesOfDay();
+    return std::nullopt;
+}
+
+} // namespace
+
+bool isExtendedCare(const AttendanceRecord& record, std::optional<CareNeed> selected,
+                    const CareBands& bands) {
+    if (!selected || record.careNeed() != careNeedText(*selected))
+        return false;
+    auto departure = minuteOfDay(record.departure());
+    if (*selected == CareNeed::Short) {
+        auto arrival = minuteOfDay(record.arrival());
+        return (arrival && *arrival < bands.短時間開始.minutesOfDay()) ||
+               (departure && *departure > bands.短時間終了.minutesOfDay());
+    }
+    return departure && *departure > bands.標準時間終了.minutesOfDay();
+}
+
+bool Get延長時間_札幌H30(const AttendanceTable& attendance, std::optional<CareNeed> selected,
+                        const CareBands& bands, ValueTable& table, Prompts& prompts, LogSink& log) {
+    try {
+        table.reset(kExtendedCareColumns);
+        log.WriteLog("Get延長時間_札幌H30");
+        for (const AttendanceRecord& record : attendance) {
+            if (!isExtendedCare(record, selected, bands))
+                continue;
+            int row = table.appendRow();
+            table.set(row, kColChildKey, record.nameReading() + record.birthDate());
+            table.set(row, kColChildName, record.childName());
+            table.set(row, kColBirthDate, record.birthDate());
+            table.set(row, kColCareNeed, record.careNeed());
+            table.set(row, kColDate, record.date());
+            table.set(row, kColArrival, record.arrival());
+            table.set(row, kColDeparture, record.departure());
+            table.set(row, kColNameReading, record.nameReading());
+        }
+        table.sort(1, table.upperRow(), {{kColNameReading}, {kColBirthDate}, {kColDate}});
+        return true;
+    } catch (const std::exception&) {
+        showError(prompts, "延長時間の取得に失敗しました");
+        return false;
+    }
+}
+
+} // namespace citylink
