@@ -1,0 +1,86 @@
+#include "gridmover/core/file_access.h"
+
+#include "gridmover/core/keyed_collection.h"
+
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+
+namespace gridmover {
+
+namespace fs = std::filesystem;
+
+std::string ReadFileBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        throw std::runtime_error("cannot open " + file.string());
+    }
+    std::string data;
+    in.seekg(0, std::ios::end);
+    auto size = in.tellg();
+    if (size > 0) {
+        data.resize(static_cast<std::size_t>(size));
+        in.seekg(0);
+        in.read(data.data(), size);
+    }
+    if (!in && !in.eof()) {
+        throw std::runtime_error("cannot read " + file.string());
+    }
+    return data;
+}
+
+void WriteFileBytes(const fs::path& file, std::string_view bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        throw std::runtime_error("cannot write " + file.string());
+    }
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+        throw std::runtime_error("cannot write " + file.string());
+    }
+}
+
+bool IsReadOnlyFile(const fs::path& file) {
+    auto perms = fs::status(file).permissions();
+    if (!fs::exists(file)) {
+        throw fs::filesystem_error("file not found", file,
+                                   std::make_error_code(std::errc::no_such_file_or_directory));
+    }
+    constexpr auto writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    return (perms & writable) == fs::perms::none;
+}
+
+fs::path ResolvePathCaseInsensitive(const fs::path& p) {
+    std::error_code ec;
+    if (fs::exists(p, ec) || p.empty()) {
+        return p;
+    }
+    fs::path resolved = p.root_path();
+    bool first = true;
+    for (const auto& part : p.relative_path()) {
+        fs::path next = (first && resolved.empty()) ? part : resolved / part;
+        first = false;
+        if (fs::exists(next, ec) || part == "." || part == "..") {
+            resolved = next;
+            continue;
+        }
+        const fs::path folder = resolved.empty() ? fs::path(".") : resolved;
+        fs::path match;
+        int matches = 0;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            auto name = it->path().filename();
+            if (EqualsIgnoringAsciiCase(name.string(), part.string())) {
+                match = name;
+                ++matches;
+            }
+        }
+        if (matches != 1) {
+            return p; // missing or ambiguous: leave the decision to whoever opens it
+        }
+        resolved = resolved.empty() ? match : resolved / match;
+    }
+    return resolved;
+}
+
+} // namespace gridmover

@@ -1,0 +1,652 @@
+#include "gridmover/core/mod_convert.h"
+
+#include "gridmover/core/file_access.h"
+#include "gridmover/core/grid_version.h"
+#include "gridmover/core/vb_text.h"
+
+#include <array>
+#include <fstream>
+#include <stdexcept>
+
+namespace gridmover {
+
+namespace fs = std::filesystem;
+using namespace vbtext;
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+const GridVersion& row(std::int16_t r) { return *Versions().Item(static_cast<long>(r)); }
+
+bool isCommentStart(std::string_view line) {
+    std::string_view t = LTrim(line);
+    return t.substr(0, 3) == "Rem" || t.substr(0, 1) == "'";
+}
+
+// A control class name in a Begin line must end where the text ends or a blank follows, so that
+// "Lumatab.LTab" does not claim "Begin Lumatab.LTabDropDown DD1" for the grids.
+std::size_t findWholeClass(std::string_view line, std::string_view cls) {
+    for (std::size_t p = Find(line, cls); p != npos; p = Find(line, cls, p + CharLengthAt(line, p))) {
+        std::size_t end = p + cls.size();
+        if (end == line.size() || line[end] == ' ' || line[end] == '\t') {
+            return p;
+        }
+    }
+    return npos;
+}
+
+std::uint32_t le32(const std::string& d, std::size_t at) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(d[at])) |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(d[at + 1])) << 8 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(d[at + 2])) << 16 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(d[at + 3])) << 24;
+}
+
+std::string guidBytes(const GUID& g) {
+    std::array<std::uint8_t, 16> b{};
+    g.ToBytes(b);
+    return std::string(reinterpret_cast<const char*>(b.data()), b.size());
+}
+
+} // namespace
+
+std::string_view LineReader::Next() {
+    if (AtEnd()) {
+        return {};
+    }
+    std::size_t lf = data_.find('\n', pos_);
+    std::size_t end = (lf == std::string_view::npos) ? data_.size() : lf;
+    std::string_view line = data_.substr(pos_, end - pos_);
+    pos_ = (lf == std::string_view::npos) ? data_.size() : lf + 1;
+    if (lf != std::string_view::npos && !line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+    }
+    return line;
+}
+
+std::string Quote(std::string_view s) { return "\"" + std::string(s) + "\""; }
+std::string Brace(std::string_view s) { return "{" + std::string(s) + "}"; }
+
+bool IsProjectObjectLine(std::string_view line, std::int16_t from) {
+    return StartsWithNoCase(line, "Object={") && line.substr(8, 36) == row(from).LIBID;
+}
+
+std::string MakeProjectObjectLine(std::int16_t to) {
+    const GridVersion& v = row(to);
+    return "Object=" + Brace(v.LIBID) + v.Version + "; " + v.OCXFileName();
+}
+
+bool IsFormObjectLine(std::string_view line, std::int16_t from) {
+    return StartsWithNoCase(line, "Object = \"{") && line.substr(11, 36) == row(from).LIBID;
+}
+
+std::string MakeFormObjectLine(std::int16_t to) {
+    const GridVersion& v = row(to);
+    return "Object = " + Quote(Brace(v.LIBID) + v.Version) + "; " + Quote(v.OCXFileName());
+}
+
+void ReplaceBeginClass(std::string& line, std::int16_t from, std::int16_t to) {
+    const GridVersion& f = row(from);
+    const GridVersion& t = row(to);
+    if (std::size_t p = findWholeClass(line, f.FullName); p != npos) {
+        line.replace(p, f.FullName.size(), t.FullName);
+        return;
+    }
+    ReplaceFirst(line, f.GridLibName() + ".LTabDropDown", t.GridLibName() + ".LTabDropDown");
+}
+
+int FindGridDeclaration(std::string_view line, std::int16_t from) {
+    if (isCommentStart(line)) {
+        return 0;
+    }
+    const std::string lib = row(from).GridLibName();
+    if (Contains(line, "As " + lib + ".")) {
+        return 1;
+    }
+    if (Contains(line, "As New " + lib + ".")) {
+        return 2;
+    }
+    return 0;
+}
+
+void ReplaceGridDeclaration(std::string& line, std::int16_t from, std::int16_t to, int kind) {
+    const std::string f = row(from).GridLibName();
+    const std::string t = row(to).GridLibName();
+    if (kind == 1) {
+        ReplaceFirst(line, "As " + f + ".", "As " + t + ".");
+    } else if (kind == 2) {
+        ReplaceFirst(line, "As New " + f + ".", "As New " + t + ".");
+    }
+}
+
+void ReplaceAllGridDeclarations(std::string& line, std::int16_t from, std::int16_t to) {
+    // Each occurrence is replaced once, searching on after the text just put in, so that a
+    // target library whose name contains the source's can never make this loop endlessly.
+    const std::string f = row(from).GridLibName();
+    const std::string t = row(to).GridLibName();
+    for (auto [search, repl] : {std::pair{"As " + f + ".", "As " + t + "."},
+                                std::pair{"As New " + f + ".", "As New " + t + "."}}) {
+        for (std::size_t p = ReplaceFirst(line, search, repl); p != npos;
+             p = ReplaceFirst(line, search, repl, p)) {
+        }
+    }
+}
+
+std::uint32_t ParseFrxOffset(std::string_view line) {
+    std::size_t colon = line.rfind(':');
+    if (colon == std::string_view::npos) {
+        return 0;
+    }
+    std::string_view digits = Trim(line.substr(colon + 1));
+    if (digits.empty() || digits.size() > 8) {
+        throw std::invalid_argument("not a binary file offset: \"" + std::string(digits) + "\"");
+    }
+    std::uint32_t v = 0;
+    for (char c : digits) {
+        unsigned d;
+        if (c >= '0' && c <= '9') {
+            d = static_cast<unsigned>(c - '0');
+        } else if (c >= 'A' && c <= 'F') {
+            d = static_cast<unsigned>(c - 'A' + 10);
+        } else if (c >= 'a' && c <= 'f') {
+            d = static_cast<unsigned>(c - 'a' + 10);
+        } else {
+            throw std::invalid_argument("not a binary file offset: \"" + std::string(digits) + "\"");
+        }
+        v = (v << 4) | d;
+    }
+    return v;
+}
+
+bool IsBlockEndLine(std::string_view line) {
+    return line.size() >= 6 && EqualsNoCase(line.substr(line.size() - 6), "   End");
+}
+
+modConvert::modConvert(TempFileSystem* temp) : temp_(temp) {
+    if (temp_ == nullptr) {
+        static FolderTempFiles systemTemp;
+        temp_ = &systemTemp;
+    }
+    LoadGridVersions();
+}
+
+void modConvert::ResetDesignerLists() {
+    GridNames.clear();
+    DropDownNames.clear();
+    GridEvents.clear();
+    DropDownEvents.clear();
+}
+
+void modConvert::ReadLogicalLine(LineReader& in, std::string& line) {
+    RawLines.clear();
+    line.assign(in.Next());
+    RawLines.push_back(line);
+    if (line.compare(0, 3, "Rem") == 0 || line.compare(0, 1, "'") == 0) {
+        return;
+    }
+    for (;;) {
+        std::string_view trimmed = RTrim(line);
+        // The "_" must be a character of its own, not the second byte of a double-byte one.
+        if (trimmed.empty() || trimmed.back() != '_' || LastCharLength(trimmed) != 1) {
+            return;
+        }
+        if (in.AtEnd()) {
+            return; // a continuation on the last line continues nothing: keep the line as it is
+        }
+        std::string next(in.Next());
+        RawLines.push_back(next);
+        std::string joined(RTrim(trimmed.substr(0, trimmed.size() - 1)));
+        joined += ' ';
+        joined += LTrim(next);
+        line = std::move(joined);
+    }
+}
+
+bool modConvert::IsGridBeginLine(std::string_view line, std::int16_t from) {
+    if (!Contains(line, "Begin")) {
+        return false;
+    }
+    const GridVersion& f = row(from);
+    if (findWholeClass(line, f.FullName) != npos ||
+        Contains(line, f.GridLibName() + ".LTabDropDown")) {
+        RecordControlName(line, from);
+        return true;
+    }
+    return false;
+}
+
+void modConvert::RecordControlName(std::string_view line, std::int16_t from) {
+    std::string_view t = Trim(line);
+    std::size_t first = t.find(' ');
+    std::size_t second = first == std::string_view::npos ? first : t.find(' ', first + 1);
+    if (second == std::string_view::npos || second + 1 >= t.size()) {
+        return; // a Begin line without a control name names nothing to record
+    }
+    std::string name(t.substr(second + 1));
+    const GridVersion& f = row(from);
+    if (findWholeClass(line, f.FullName) != npos) {
+        GridNames.push_back(std::move(name));
+    } else if (Contains(line, f.GridLibName() + ".LTabDropDown")) {
+        DropDownNames.push_back(std::move(name));
+    }
+}
+
+bool modConvert::IsGridEventHandler(std::string_view line) const {
+    if (isCommentStart(line)) {
+        return false;
+    }
+    for (const auto& name : GridNames) {
+        for (const auto& suffix : GridEvents) {
+            if (Contains(line, "Sub " + name + suffix)) {
+                return true;
+            }
+        }
+    }
+    for (const auto& name : DropDownNames) {
+        for (const auto& suffix : DropDownEvents) {
+            if (Contains(line, "Sub " + name + suffix)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool modConvert::RewriteEventSignature(std::string& line, std::int16_t from,
+                                       std::int16_t to) const {
+    const std::string fromLib = row(from).GridLibName();
+    const std::string toLib = row(to).GridLibName();
+    const bool fetch = Contains(line, "_FetchCellStyle");
+    const bool unbound = Contains(line, "_Unbound");
+    auto splice = [&](std::string_view search, const std::string& repl) {
+        return ReplaceFirst(line, search, repl) != npos;
+    };
+    if (fetch) {
+        if (Contains(line, "As Object")) {
+            return splice("As Object", "As " + toLib + ".StyleDisp");
+        }
+        if (Contains(line, "As StyleDisp")) {
+            return splice("As StyleDisp", "As " + toLib + ".StyleDisp");
+        }
+        if (Contains(line, "As " + fromLib + ".StyleDisp")) {
+            return splice("As " + fromLib + ".StyleDisp", "As " + toLib + ".StyleDisp");
+        }
+        return false;
+    }
+    if (unbound) {
+        if (Contains(line, "As RowBuffer")) {
+            return splice("As RowBuffer", "As " + toLib + ".RowBuffer");
+        }
+        if (Contains(line, "As " + fromLib + ".RowBuffer")) {
+            return splice("As " + fromLib + ".RowBuffer", "As " + toLib + ".RowBuffer");
+        }
+        return false;
+    }
+    if (Contains(line, "_LeftColChange()")) {
+        return splice("_LeftColChange()", "_LeftColChange(ByVal SplitIndex as Integer)");
+    }
+    if (Contains(line, "_FirstRowChange()")) {
+        std::string repl = "_FirstRowChange(ByVal SplitIndex as Integer)";
+        // The guard names the grid whose handler this is.
+        for (const auto& name : GridNames) {
+            if (Contains(line, "Sub " + name + "_FirstRowChange")) {
+                repl += std::string(kCrLf) + "If SplitIndex <> " + name + ".Split Then Exit Sub";
+                break;
+            }
+        }
+        return splice("_FirstRowChange()", repl);
+    }
+    if (Contains(line, "_FormatText") && Contains(line, "Value as Variant)")) {
+        return splice("Value as Variant)", "Value As Variant, Bookmark As Variant)");
+    }
+    return false;
+}
+
+void modConvert::writeRawLines(std::string& out) const {
+    for (const auto& raw : RawLines) {
+        out += raw;
+        out += kCrLf;
+    }
+}
+
+void modConvert::writeChangeBlock(std::string& out) const {
+    out += kCodeChangeMarker;
+    out += kCrLf;
+    for (const auto& raw : RawLines) {
+        out += '\'';
+        out += raw;
+        out += kCrLf;
+    }
+}
+
+int modConvert::PatchOleObjectBlobBytes(std::string& data, std::uint32_t offset,
+                                        std::int16_t from, std::int16_t to,
+                                        std::vector<std::pair<std::uint64_t, std::string>>* hits) {
+    // The record: 4 bytes unused, 4 bytes length N, 16 bytes unused, then N bytes of property
+    // data. Offset and N come from files and are checked against the file before any use.
+    const std::uint64_t size = data.size();
+    if (std::uint64_t{offset} + 24 > size) {
+        return kFailed;
+    }
+    const std::uint64_t n = le32(data, offset + 4);
+    const std::uint64_t begin = std::uint64_t{offset} + 24;
+    if (begin + n > size) {
+        return kFailed;
+    }
+    const GridVersion& f = row(from);
+    const GridVersion& t = row(to);
+    std::string_view record(data.data() + begin, static_cast<std::size_t>(n));
+    bool changed = false;
+    for (const auto& g : f) {
+        const std::string needle = guidBytes(*g);
+        std::string replacement;
+        for (std::size_t p = record.find(needle); p != std::string_view::npos;
+             p = record.find(needle, p + 16)) {
+            if (replacement.empty()) {
+                replacement = guidBytes(*t.Item(g->Name));
+            }
+            data.replace(static_cast<std::size_t>(begin) + p, 16, replacement);
+            changed = true;
+            if (hits != nullptr) {
+                hits->emplace_back(begin + p, g->Name);
+            }
+        }
+    }
+    return changed ? kChanged : kUnchanged;
+}
+
+int modConvert::PatchOleObjectBlob(const fs::path& binaryFile, std::uint32_t offset,
+                                   std::int16_t from, std::int16_t to) {
+    try {
+        std::string data = ReadFileBytes(binaryFile);
+        std::vector<std::pair<std::uint64_t, std::string>> hits;
+        int r = PatchOleObjectBlobBytes(data, offset, from, to, &hits);
+        if (r != kChanged) {
+            return r;
+        }
+        // Only the record's data is written back, in place: the file never changes its length.
+        std::fstream io(binaryFile, std::ios::in | std::ios::out | std::ios::binary);
+        const std::size_t begin = std::size_t{offset} + 24;
+        io.seekp(static_cast<std::streamoff>(begin));
+        io.write(data.data() + begin, static_cast<std::streamsize>(le32(data, offset + 4)));
+        io.close();
+        if (!io) {
+            return kFailed;
+        }
+        for (auto& [at, name] : hits) {
+            BlobPatches.push_back({binaryFile, at, name});
+        }
+        return kChanged;
+    } catch (...) {
+        return kFailed;
+    }
+}
+
+std::optional<fs::path> modConvert::newTempFile() {
+    auto folder = temp_->GetTempPath();
+    if (!folder) {
+        return std::nullopt;
+    }
+    return temp_->GetTempFileName(*folder, std::to_string(TempFiles.size()) + "lt5", 0);
+}
+
+int modConvert::ConvertProjectText(std::string_view in, std::string& out, std::int16_t from,
+                                   std::int16_t to) {
+    LineReader reader(in);
+    bool replaced = false;
+    out.reserve(in.size() + 64);
+    while (!reader.AtEnd()) {
+        std::string_view line = reader.Next();
+        if (!replaced && IsProjectObjectLine(line, from)) {
+            out += MakeProjectObjectLine(to);
+            replaced = true;
+        } else {
+            out += line;
+        }
+        out += kCrLf;
+    }
+    return replaced ? kChanged : kUnchanged;
+}
+
+int modConvert::ConvertCodeText(std::string_view in, std::string& out, std::int16_t from,
+                                std::int16_t to) {
+    const bool libsDiffer = row(from).GridLibName() != row(to).GridLibName();
+    LineReader reader(in);
+    std::string line;
+    bool changed = false;
+    out.reserve(in.size() + in.size() / 8);
+    while (!reader.AtEnd()) {
+        ReadLogicalLine(reader, line);
+        if (libsDiffer && FindGridDeclaration(line, from) != 0) {
+            ReplaceAllGridDeclarations(line, from, to);
+            writeChangeBlock(out);
+            out += line;
+            out += kCrLf;
+            changed = true;
+        } else {
+            writeRawLines(out);
+        }
+    }
+    return changed ? kChanged : kUnchanged;
+}
+
+int modConvert::ConvertFormText(std::string_view in, std::string& out, std::int16_t from,
+                                std::int16_t to,
+                                const std::function<int(std::uint32_t offset)>& patchBlob) {
+    for (const char* s : {"_FetchCellStyle", "_UnboundReadData", "_UnboundReadDataEx",
+                          "_UnboundAddData", "_UnboundWriteData", "_FirstRowChange",
+                          "_LeftColChange", "_FormatText"}) {
+        GridEvents.emplace_back(s);
+    }
+    for (const char* s : {"_FetchCellStyle", "_UnboundReadData", "_UnboundReadDataEx",
+                          "_UnboundAddData", "_UnboundWriteData", "_FormatText"}) {
+        DropDownEvents.emplace_back(s);
+    }
+    const bool libsDiffer = row(from).GridLibName() != row(to).GridLibName();
+    LineReader reader(in);
+    std::string line;
+    bool inCode = false;
+    bool objectLineReplaced = false;
+    bool changed = false;
+    LineChanged = false;
+    out.reserve(in.size() + in.size() / 8);
+    while (!reader.AtEnd()) {
+        ReadLogicalLine(reader, line);
+        if (inCode) {
+            if (IsGridEventHandler(line)) {
+                if (RewriteEventSignature(line, from, to)) {
+                    changed = true;
+                    writeChangeBlock(out);
+                    LineChanged = true;
+                }
+            } else if (libsDiffer && FindGridDeclaration(line, from) != 0) {
+                ReplaceAllGridDeclarations(line, from, to);
+                changed = true;
+                writeChangeBlock(out);
+                LineChanged = true;
+            }
+        } else if (EqualsNoCase(line, "End")) {
+            inCode = true;
+        } else if (!objectLineReplaced && IsFormObjectLine(line, from)) {
+            line = MakeFormObjectLine(to);
+            objectLineReplaced = true;
+            LineChanged = true;
+        } else if (IsGridBeginLine(line, from)) {
+            ReplaceBeginClass(line, from, to);
+            changed = true;
+            out += line;
+            out += kCrLf;
+            bool blockEnded = false;
+            while (!reader.AtEnd()) {
+                ReadLogicalLine(reader, line);
+                if (IsBlockEndLine(line)) {
+                    blockEnded = true;
+                    break;
+                }
+                if (Contains(line, "OleObjectBlob")) {
+                    if (patchBlob(ParseFrxOffset(line)) == kFailed) {
+                        return kFailed;
+                    }
+                }
+                writeRawLines(out);
+            }
+            if (!blockEnded) {
+                // A grid block cut off by the end of the file: the file is damaged, and writing
+                // on would repeat its last line. Refuse it rather than guess.
+                return kFailed;
+            }
+            LineChanged = true;
+        }
+        if (LineChanged) {
+            out += line;
+            out += kCrLf;
+            LineChanged = false;
+        } else {
+            writeRawLines(out);
+        }
+    }
+    return changed ? kChanged : kUnchanged;
+}
+
+namespace {
+
+// Temporary files this converter created but has not yet listed as pairs: removed again unless
+// listed, so that no way out of a converter leaves an unlisted temporary file behind.
+class UnlistedTemps {
+public:
+    void add(const fs::path& p) { paths_.push_back(p); }
+    void listed() { paths_.clear(); }
+    ~UnlistedTemps() {
+        for (const auto& p : paths_) {
+            std::error_code ec;
+            fs::remove(p, ec);
+        }
+    }
+
+private:
+    std::vector<fs::path> paths_;
+};
+
+} // namespace
+
+int modConvert::ConvertProjectFile(const fs::path& path, std::int16_t from, std::int16_t to) {
+    UnlistedTemps guard;
+    try {
+        auto temp = newTempFile();
+        if (!temp) {
+            return kFailed;
+        }
+        guard.add(*temp);
+        const fs::path original = ResolvePathCaseInsensitive(path);
+        if (IsReadOnlyFile(original)) {
+            return kReadOnly;
+        }
+        std::string in = ReadFileBytes(original);
+        OriginalFiles.push_back(original);
+        TempFiles.push_back(*temp);
+        PendingKinds.push_back(PendingKind::Text);
+        guard.listed();
+        std::string out;
+        int r = ConvertProjectText(in, out, from, to);
+        WriteFileBytes(*temp, out);
+        return r;
+    } catch (...) {
+        return kFailed;
+    }
+}
+
+int modConvert::ConvertCodeFile(const fs::path& path, std::int16_t from, std::int16_t to) {
+    UnlistedTemps guard;
+    try {
+        auto temp = newTempFile();
+        if (!temp) {
+            return kFailed;
+        }
+        guard.add(*temp);
+        const fs::path original = ResolvePathCaseInsensitive(path);
+        if (IsReadOnlyFile(original)) {
+            return kReadOnly;
+        }
+        std::string in = ReadFileBytes(original);
+        OriginalFiles.push_back(original);
+        TempFiles.push_back(*temp);
+        PendingKinds.push_back(PendingKind::Text);
+        guard.listed();
+        std::string out;
+        int r = ConvertCodeText(in, out, from, to);
+        WriteFileBytes(*temp, out);
+        return r;
+    } catch (...) {
+        return kFailed;
+    }
+}
+
+int modConvert::ConvertFormFile(const fs::path& designer, const fs::path& binary,
+                                std::int16_t from, std::int16_t to) {
+    UnlistedTemps guard;
+    try {
+        auto folder = temp_->GetTempPath();
+        if (!folder) {
+            return kFailed;
+        }
+        // Both temporary files carry the same prefix, taken before either is listed.
+        const std::string prefix = std::to_string(TempFiles.size()) + "lt5";
+        auto designerTemp = temp_->GetTempFileName(*folder, prefix, 0);
+        if (!designerTemp) {
+            return kFailed;
+        }
+        guard.add(*designerTemp);
+        auto binaryTemp = temp_->GetTempFileName(*folder, prefix, 0);
+        if (!binaryTemp) {
+            return kFailed;
+        }
+        guard.add(*binaryTemp);
+        const fs::path designerFile = ResolvePathCaseInsensitive(designer);
+        const fs::path binaryFile = ResolvePathCaseInsensitive(binary);
+        const bool binaryReadOnly = IsReadOnlyFile(binaryFile);
+        const bool designerReadOnly = IsReadOnlyFile(designerFile);
+        if (designerReadOnly) {
+            return kReadOnly;
+        }
+        if (binaryReadOnly) {
+            return kBinaryReadOnly;
+        }
+        // The binary file is patched in memory and written to its temporary once at the end:
+        // the same result as copying it first and patching the copy record by record.
+        std::string binaryData = ReadFileBytes(binaryFile);
+        WriteFileBytes(*binaryTemp, binaryData);
+        std::string in = ReadFileBytes(designerFile);
+        OriginalFiles.push_back(designerFile);
+        TempFiles.push_back(*designerTemp);
+        PendingKinds.push_back(PendingKind::Text);
+        OriginalFiles.push_back(binaryFile);
+        TempFiles.push_back(*binaryTemp);
+        PendingKinds.push_back(PendingKind::Binary);
+        guard.listed();
+
+        std::vector<std::pair<std::uint64_t, std::string>> hits;
+        bool patched = false;
+        std::string out;
+        int r = ConvertFormText(in, out, from, to, [&](std::uint32_t offset) {
+            int p = PatchOleObjectBlobBytes(binaryData, offset, from, to, &hits);
+            patched = patched || p == kChanged;
+            return p;
+        });
+        if (r == kFailed) {
+            return kFailed;
+        }
+        WriteFileBytes(*designerTemp, out);
+        if (patched) {
+            WriteFileBytes(*binaryTemp, binaryData);
+        }
+        for (auto& [at, name] : hits) {
+            BlobPatches.push_back({binaryFile, at, name});
+        }
+        return r;
+    } catch (...) {
+        return kFailed;
+    }
+}
+
+} // namespace gridmover

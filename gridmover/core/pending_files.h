@@ -1,0 +1,27 @@
+#pragma once
+// Committing or discarding the pairs (original, temporary copy) that the converters recorded.
+// Both empty the lists on every way out.
+#include "gridmover/core/mod_convert.h"
+
+#include <filesystem>
+#include <string>
+
+namespace gridmover {
+
+struct CommitResult {
+    bool ok = true;
+    std::filesystem::path failedFile; // the original that could not be replaced
+    std::string message;              // the system's reason, for the log
+};
+
+// Replaces every original by its temporary copy, all or nothing: each copy is first written next
+// to its original, then the originals are swapped in by renames, keeping the old contents
+// until every swap has succeeded. On any failure every original keeps (or gets back) its old
+// content and the result names the file. The originals keep their permissions. The temporary
+// files are deleted and the lists emptied in both cases.
+CommitResult CommitPendingFiles(modConvert& conv);
+
+// Deletes every temporary copy and empties the lists (errors while deleting are ignored).
+void DiscardPendingFiles(modConvert& conv);
+
+} // namespace gridmover

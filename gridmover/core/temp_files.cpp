@@ -1,0 +1,58 @@
+#include "gridmover/core/temp_files.h"
+
+#include <chrono>
+#include <cerrno>
+#include <cstdio>
+#include <system_error>
+
+namespace gridmover {
+
+std::string TempFileNameFor(std::string_view prefix, unsigned unique) {
+    char number[16];
+    // The platform uses only the low sixteen bits of the number.
+    std::snprintf(number, sizeof number, "%04X", unique & 0xFFFFu);
+    return std::string(prefix.substr(0, 3)) + number + ".TMP";
+}
+
+FolderTempFiles::FolderTempFiles(std::optional<std::filesystem::path> folder)
+    : folder_(std::move(folder)) {
+    // Start the search for a free number somewhere different each run, as the platform does
+    // with its tick count, so that consecutive runs do not walk over the same taken names.
+    auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+    next_ = static_cast<unsigned>(ticks) & 0xFFFF;
+}
+
+std::optional<std::filesystem::path> FolderTempFiles::GetTempPath() {
+    if (folder_) {
+        return folder_;
+    }
+    std::error_code ec;
+    auto p = std::filesystem::temp_directory_path(ec);
+    if (ec) {
+        return std::nullopt;
+    }
+    return p;
+}
+
+std::optional<std::filesystem::path> FolderTempFiles::GetTempFileName(
+    const std::filesystem::path& folder, std::string_view prefix, unsigned unique) {
+    if (unique != 0) {
+        return folder / TempFileNameFor(prefix, unique);
+    }
+    // Sixteen-bit numbers, 0 excluded, each tried once.
+    for (unsigned tries = 0; tries < 0xFFFF; ++tries) {
+        next_ = (next_ % 0xFFFF) + 1;
+        auto candidate = folder / TempFileNameFor(prefix, next_);
+        // "x": create exclusively, fail when the name is taken.
+        if (std::FILE* f = std::fopen(candidate.c_str(), "wbx")) {
+            std::fclose(f);
+            return candidate;
+        }
+        if (errno != EEXIST) {
+            return std::nullopt; // folder missing or not writable: trying further names is futile
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace gridmover

@@ -1,0 +1,42 @@
+#pragma once
+// Where the converters put their temporary copies, with the naming rule the platform's temporary
+// file function has: "<first three characters of prefix><hex unique number>.TMP" in a folder.
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace gridmover {
+
+class TempFileSystem {
+public:
+    virtual ~TempFileSystem() = default;
+    // The folder for temporary files; nullopt when there is none.
+    virtual std::optional<std::filesystem::path> GetTempPath() = 0;
+    // A file name in folder: at most the first three characters of prefix, the unique number in
+    // upper-case hexadecimal (at least four digits) and ".TMP". unique 0 picks a number whose
+    // name is free and creates that empty file (so that no one else takes it); any other number
+    // only forms the name. nullopt when no file could be created.
+    virtual std::optional<std::filesystem::path> GetTempFileName(const std::filesystem::path& folder,
+                                                                 std::string_view prefix,
+                                                                 unsigned unique) = 0;
+};
+
+// The implementation over the real file system. With no folder given, the system's temporary
+// folder ($TMPDIR, else /tmp); tests give a scratch folder.
+class FolderTempFiles : public TempFileSystem {
+public:
+    explicit FolderTempFiles(std::optional<std::filesystem::path> folder = std::nullopt);
+    std::optional<std::filesystem::path> GetTempPath() override;
+    std::optional<std::filesystem::path> GetTempFileName(const std::filesystem::path& folder,
+                                                         std::string_view prefix,
+                                                         unsigned unique) override;
+
+private:
+    std::optional<std::filesystem::path> folder_;
+    unsigned next_;
+};
+
+// The name part of the rule: prefix cut to three characters, hex number, ".TMP".
+std::string TempFileNameFor(std::string_view prefix, unsigned unique);
+
+} // namespace gridmover

@@ -1,0 +1,152 @@
+#include "gridmover/core/vb_project.h"
+
+#include "foundation/cp932.h"
+#include "gridmover/core/file_access.h"
+#include "gridmover/core/mod_convert.h"
+#include "gridmover/core/registry.h"
+#include "gridmover/core/vb_text.h"
+
+#include <array>
+#include <cctype>
+
+namespace gridmover {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// "\" to "/", never touching a "\" that is the second byte of a double-byte character.
+std::string slashes(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t n = vbtext::CharLengthAt(text, i);
+        if (n == 1 && text[i] == '\\') {
+            out += '/';
+        } else {
+            out.append(text.substr(i, n));
+        }
+        i += n;
+    }
+    return out;
+}
+
+fs::path nativePath(std::string_view entry, const fs::path& folder) {
+    std::string text(vbtext::Trim(entry));
+    // File names on this system are UTF-8; a name that is not valid CP932 is used as it is.
+    if (auto utf8 = cp932::tryToUtf8(text)) {
+        text = *utf8;
+    }
+    std::string path = slashes(text);
+    if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':') {
+        // A drive letter: the Wine prefix maps drives to folders as "dosdevices/c:".
+        std::string drive(1, static_cast<char>(std::tolower(static_cast<unsigned char>(path[0]))));
+        fs::path root = WineRegistry::DefaultPrefix() / "dosdevices" / (drive + ":");
+        std::string rest = path.substr(2);
+        while (!rest.empty() && rest.front() == '/') {
+            rest.erase(0, 1);
+        }
+        return root / rest;
+    }
+    if (path.rfind("//", 0) == 0) {
+        return fs::path(path); // a network path: only meaningful where it is mounted as such
+    }
+    if (!path.empty() && path.front() == '/') {
+        return fs::path(path);
+    }
+    return folder / path;
+}
+
+std::string vbName(const fs::path& file) {
+    try {
+        std::string data = ReadFileBytes(file);
+        LineReader reader(data);
+        while (!reader.AtEnd()) {
+            std::string_view line = reader.Next();
+            if (vbtext::StartsWithNoCase(line, "Attribute VB_Name = \"")) {
+                std::string_view rest = line.substr(21);
+                std::string name(rest.substr(0, rest.find('"')));
+                return cp932::tryToUtf8(name).value_or(name);
+            }
+        }
+    } catch (...) {
+    }
+    return file.stem().string();
+}
+
+// The binary companion's extension for each designer kind, as VB6 names it.
+std::string companionExtension(const fs::path& file) {
+    std::string ext = file.extension().string();
+    for (char& c : ext) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    static const std::array<std::pair<const char*, const char*>, 5> map{
+        {{".frm", ".frx"}, {".ctl", ".ctx"}, {".pag", ".pgx"}, {".dob", ".dox"}, {".dsr", ".dsx"}}};
+    for (auto [text, binary] : map) {
+        if (ext == text) {
+            return binary;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+fs::path ProjectEntryPath(std::string_view entry, const fs::path& folder) {
+    return ResolvePathCaseInsensitive(nativePath(entry, folder));
+}
+
+VbProject ReadVbProject(const fs::path& vbp) {
+    VbProject project;
+    project.file = vbp;
+    const fs::path folder = vbp.parent_path();
+    std::string data = ReadFileBytes(vbp);
+    LineReader reader(data);
+    static const std::array<const char*, 7> kinds{"Form",         "UserControl", "PropertyPage",
+                                                  "UserDocument", "Designer",    "Module",
+                                                  "Class"};
+    while (!reader.AtEnd()) {
+        std::string_view line = reader.Next();
+        if (line.rfind("[", 0) == 0) {
+            break; // the add-ins' sections follow; no component is listed there
+        }
+        std::size_t eq = line.find('=');
+        if (eq == std::string_view::npos) {
+            continue;
+        }
+        std::string kind(line.substr(0, eq));
+        bool known = false;
+        for (const char* k : kinds) {
+            known = known || kind == k;
+        }
+        if (!known) {
+            continue;
+        }
+        std::string_view value = line.substr(eq + 1);
+        VbComponent c;
+        c.kind = kind;
+        if (kind == "Module" || kind == "Class") {
+            // "Module=Name; file": the file follows the first ";".
+            std::size_t semi = value.find(';');
+            c.name = std::string(vbtext::Trim(value.substr(0, semi)));
+            std::string_view file = semi == std::string_view::npos ? value : value.substr(semi + 1);
+            fs::path p = ProjectEntryPath(file, folder);
+            c.files.push_back(p);
+            project.codeFiles.push_back(p);
+        } else {
+            fs::path p = ProjectEntryPath(value, folder);
+            c.files.push_back(p);
+            c.name = vbName(p);
+            if (std::string ext = companionExtension(p); !ext.empty()) {
+                fs::path companion = ResolvePathCaseInsensitive(fs::path(p).replace_extension(ext));
+                std::error_code ec;
+                if (fs::exists(companion, ec)) {
+                    c.files.push_back(companion);
+                }
+            }
+        }
+        project.components.push_back(std::move(c));
+    }
+    return project;
+}
+
+} // namespace gridmover
