@@ -1,0 +1,166 @@
+#include "foundation/mdl_log.h"
+
+#include "foundation/cp932.h"
+#include "foundation/module1.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::optional<std::chrono::year_month_day> dateOf(const LocalDateTime& t) {
+    using namespace std::chrono;
+    year_month_day d{year{t.year}, month{static_cast<unsigned>(t.month)},
+                     day{static_cast<unsigned>(t.day)}};
+    if (!d.ok())
+        return std::nullopt;
+    return d;
+}
+
+std::string yyyymmdd(const std::chrono::year_month_day& d) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d%02u%02u", static_cast<int>(d.year()),
+                  static_cast<unsigned>(d.month()), static_cast<unsigned>(d.day()));
+    return buf;
+}
+
+// Length of the UTF-8 sequence that starts with byte b (1 for a stray byte).
+std::size_t sequenceLength(unsigned char b) {
+    if (b >= 0xF0 && b <= 0xF4)
+        return 4;
+    if (b >= 0xE0)
+        return b <= 0xEF ? 3 : 1;
+    if (b >= 0xC2)
+        return 2;
+    return 1;
+}
+
+// The message in CP932, with "?" for each character that CP932 cannot hold (or invalid UTF-8).
+// Elsewhere the suite never substitutes silently; the log is the exception on purpose: an error
+// message quoting a file name with such a character must still reach the log, and failing the
+// write would, after the retry, disable logging for the rest of the day.
+std::string toLogBytes(std::string_view utf8) {
+    if (auto whole = cp932::tryFromUtf8(utf8))
+        return *whole;
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::size_t len = std::min(sequenceLength(static_cast<unsigned char>(utf8[i])),
+                                   utf8.size() - i);
+        bool wellFormed = len > 1 || static_cast<unsigned char>(utf8[i]) < 0x80;
+        for (std::size_t k = 1; k < len; ++k)
+            wellFormed = wellFormed && (static_cast<unsigned char>(utf8[i + k]) & 0xC0) == 0x80;
+        auto one = wellFormed ? cp932::tryFromUtf8(utf8.substr(i, len)) : std::nullopt;
+        out += one ? *one : std::string("?");
+        // A broken sequence costs one byte only, so that what follows is still read.
+        i += wellFormed ? len : 1;
+    }
+    return out;
+}
+
+} // namespace
+
+mdlLog::mdlLog(std::function<std::string()> dataFolder, const Clock& clock)
+    : dataFolder_(std::move(dataFolder)), clock_(clock) {}
+
+mdlLog::mdlLog() : mdlLog([] { return Module1::GetDataFolder(); }, systemClock()) {}
+
+mdlLog::~mdlLog() { CloseLog(); }
+
+void mdlLog::OpenLog() {
+    MakeLogName();
+    OpenLogFile();
+}
+
+void mdlLog::MakeLogName() {
+    auto today = dateOf(clock_.now());
+    logFileName_ = (today ? yyyymmdd(*today) : std::string("00000000")) + "_.log";
+    try {
+        logFolder_ = dataFolder_();
+    } catch (...) {
+        logFolder_.clear();
+    }
+}
+
+void mdlLog::OpenLogFile() {
+    CloseLog();
+    if (logFolder_.empty()) {
+        logOpened_ = false;
+        return;
+    }
+    std::string path = logFolder_ + logFileName_;
+    // O_APPEND: every write lands at the current end of the file, so a second instance of the
+    // program writing the same day's log appends its lines rather than overwriting ours.
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd_ < 0) {
+        logOpened_ = false;
+        return;
+    }
+    logOpened_ = true;
+    PurgeOldLogs();
+}
+
+void mdlLog::WriteLog(std::string_view message) {
+    if (!logOpened_)
+        return;
+    try {
+        if (appendEntry(message))
+            return;
+        OpenLog();
+        if (logOpened_ && appendEntry(message))
+            return;
+    } catch (...) {
+        // Logging never interrupts the program.
+    }
+    logOpened_ = false;
+}
+
+void mdlLog::CloseLog() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+void mdlLog::PurgeOldLogs() {
+    using namespace std::chrono;
+    auto today = dateOf(clock_.now());
+    if (!today || logFileName_.size() < 8)
+        return;
+    std::string suffix = logFileName_.substr(8);
+    for (int i = 1; i <= 7; ++i) {
+        year_month_day old{sys_days{*today} - days{i + 7}};
+        std::filesystem::path file = logFolder_ + yyyymmdd(old) + suffix;
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(std::filesystem::symlink_status(file, ec)))
+            std::filesystem::remove(file, ec);
+    }
+}
+
+bool mdlLog::appendEntry(std::string_view message) {
+    if (fd_ < 0)
+        return false;
+    LocalDateTime t = clock_.now();
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%02d:%02d:%02d", t.hour, t.minute, t.second);
+    std::string entry = "\"【" + std::string(stamp) + "】 ";
+    entry += message;
+    entry += "\"";
+    std::string bytes = toLogBytes(entry);
+    bytes += "\r\n";
+    // One write(2) per entry: with O_APPEND the line is never split by another writer.
+    std::string_view rest = bytes;
+    while (!rest.empty()) {
+        ssize_t n = ::write(fd_, rest.data(), rest.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        rest.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
