@@ -1,0 +1,131 @@
+// The CSV step around the reader: month check, messages, log lines and what the table holds.
+#include "citylink/core/csv_import.h"
+#include "citylink/core/testing/scripted_prompts.h"
+#include "citylink/core/tests/test_printers.h"
+#include "testsupport/test_files.h"
+
+#include <gtest/gtest.h>
+
+using namespace citylink;
+using namespace std::chrono;
+
+namespace {
+
+constexpr std::string_view kCaption = "うぇぶきらの札幌市連携 Ver7.5.0";
+constexpr std::string_view kRunButton = "②札幌市連携エクセル選択";
+constexpr dates::Date kApril2019{year{2019}, month{4}, day{17}};
+
+std::string fixture(const char* name) {
+    return testsupport::readBytes(testsupport::sourceDir() / "citylink/core/tests/data" / name);
+}
+
+// The April fixture with its first or last record moved to another date.
+std::string withDate(std::string bytes, std::string_view from, std::string_view to, bool last) {
+    auto at = last ? bytes.rfind(from) : bytes.find(from);
+    return bytes.replace(at, from.size(), to);
+}
+
+struct CsvImport : ::testing::Test {
+    testsupport::ScratchDir dir;
+    ScriptedPrompts prompts;
+    RecordingLog log;
+    AttendanceTable table;
+    std::vector<bool> busy;
+    int labelCleared = 0;
+
+    bool import(const std::string& bytes, dates::Date month = kApril2019) {
+        auto path = dir / "出席情報.csv";
+        testsupport::writeBytes(path, bytes);
+        return importPath(path, month);
+    }
+    bool importPath(const std::filesystem::path& path, dates::Date month = kApril2019) {
+        CsvStepHooks hooks{[this](bool on) { busy.push_back(on); }, [this] { ++labelCleared; }};
+        return ReadCSVtoCsvArray(path, month, table, prompts, log, kCaption, kRunButton, hooks);
+    }
+};
+
+const RecordedMessage kReadFailed{MsgIcon::None, "", "CSVの読み込みに失敗しました。"};
+const RecordedMessage kOutsideMonth{MsgIcon::Information, std::string(kCaption),
+                                    "対象月以外の日付が含まれます。処理を中断します。"};
+
+} // namespace
+
+TEST_F(CsvImport, AMonthInsideTheTargetMonthIsAccepted) {
+    ASSERT_TRUE(import(fixture("april2019.csv")));
+    EXPECT_EQ(table.count(), 4u);
+    EXPECT_EQ(table.at(1).childName(), "山田　太郎");
+    EXPECT_EQ(table.at(4).date(), "2019/04/30");
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0],
+              (RecordedMessage{MsgIcon::Information, std::string(kCaption),
+                               "CSVファイルの読込に成功しました。\n引続き[②札幌市連携エクセル選択]"
+                               "を実行して下さい。"}));
+    EXPECT_EQ(log.lines, std::vector<std::string>{"ReadCSVtoCsvArray"});
+    EXPECT_EQ(busy, (std::vector<bool>{true, false}));
+    EXPECT_EQ(labelCleared, 0);
+}
+
+TEST_F(CsvImport, ARecordOneDayOutsideTheMonthRefusesTheFileWhereverItStands) {
+    const std::string april = fixture("april2019.csv");
+    const std::string cases[] = {
+        withDate(april, "2019/4/1", "2019/3/31", false), // first record, day before
+        withDate(april, "2019/04/30", "2019/05/01", true), // last record, day after
+        withDate(april, "2019/04/02", "2019/05/01", false), // in the middle
+        withDate(april, "2019/04/02", "2019/04/02x", false), // no date, sorts inside the month
+        withDate(april, "2019/04/02", "", false),            // empty
+    };
+    for (const std::string& bytes : cases) {
+        prompts.messages.clear();
+        labelCleared = 0;
+        EXPECT_FALSE(import(bytes));
+        EXPECT_EQ(prompts.messages, std::vector<RecordedMessage>{kOutsideMonth});
+        EXPECT_EQ(labelCleared, 1);
+        EXPECT_EQ(table.count(), 4u); // the refused records stay; the caller disables its run
+    }
+    // Only the target month's year and month count; its 1st and last day are inside.
+    EXPECT_TRUE(import(april, dates::Date{year{2019}, month{4}, day{30}}));
+    EXPECT_FALSE(import(april, dates::Date{year{2018}, month{4}, day{1}}));
+}
+
+TEST_F(CsvImport, ReadFailuresLogTheReasonAndLeaveTheTableEmpty) {
+    ASSERT_TRUE(import(fixture("april2019.csv")));
+    struct Case {
+        std::string bytes;
+        std::string logLine;
+    };
+    const Case cases[] = {
+        {fixture("header_only.csv"), "見出し行の後に出席データがありません。(9)"},
+        {fixture("short_last.csv"), "最後のレコードの項目が15個に足りません（14個）。(62)"},
+        {fixture("april2019.csv") + "\xFF\xFF", "文字コードがCP932（Shift_JIS）でもUTF-8でもありません。(5)"},
+    };
+    for (const Case& c : cases) {
+        prompts.messages.clear();
+        log.lines.clear();
+        busy.clear();
+        EXPECT_FALSE(import(c.bytes));
+        EXPECT_EQ(prompts.messages, std::vector<RecordedMessage>{kReadFailed});
+        EXPECT_EQ(log.lines, (std::vector<std::string>{"ReadCSVtoCsvArray", c.logLine}));
+        EXPECT_EQ(busy, (std::vector<bool>{true, false}));
+        EXPECT_TRUE(table.empty());
+    }
+    prompts.messages.clear();
+    EXPECT_FALSE(importPath(dir / "消えた.csv"));
+    EXPECT_EQ(prompts.messages, std::vector<RecordedMessage>{kReadFailed});
+    EXPECT_TRUE(log.lines.back().ends_with("(53)"));
+}
+
+TEST_F(CsvImport, ASecondImportReplacesTheTable) {
+    ASSERT_TRUE(import(fixture("april2019.csv")));
+    ASSERT_TRUE(import(fixture("line_breaks.csv")));
+    ASSERT_EQ(table.count(), 3u);
+    EXPECT_EQ(table.at(1).date(), "2019/04/03");
+    EXPECT_THROW(table.at(4), std::out_of_range);
+    EXPECT_THROW(table.at(0), std::out_of_range);
+}
+
+TEST(CsvOpenFileRequest, TitleAndFilter) {
+    auto r = csvOpenFileRequest();
+    EXPECT_EQ(r.title, "うぇぶきらのの「出席情報検索」から出力したCSVファイルを選択してください");
+    EXPECT_EQ(r.filter, "CSVファイル|*.CSV|全てのファイル|*.*");
+    EXPECT_EQ(r.initialFile, "");
+}

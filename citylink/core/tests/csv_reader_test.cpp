@@ -1,0 +1,170 @@
+// The export reader: encodings, the field stream, the record rules, on CP932 fixture files.
+#include "citylink/core/attendance_csv.h"
+#include "foundation/cp932.h"
+#include "testsupport/test_files.h"
+
+#include <gtest/gtest.h>
+
+using namespace citylink;
+using testsupport::readBytes;
+
+namespace {
+
+std::string fixture(const char* name) {
+    return readBytes(testsupport::sourceDir() / "citylink/core/tests/data" / name);
+}
+
+std::vector<std::string> fields(std::string_view text) {
+    VbFieldReader reader(text);
+    std::vector<std::string> out;
+    std::string f;
+    while (reader.next(f))
+        out.push_back(f);
+    return out;
+}
+
+using V = std::vector<std::string>;
+
+} // namespace
+
+TEST(VbFieldReader, QuotesBlanksAndDelimiters) {
+    EXPECT_EQ(fields(R"("a,b",  c , "d" ,e)"), (V{"a,b", "c", "d", "e"}));
+    EXPECT_EQ(fields("a,,b,\r\nc"), (V{"a", "", "b", "", "c"}));
+    EXPECT_EQ(fields("a,"), (V{"a", ""}));
+    // Line breaks end fields just like commas; every kind of line end.
+    EXPECT_EQ(fields("a\r\nb\nc\rd"), (V{"a", "b", "c", "d"}));
+    // Blank lines are no fields, wherever they are.
+    EXPECT_EQ(fields("\r\n\r\na,b\r\n\r\n  \r\n\tc\r\n\r\n"), (V{"a", "b", "c"}));
+    EXPECT_EQ(fields(""), V{});
+    EXPECT_EQ(fields(" \r\n "), V{});
+}
+
+TEST(VbFieldReader, QuotedFieldEdgeCases) {
+    EXPECT_EQ(fields("\"line1\r\nline2\",x"), (V{"line1\r\nline2", "x"}));
+    EXPECT_EQ(fields(R"("say ""hi""",x)"), (V{R"(say "hi")", "x"}));
+    EXPECT_EQ(fields(R"("",x)"), (V{"", "x"}));
+    EXPECT_EQ(fields(R"("ab"cd ,x)"), (V{"abcd", "x"}));
+    EXPECT_EQ(fields("\"never closed, at all"), (V{"never closed, at all"}));
+    // Blanks inside quotes are the value's.
+    EXPECT_EQ(fields(R"(" a ")"), (V{" a "}));
+}
+
+TEST(DecodeExportText, ChoosesTheEncodingByContent) {
+    const std::string utf8 = "日付,園児名\r\n";
+    const std::string sjis = cp932::fromUtf8(utf8);
+
+    auto a = decodeExportText(sjis);
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->encoding, TextEncoding::Cp932);
+    EXPECT_EQ(a->utf8, utf8);
+
+    auto b = decodeExportText(utf8);
+    ASSERT_TRUE(b);
+    EXPECT_EQ(b->encoding, TextEncoding::Utf8);
+    EXPECT_EQ(b->utf8, utf8);
+
+    auto c = decodeExportText("\xEF\xBB\xBF" + utf8);
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->encoding, TextEncoding::Utf8);
+    EXPECT_EQ(c->utf8, utf8);
+
+    auto ascii = decodeExportText("a,b\r\n");
+    ASSERT_TRUE(ascii);
+    EXPECT_EQ(ascii->utf8, "a,b\r\n");
+
+    EXPECT_FALSE(decodeExportText("a,\x80\xFF,b"));   // neither
+    EXPECT_FALSE(decodeExportText(sjis + "\x82"));    // CP932 cut inside a character
+    EXPECT_FALSE(isValidUtf8("\xC0\xAF"));              // overlong
+    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));          // surrogate
+    EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));      // past U+10FFFF
+    EXPECT_TRUE(isValidUtf8("\xF0\x9F\x98\x80 0123456789abcdef"));
+}
+
+TEST(ParseAttendanceCsv, RealExportWithQuotedJapaneseNames) {
+    auto r = parseAttendanceCsv(fixture("april2019.csv"));
+    ASSERT_TRUE(r.ok()) << r.error->description;
+    EXPECT_EQ(r.encoding, TextEncoding::Cp932);
+    ASSERT_EQ(r.records.size(), 4u);
+
+    const AttendanceRecord& first = r.records[0];
+    EXPECT_EQ(first.date(), "2019/04/01"); // one-digit month and day normalised
+    EXPECT_EQ(first.column(2), "ひよこ組");
+    EXPECT_EQ(first.birthDate(), "2016/05/03");
+    EXPECT_EQ(first.careNeed(), "保育短時間");
+    EXPECT_EQ(first.childName(), "山田　太郎");
+    EXPECT_EQ(first.nameReading(), "やまだ　たろう");
+    EXPECT_EQ(first.arrival(), "07:45");
+    EXPECT_EQ(first.departure(), "15:30");
+
+    EXPECT_EQ(r.records[1].birthDate(), "2016/07/20"); // era form normalised
+    EXPECT_EQ(r.records[1].column(15), "発熱のため、早退予定"); // comma kept, quotes gone
+    EXPECT_EQ(r.records[3].childName(), "髙橋　﨑子"); // IBM extension characters
+    EXPECT_EQ(r.records[3].arrival(), "");
+}
+
+TEST(ParseAttendanceCsv, TheSameExportSavedAsUtf8ReadsTheSame) {
+    const std::string sjis = fixture("april2019.csv");
+    const auto expected = parseAttendanceCsv(sjis).records;
+    const std::string utf8 = cp932::toUtf8(sjis);
+    for (const std::string& bytes : {utf8, "\xEF\xBB\xBF" + utf8}) {
+        auto r = parseAttendanceCsv(bytes);
+        ASSERT_TRUE(r.ok());
+        EXPECT_EQ(r.encoding, TextEncoding::Utf8);
+        EXPECT_EQ(r.records, expected);
+    }
+}
+
+TEST(ParseAttendanceCsv, LineBreaksDoNotDecideWhereARecordStarts) {
+    auto r = parseAttendanceCsv(fixture("line_breaks.csv"));
+    ASSERT_TRUE(r.ok()) << r.error->description;
+    ASSERT_EQ(r.records.size(), 3u); // trailing blank lines add nothing
+    EXPECT_EQ(r.records[0].date(), "2019/04/03"); // the record broken over two lines
+    EXPECT_EQ(r.records[0].childName(), "山田　太郎");
+    EXPECT_EQ(r.records[0].arrival(), "7:30");
+    EXPECT_EQ(r.records[0].column(15), "");
+    EXPECT_EQ(r.records[1].column(2), "ひよこ組"); // unquoted, blanks around it dropped
+    EXPECT_EQ(r.records[1].column(3), "101");
+    EXPECT_EQ(r.records[1].departure(), "17:05");
+    EXPECT_EQ(r.records[2].column(15), "迎え遅れ\r\n連絡あり");
+
+    auto last = parseAttendanceCsv(fixture("no_final_newline.csv"));
+    ASSERT_TRUE(last.ok());
+    ASSERT_EQ(last.records.size(), 2u);
+    EXPECT_EQ(last.records[1].column(15), ""); // a last line ending in a comma has its empty field
+}
+
+TEST(ParseAttendanceCsv, UnreadableFilesAreErrors) {
+    auto headerOnly = parseAttendanceCsv(fixture("header_only.csv"));
+    ASSERT_FALSE(headerOnly.ok());
+    EXPECT_EQ(headerOnly.error->number, 9);
+    EXPECT_TRUE(headerOnly.records.empty());
+
+    auto shortLast = parseAttendanceCsv(fixture("short_last.csv"));
+    ASSERT_FALSE(shortLast.ok());
+    EXPECT_EQ(shortLast.error->number, 62);
+    EXPECT_TRUE(shortLast.records.empty());
+
+    EXPECT_EQ(parseAttendanceCsv("").error->number, 62);
+    EXPECT_EQ(parseAttendanceCsv("a,b,c\r\n").error->number, 62);
+    EXPECT_EQ(parseAttendanceCsv("\x80\x80\x80").error->number, 5);
+}
+
+TEST(ParseAttendanceCsv, DateColumnsThatAreNoDatesKeepTheirText) {
+    std::string csv = "h1,h2,h3,h4,h5,h6,h7,h8,h9,h10,h11,h12,h13,h14,h15\r\n"
+                      "2019-4-1 0:00,,,不明,,,,,,,,,,,\r\n"
+                      "合計,,,R1.5.1,,,,,,,,,,,\r\n";
+    auto r = parseAttendanceCsv(csv);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.records[0].date(), "2019/04/01");
+    EXPECT_EQ(r.records[0].birthDate(), "不明");
+    EXPECT_EQ(r.records[1].date(), "合計");
+    EXPECT_EQ(r.records[1].birthDate(), "2019/05/01");
+}
+
+TEST(ReadAttendanceCsvFile, MissingAndDirectory) {
+    testsupport::ScratchDir dir;
+    EXPECT_EQ(readAttendanceCsvFile(dir / "none.csv").error->number, 53);
+    EXPECT_EQ(readAttendanceCsvFile(dir.path()).error->number, 75);
+    testsupport::writeBytes(dir / "出席.csv", fixture("april2019.csv"));
+    EXPECT_TRUE(readAttendanceCsvFile(dir / "出席.csv").ok());
+}

@@ -1,0 +1,146 @@
+// Which records are extended care, and how the table is ordered.
+#include "citylink/core/extended_care.h"
+#include "citylink/core/testing/scripted_prompts.h"
+
+#include <gtest/gtest.h>
+
+using namespace citylink;
+
+namespace {
+
+AttendanceRecord rec(std::string date, std::string need, std::string arrival,
+                     std::string departure, std::string reading = "やまだ たろう",
+                     std::string birth = "2016/05/03", std::string name = "山田　太郎") {
+    AttendanceRecord r;
+    r.fields[0] = std::move(date);
+    r.fields[3] = std::move(birth);
+    r.fields[6] = std::move(need);
+    r.fields[7] = std::move(name);
+    r.fields[8] = std::move(reading);
+    r.fields[10] = std::move(arrival);
+    r.fields[11] = std::move(departure);
+    return r;
+}
+
+const std::string kShort = "保育短時間";
+const std::string kStandard = "保育標準時間";
+
+bool selected(const AttendanceRecord& r, std::optional<CareNeed> need) {
+    return isExtendedCare(r, need, CareBands{});
+}
+
+struct Computation : ::testing::Test {
+    AttendanceTable attendance;
+    ValueTable table;
+    ScriptedPrompts prompts;
+    RecordingLog log;
+    bool run(std::optional<CareNeed> need) {
+        return Get延長時間_札幌H30(attendance, need, CareBands{}, table, prompts, log);
+    }
+};
+
+} // namespace
+
+TEST(IsExtendedCare, ShortTimeBandEdges) {
+    EXPECT_TRUE(selected(rec("", kShort, "07:45", "15:30"), CareNeed::Short));
+    EXPECT_FALSE(selected(rec("", kShort, "08:00", "16:00"), CareNeed::Short)); // limits inside
+    EXPECT_TRUE(selected(rec("", kShort, "08:30", "16:01"), CareNeed::Short));
+    EXPECT_TRUE(selected(rec("", kShort, "7:59", "12:00"), CareNeed::Short)); // one-digit hour
+}
+
+TEST(IsExtendedCare, StandardTimeBandEdges) {
+    EXPECT_FALSE(selected(rec("", kStandard, "06:30", "17:59"), CareNeed::Standard));
+    EXPECT_FALSE(selected(rec("", kStandard, "06:30", "18:00"), CareNeed::Standard));
+    EXPECT_TRUE(selected(rec("", kStandard, "09:00", "18:01"), CareNeed::Standard));
+}
+
+TEST(IsExtendedCare, AnOptionNeverSelectsTheOtherCertification) {
+    for (const char* a : {"05:00", "08:00", ""})
+        for (const char* d : {"23:00", "12:00", ""}) {
+            EXPECT_FALSE(selected(rec("", kShort, a, d), CareNeed::Standard)) << a << d;
+            EXPECT_FALSE(selected(rec("", kStandard, a, d), CareNeed::Short)) << a << d;
+            EXPECT_FALSE(selected(rec("", kShort, a, d), std::nullopt));
+            EXPECT_FALSE(selected(rec("", "その他", a, d), CareNeed::Short));
+        }
+}
+
+TEST(IsExtendedCare, TextsThatAreNoTimesNeverCount) {
+    // An empty arrival used to sort before the band start and put the child on the sheet.
+    EXPECT_FALSE(selected(rec("", kShort, "", "15:00"), CareNeed::Short));
+    EXPECT_FALSE(selected(rec("", kShort, "欠席", "欠席"), CareNeed::Short));
+    EXPECT_TRUE(selected(rec("", kShort, "", "16:30"), CareNeed::Short));
+    // "7:45" sorted after "16:00" as text and became a late departure.
+    EXPECT_FALSE(selected(rec("", kStandard, "07:00", "7:45"), CareNeed::Standard));
+    EXPECT_FALSE(selected(rec("", kShort, "08:30", "9:45"), CareNeed::Short));
+}
+
+TEST(IsExtendedCare, BandsComeFromTheFields) {
+    CareBands bands{{7, 30}, {15, 0}, {19, 0}};
+    EXPECT_FALSE(isExtendedCare(rec("", kShort, "07:45", "15:00"), CareNeed::Short, bands));
+    EXPECT_TRUE(isExtendedCare(rec("", kShort, "07:29", "15:00"), CareNeed::Short, bands));
+    EXPECT_FALSE(isExtendedCare(rec("", kStandard, "07:00", "18:30"), CareNeed::Standard, bands));
+}
+
+TEST_F(Computation, RowsAreGroupedByChildInDateOrder) {
+    // Two children with one reading, born on different days; rows not in date order in the file.
+    attendance.append(rec("2019/04/03", kShort, "07:00", "15:00", "さとう はな", "2016/01/01", "佐藤　花"));
+    attendance.append(rec("2019/04/02", kShort, "07:10", "16:30", "さとう はな", "2015/02/02", "佐藤　華"));
+    attendance.append(rec("2019/04/01", kShort, "07:20", "15:00", "さとう はな", "2016/01/01", "佐藤　花"));
+    attendance.append(rec("2019/04/01", kShort, "08:00", "16:00", "あべ けん")); // not extended
+    attendance.append(rec("2019/04/05", kShort, "7:50", "", "あべ けん", "2016/03/03", "安部　健"));
+    attendance.append(rec("2019/04/01", kShort, "07:30", "", "さとう はな", "2015/02/02", "佐藤　華"));
+    ASSERT_TRUE(run(CareNeed::Short));
+    EXPECT_EQ(log.lines, std::vector<std::string>{"Get延長時間_札幌H30"});
+    ASSERT_EQ(table.upperRow(), 5);
+    ASSERT_EQ(table.columns(), 8);
+    std::vector<std::string> order;
+    for (int row = 1; row <= table.upperRow(); ++row)
+        order.push_back(table.get(row, kColChildName) + " " + table.get(row, kColDate));
+    EXPECT_EQ(order, (std::vector<std::string>{"安部　健 2019/04/05", "佐藤　華 2019/04/01",
+                                               "佐藤　華 2019/04/02", "佐藤　花 2019/04/01",
+                                               "佐藤　花 2019/04/03"}));
+    // Every cell of one row, times as the record had them.
+    EXPECT_EQ(table.get(1, kColChildKey), "あべ けん2016/03/03");
+    EXPECT_EQ(table.get(1, kColBirthDate), "2016/03/03");
+    EXPECT_EQ(table.get(1, kColCareNeed), kShort);
+    EXPECT_EQ(table.get(1, kColArrival), "7:50");
+    EXPECT_EQ(table.get(1, kColDeparture), "");
+    EXPECT_EQ(table.get(1, kColNameReading), "あべ けん");
+}
+
+TEST_F(Computation, EachRunStartsFromAnEmptyTable) {
+    attendance.append(rec("2019/04/01", kStandard, "07:00", "19:00"));
+    ASSERT_TRUE(run(CareNeed::Standard));
+    EXPECT_EQ(table.upperRow(), 1);
+    ASSERT_TRUE(run(CareNeed::Short));
+    EXPECT_EQ(table.upperRow(), 0);
+    ASSERT_TRUE(run(std::nullopt));
+    EXPECT_EQ(table.upperRow(), 0);
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST(ValueTable, OperationsAndStableSort) {
+    ValueTable t;
+    t.reset(3);
+    EXPECT_EQ(t.upperRow(), 0);
+    t.sort(1, 0, {{0}}); // an empty range is no error
+    for (const char* v : {"b", "a", "b", "a"}) {
+        int row = t.appendRow();
+        t.set(row, 0, v);
+        t.set(row, 1, std::to_string(row));
+    }
+    t.sort(1, 4, {{0}});
+    std::string seq;
+    for (int r = 1; r <= 4; ++r)
+        seq += t.get(r, 0) + t.get(r, 1);
+    EXPECT_EQ(seq, "a2a4b1b3"); // equal keys keep their order
+    t.sort(2, 3, {{1, false}});
+    EXPECT_EQ(t.get(2, 1), "4");
+    EXPECT_EQ(t.get(4, 1), "3");
+    EXPECT_THROW(t.get(5, 0), std::out_of_range);
+    EXPECT_THROW(t.set(1, 3, ""), std::out_of_range);
+    EXPECT_THROW(t.sort(1, 4, {{0}, {1}, {2}, {0}}), std::invalid_argument);
+    t.reset(8);
+    EXPECT_EQ(t.upperRow(), 0);
+    EXPECT_EQ(t.get(t.appendRow(), 7), "");
+}

@@ -1,0 +1,9 @@
+#pragma once
+// Readable failure output for the recorded messages of the Prompts double.
+#include "citylink/core/testing/scripted_prompts.h"
+
+#include <ostream>
+
+inline void PrintTo(const RecordedMessage& m, std::ostream* os) {
+    *os << "{icon " << static_cast<int>(m.icon) << ", \"" << m.title << "\", \"" << m.text << "\"}";
+}
