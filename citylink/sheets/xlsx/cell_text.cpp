@@ -1,0 +1,211 @@
+#include "citylink/sheets/xlsx/cell_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+
+namespace sheets::xlsx {
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Decodes one UTF-8 character at text[i]; advances i. Returns U+FFFD for an invalid sequence
+// (overlong forms, surrogates and values past U+10FFFF included) and skips one byte then.
+char32_t decode(std::string_view text, std::size_t& i) {
+    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    unsigned char b0 = byte(i);
+    if (b0 < 0x80) {
+        ++i;
+        return b0;
+    }
+    int length = (b0 >= 0xC2 && b0 <= 0xDF) ? 2 : (b0 >= 0xE0 && b0 <= 0xEF) ? 3
+                                                 : (b0 >= 0xF0 && b0 <= 0xF4) ? 4
+                                                                              : 0;
+    if (length == 0 || i + length > text.size()) {
+        ++i;
+        return 0xFFFD;
+    }
+    char32_t cp = b0 & (0xFF >> (length + 1));
+    for (int k = 1; k < length; ++k) {
+        unsigned char b = byte(i + k);
+        if ((b & 0xC0) != 0x80) {
+            ++i;
+            return 0xFFFD;
+        }
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    bool overlong = (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000);
+    if (overlong || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
+        ++i;
+        return 0xFFFD;
+    }
+    i += length;
+    return cp;
+}
+
+void encode(char32_t cp, std::string& out) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+bool isHex(char c) {
+    return isDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// Whether text[i..] starts an escape sequence "_xHHHH_".
+bool escapeAt(std::string_view text, std::size_t i) {
+    if (i + 7 > text.size() || text[i] != '_' || text[i + 1] != 'x' || text[i + 6] != '_')
+        return false;
+    for (std::size_t k = i + 2; k < i + 6; ++k)
+        if (!isHex(text[k]))
+            return false;
+    return true;
+}
+
+char32_t fold(char32_t c) {
+    if (c >= 'A' && c <= 'Z')
+        return c + 32;
+    if (c >= 0xFF21 && c <= 0xFF3A) // full-width Latin capitals
+        return c + 32;
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) // Latin-1 capitals
+        return c + 32;
+    if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) // Greek capitals
+        return c + 32;
+    if (c >= 0x410 && c <= 0x42F) // Cyrillic capitals
+        return c + 32;
+    if (c >= 0x400 && c <= 0x40F)
+        return c + 80;
+    return c;
+}
+
+} // namespace
+
+std::optional<std::string> NumberLiteral(std::string_view text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && text[begin] == ' ')
+        ++begin;
+    while (end > begin && text[end - 1] == ' ')
+        --end;
+    std::string_view t = text.substr(begin, end - begin);
+
+    // Check the shape first: from_chars alone would accept "inf", "nan" and hex forms.
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+        negative = t[i] == '-';
+        ++i;
+    }
+    std::size_t digits = 0;
+    while (i < t.size() && isDigit(t[i]))
+        ++i, ++digits;
+    if (i < t.size() && t[i] == '.') {
+        ++i;
+        while (i < t.size() && isDigit(t[i]))
+            ++i, ++digits;
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        ++i;
+        if (i < t.size() && (t[i] == '+' || t[i] == '-'))
+            ++i;
+        std::size_t expDigits = 0;
+        while (i < t.size() && isDigit(t[i]))
+            ++i, ++expDigits;
+        if (expDigits == 0)
+            return std::nullopt;
+    }
+    if (i != t.size())
+        return std::nullopt;
+
+    std::string_view unsignedPart = t.substr((t[0] == '+' || t[0] == '-') ? 1 : 0);
+    double value = 0;
+    auto [ptr, ec] =
+        std::from_chars(unsignedPart.data(), unsignedPart.data() + unsignedPart.size(), value);
+    if (ec != std::errc() || ptr != unsignedPart.data() + unsignedPart.size() ||
+        !std::isfinite(value))
+        return std::nullopt;
+    if (negative && value != 0)
+        value = -value;
+    char buffer[64];
+    auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, written.ptr);
+}
+
+std::string SanitizeUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();)
+        encode(decode(text, i), out);
+    return out;
+}
+
+std::string EscapeCellText(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        if (escapeAt(utf8, i)) {
+            out += "_x005F_";
+            ++i;
+            continue;
+        }
+        std::size_t start = i;
+        char32_t cp = decode(utf8, i);
+        bool unsafe = (cp < 0x20 && cp != '\t' && cp != '\n') || cp == 0xFFFE || cp == 0xFFFF;
+        if (unsafe) {
+            char buffer[16];
+            std::snprintf(buffer, sizeof buffer, "_x%04X_", static_cast<unsigned>(cp));
+            out += buffer;
+        } else if (cp == 0xFFFD && utf8.substr(start, 3) != "\xEF\xBF\xBD") {
+            encode(cp, out);
+        } else {
+            out.append(utf8.substr(start, i - start));
+        }
+    }
+    return out;
+}
+
+std::string UnescapeCellText(std::string_view stored) {
+    if (stored.find("_x") == std::string_view::npos)
+        return std::string(stored);
+    std::string out;
+    out.reserve(stored.size());
+    for (std::size_t i = 0; i < stored.size();) {
+        if (escapeAt(stored, i)) {
+            unsigned cp = 0;
+            std::from_chars(stored.data() + i + 2, stored.data() + i + 6, cp, 16);
+            encode(cp >= 0xD800 && cp <= 0xDFFF ? 0xFFFD : cp, out);
+            i += 7;
+        } else {
+            out += stored[i++];
+        }
+    }
+    return out;
+}
+
+bool SameSheetName(std::string_view a, std::string_view b) {
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size())
+        if (fold(decode(a, i)) != fold(decode(b, j)))
+            return false;
+    return i == a.size() && j == b.size();
+}
+
+} // namespace sheets::xlsx

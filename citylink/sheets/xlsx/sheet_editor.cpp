@@ -1,0 +1,434 @@
+#include "citylink/sheets/xlsx/sheet_editor.h"
+
+#include "citylink/sheets/xlsx/cell_text.h"
+#include "citylink/sheets/xlsx/formula_shift.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace sheets::xlsx {
+
+namespace {
+
+[[noreturn]] void fail(const std::string& description) {
+    throw AutomationError(description, errors::kApplicationDefined);
+}
+
+pugi::xml_node childNamed(pugi::xml_node parent, std::string_view local) {
+    for (pugi::xml_node child : parent.children())
+        if (child.type() == pugi::node_element && LocalName(child.name()) == local)
+            return child;
+    return {};
+}
+
+std::optional<int> parseRowNumber(std::string_view text) {
+    int value = 0;
+    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || ptr != text.data() + text.size() || value < 1 || value > kMaxRow)
+        return std::nullopt;
+    return value;
+}
+
+// The text of a string item (<si> or <is>): its own <t> and the <t> of its runs, not the
+// phonetic runs (<rPh>) that Japanese workbooks carry for readings.
+std::string stringItemText(pugi::xml_node item) {
+    std::string text;
+    for (pugi::xml_node child : item.children()) {
+        std::string_view local = LocalName(child.name());
+        if (local == "t") {
+            text += child.text().get();
+        } else if (local == "r") {
+            if (pugi::xml_node t = childNamed(child, "t"))
+                text += t.text().get();
+        }
+    }
+    return UnescapeCellText(text);
+}
+
+bool needsPreserve(std::string_view text) {
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    return !text.empty() && (blank(text.front()) || blank(text.back()));
+}
+
+struct StringWriter : pugi::xml_writer {
+    std::string out;
+    void write(const void* data, size_t size) override {
+        out.append(static_cast<const char*>(data), size);
+    }
+};
+
+} // namespace
+
+std::string_view LocalName(const char* qualified) {
+    std::string_view name(qualified);
+    auto colon = name.find(':');
+    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+std::string SerializeXml(const pugi::xml_document& doc) {
+    StringWriter writer;
+    doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    return std::move(writer.out);
+}
+
+bool LoadPart(pugi::xml_document& doc, const std::string& xml) {
+    if (!doc.load_buffer(xml.data(), xml.size(), kFaithfulParse))
+        return false;
+    // The tree is written out as UTF-8 whatever the part was stored in.
+    pugi::xml_node first = doc.first_child();
+    if (first.type() == pugi::node_declaration && first.attribute("encoding"))
+        first.attribute("encoding").set_value("UTF-8");
+    return true;
+}
+
+std::vector<std::string> ReadSharedStrings(const std::string& xml) {
+    pugi::xml_document doc;
+    if (!LoadPart(doc, xml))
+        fail("the shared strings of the workbook are not well-formed");
+    std::vector<std::string> out;
+    for (pugi::xml_node si : doc.document_element().children())
+        if (si.type() == pugi::node_element && LocalName(si.name()) == "si")
+            out.push_back(stringItemText(si));
+    return out;
+}
+
+SheetEditor::SheetEditor(const std::string& xml, const std::string& partName)
+    : partName_(partName) {
+    bool parsed = LoadPart(doc_, xml);
+    pugi::xml_node root = doc_.document_element();
+    if (!parsed || LocalName(root.name()) != "worksheet")
+        fail("a sheet of the workbook is not well-formed: " + partName);
+    std::string_view rootName = root.name();
+    if (auto colon = rootName.find(':'); colon != std::string_view::npos)
+        prefix_ = std::string(rootName.substr(0, colon + 1));
+    sheetData_ = childNamed(root, "sheetData");
+
+    // Rows and cells may leave out their reference ("r"), each then following the previous one.
+    // Give every one its explicit reference, so that rows and cells inserted later cannot shift
+    // the meaning of those that follow them.
+    int lastRow = 0;
+    for (pugi::xml_node row : sheetData_.children()) {
+        if (row.type() != pugi::node_element || LocalName(row.name()) != "row")
+            continue;
+        int number = 0;
+        if (pugi::xml_attribute r = row.attribute("r")) {
+            auto parsed = parseRowNumber(r.value());
+            if (!parsed)
+                fail("a sheet of the workbook has a damaged row: " + partName);
+            number = *parsed;
+        } else {
+            number = lastRow + 1;
+            if (number > kMaxRow)
+                fail("a sheet of the workbook has a damaged row: " + partName);
+            row.prepend_attribute("r").set_value(number);
+        }
+        lastRow = number;
+        rows_.emplace(number, row);
+        int lastCol = 0;
+        for (pugi::xml_node cell : row.children()) {
+            if (cell.type() != pugi::node_element || LocalName(cell.name()) != "c")
+                continue;
+            if (pugi::xml_attribute r = cell.attribute("r")) {
+                auto ref = ParseCell(r.value());
+                if (!ref)
+                    fail("a sheet of the workbook has a damaged cell: " + partName);
+                lastCol = ref->col;
+            } else {
+                ++lastCol;
+                if (lastCol > kMaxColumn)
+                    fail("a sheet of the workbook has a damaged cell: " + partName);
+                cell.prepend_attribute("r").set_value(CellAddress({number, lastCol}).c_str());
+            }
+        }
+    }
+}
+
+pugi::xml_node SheetEditor::row(int number) const {
+    auto it = rows_.find(number);
+    return it == rows_.end() ? pugi::xml_node() : it->second;
+}
+
+pugi::xml_node SheetEditor::rowForWrite(int number) {
+    if (auto it = rows_.find(number); it != rows_.end())
+        return it->second;
+    if (!sheetData_) {
+        // The sheet data comes after these elements of a worksheet, before all others.
+        pugi::xml_node root = doc_.document_element();
+        pugi::xml_node after;
+        for (pugi::xml_node child : root.children()) {
+            if (child.type() != pugi::node_element)
+                continue;
+            std::string_view local = LocalName(child.name());
+            if (local == "sheetPr" || local == "dimension" || local == "sheetViews" ||
+                local == "sheetFormatPr" || local == "cols")
+                after = child;
+        }
+        sheetData_ = after ? root.insert_child_after(name("sheetData").c_str(), after)
+                           : root.prepend_child(name("sheetData").c_str());
+    }
+    auto next = rows_.upper_bound(number);
+    pugi::xml_node row = next != rows_.end()
+                             ? sheetData_.insert_child_before(name("row").c_str(), next->second)
+                             : sheetData_.append_child(name("row").c_str());
+    row.append_attribute("r").set_value(number);
+    rows_.emplace(number, row);
+    return row;
+}
+
+std::vector<SheetEditor::Cell> SheetEditor::cellsOf(pugi::xml_node row) {
+    std::vector<Cell> cells;
+    for (pugi::xml_node cell : row.children()) {
+        if (cell.type() != pugi::node_element || LocalName(cell.name()) != "c")
+            continue;
+        auto ref = ParseCell(cell.attribute("r").value());
+        cells.push_back({ref ? ref->col : 0, cell});
+    }
+    auto byColumn = [](const Cell& a, const Cell& b) { return a.col < b.col; };
+    if (!std::is_sorted(cells.begin(), cells.end(), byColumn)) {
+        // Out of order in the file: put the cells in column order (elements after them, such
+        // as extLst, stay last), so that insertions land in the right place.
+        std::stable_sort(cells.begin(), cells.end(), byColumn);
+        std::vector<pugi::xml_node> trailing;
+        for (pugi::xml_node child : row.children())
+            if (child.type() == pugi::node_element && LocalName(child.name()) != "c")
+                trailing.push_back(child);
+        for (const Cell& c : cells)
+            row.append_move(c.node);
+        for (pugi::xml_node t : trailing)
+            row.append_move(t);
+    }
+    return cells;
+}
+
+void SheetEditor::setCell(pugi::xml_node cell, const std::string& value) {
+    for (pugi::xml_node child = cell.first_child(); child;) {
+        pugi::xml_node next = child.next_sibling();
+        std::string_view local = LocalName(child.name());
+        if (child.type() == pugi::node_element && (local == "f" || local == "v" || local == "is")) {
+            if (local == "f")
+                droppedFormula_ = true;
+            cell.remove_child(child);
+        }
+        child = next;
+    }
+    // Type, cell metadata and value metadata belong to the value that is replaced; the style
+    // ("s") and the reference stay.
+    cell.remove_attribute("t");
+    cell.remove_attribute("cm");
+    cell.remove_attribute("vm");
+    if (value.empty())
+        return;
+    pugi::xml_node ext = childNamed(cell, "extLst");
+    auto add = [&](const char* local) {
+        return ext ? cell.insert_child_before(name(local).c_str(), ext)
+                   : cell.append_child(name(local).c_str());
+    };
+    if (auto number = NumberLiteral(value)) {
+        add("v").append_child(pugi::node_pcdata).set_value(number->c_str());
+        return;
+    }
+    // Text goes in as an inline string: the shared-strings part stays as it is (no indexes to
+    // renumber, no counts to keep), and spreadsheet applications read inline strings and move
+    // them into their shared table on their next save.
+    std::string text = EscapeCellText(SanitizeUtf8(value));
+    cell.append_attribute("t").set_value("inlineStr");
+    pugi::xml_node t = add("is").append_child(name("t").c_str());
+    if (needsPreserve(text))
+        t.append_attribute("xml:space").set_value("preserve");
+    t.append_child(pugi::node_pcdata).set_value(text.c_str());
+}
+
+void SheetEditor::unshareFormulasIn(CellRef first, int rows, int cols) {
+    struct Master {
+        CellRef at;
+        std::string formula;
+    };
+    std::map<std::string, Master> masters; // by shared index (si)
+    for (auto it = rows_.lower_bound(first.row); it != rows_.end() && it->first < first.row + rows;
+         ++it) {
+        for (pugi::xml_node cell : it->second.children()) {
+            if (LocalName(cell.name()) != "c")
+                continue;
+            auto ref = ParseCell(cell.attribute("r").value());
+            if (!ref || ref->col < first.col || ref->col >= first.col + cols)
+                continue;
+            pugi::xml_node f = childNamed(cell, "f");
+            if (f && std::string_view(f.attribute("t").value()) == "shared" &&
+                !std::string_view(f.attribute("ref").value()).empty())
+                masters[f.attribute("si").value()] = {*ref, f.text().get()};
+        }
+    }
+    if (masters.empty())
+        return;
+
+    // A shared formula's text lives only in its first cell. Before that cell is overwritten,
+    // every other cell of the group gets the formula as it reads from there; all are computed
+    // before anything changes, so a formula that cannot be copied leaves the sheet untouched.
+    std::vector<std::pair<pugi::xml_node, std::string>> plan;
+    for (const auto& [number, row] : rows_) {
+        for (pugi::xml_node cell : row.children()) {
+            if (LocalName(cell.name()) != "c")
+                continue;
+            pugi::xml_node f = childNamed(cell, "f");
+            if (!f || std::string_view(f.attribute("t").value()) != "shared" ||
+                !std::string_view(f.attribute("ref").value()).empty())
+                continue;
+            auto master = masters.find(f.attribute("si").value());
+            if (master == masters.end())
+                continue;
+            auto ref = ParseCell(cell.attribute("r").value());
+            auto moved = ref ? ShiftFormula(master->second.formula, ref->row - master->second.at.row,
+                                            ref->col - master->second.at.col)
+                             : std::nullopt;
+            if (!moved)
+                fail("the formula at " + CellAddress(master->second.at) +
+                     " is shared with other cells and cannot be copied to them; the cell is "
+                     "not overwritten");
+            plan.emplace_back(f, std::move(*moved));
+        }
+    }
+    for (auto& [f, text] : plan) {
+        f.remove_attribute("t");
+        f.remove_attribute("si");
+        f.text().set(text.c_str());
+    }
+}
+
+void SheetEditor::extendDimension(const RangeRef& written) {
+    pugi::xml_node dimension = childNamed(doc_.document_element(), "dimension");
+    if (!dimension)
+        return;
+    auto current = ParseRange(dimension.attribute("ref").value());
+    if (!current)
+        return;
+    RangeRef merged{{std::min(current->first.row, written.first.row),
+                     std::min(current->first.col, written.first.col)},
+                    {std::max(current->last.row, written.last.row),
+                     std::max(current->last.col, written.last.col)}};
+    if (merged != *current)
+        dimension.attribute("ref").set_value(RangeAddress(merged).c_str());
+}
+
+void SheetEditor::write(CellRef first, const Block& block) {
+    const int rows = static_cast<int>(block.size());
+    const int cols = rows == 0 ? 0 : static_cast<int>(block.front().size());
+    for (const auto& r : block)
+        if (static_cast<int>(r.size()) != cols)
+            fail("the rows of the value block differ in length");
+    if (rows == 0 || cols == 0)
+        return;
+    if (first.row < 1 || first.col < 1 || first.row + rows - 1 > kMaxRow ||
+        first.col + cols - 1 > kMaxColumn)
+        fail("the value block does not fit on the sheet");
+
+    unshareFormulasIn(first, rows, cols);
+    changed_ = true;
+
+    bool created = false;
+    RangeRef createdBox{{kMaxRow, kMaxColumn}, {1, 1}};
+    for (int i = 0; i < rows; ++i) {
+        const auto& values = block[i];
+        const int rowNumber = first.row + i;
+        pugi::xml_node rowNode = row(rowNumber);
+        if (!rowNode) {
+            bool anyValue = std::any_of(values.begin(), values.end(),
+                                        [](const std::string& v) { return !v.empty(); });
+            if (!anyValue)
+                continue; // clearing cells that do not exist changes nothing
+            rowNode = rowForWrite(rowNumber);
+        }
+        std::vector<Cell> cells = cellsOf(rowNode);
+        pugi::xml_node trailing; // an element after the cells (extLst): new cells go before it
+        for (pugi::xml_node child = rowNode.last_child(); child; child = child.previous_sibling())
+            if (child.type() == pugi::node_element && LocalName(child.name()) != "c")
+                trailing = child;
+        int minCreated = kMaxColumn + 1;
+        int maxCreated = 0;
+        std::size_t k = 0;
+        for (int j = 0; j < cols; ++j) {
+            const int col = first.col + j;
+            while (k < cells.size() && cells[k].col < col)
+                ++k;
+            if (k < cells.size() && cells[k].col == col) {
+                setCell(cells[k].node, values[j]);
+                continue;
+            }
+            if (values[j].empty())
+                continue;
+            pugi::xml_node before = k < cells.size() ? cells[k].node : trailing;
+            pugi::xml_node cell = before ? rowNode.insert_child_before(name("c").c_str(), before)
+                                         : rowNode.append_child(name("c").c_str());
+            cell.append_attribute("r").set_value(CellAddress({rowNumber, col}).c_str());
+            setCell(cell, values[j]);
+            minCreated = std::min(minCreated, col);
+            maxCreated = std::max(maxCreated, col);
+        }
+        if (maxCreated == 0)
+            continue;
+        created = true;
+        createdBox.first = {std::min(createdBox.first.row, rowNumber),
+                            std::min(createdBox.first.col, minCreated)};
+        createdBox.last = {std::max(createdBox.last.row, rowNumber),
+                           std::max(createdBox.last.col, maxCreated)};
+        // "spans" is an optional hint of the row's columns; widen it, or drop one we cannot read.
+        if (pugi::xml_attribute spans = rowNode.attribute("spans")) {
+            std::string_view text = spans.value();
+            auto colon = text.find(':');
+            int lo = 0;
+            int hi = 0;
+            bool ok = colon != std::string_view::npos && text.find(' ') == std::string_view::npos;
+            if (ok) {
+                auto a = std::from_chars(text.data(), text.data() + colon, lo);
+                auto b = std::from_chars(text.data() + colon + 1, text.data() + text.size(), hi);
+                ok = a.ec == std::errc() && b.ec == std::errc() && a.ptr == text.data() + colon &&
+                     b.ptr == text.data() + text.size();
+            }
+            if (ok) {
+                std::string widened = std::to_string(std::min(lo, minCreated)) + ":" +
+                                      std::to_string(std::max(hi, maxCreated));
+                spans.set_value(widened.c_str());
+            } else {
+                rowNode.remove_attribute(spans);
+            }
+        }
+    }
+    if (created)
+        extendDimension(createdBox);
+}
+
+std::string SheetEditor::read(CellRef at, const std::vector<std::string>& sharedStrings) const {
+    pugi::xml_node rowNode = row(at.row);
+    if (!rowNode)
+        return {};
+    for (pugi::xml_node cell : rowNode.children()) {
+        if (LocalName(cell.name()) != "c")
+            continue;
+        auto ref = ParseCell(cell.attribute("r").value());
+        if (!ref || ref->col != at.col)
+            continue;
+        std::string_view type = cell.attribute("t").value();
+        if (type == "inlineStr") {
+            pugi::xml_node is = childNamed(cell, "is");
+            return is ? stringItemText(is) : std::string();
+        }
+        pugi::xml_node v = childNamed(cell, "v");
+        std::string value = v ? v.text().get() : "";
+        if (type == "s") {
+            std::size_t index = 0;
+            auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), index);
+            if (ec != std::errc() || index >= sharedStrings.size())
+                return {};
+            return sharedStrings[index];
+        }
+        if (type == "b")
+            return value.empty() ? std::string() : value == "1" ? "TRUE" : "FALSE";
+        if (type == "str")
+            return UnescapeCellText(value);
+        return value;
+    }
+    return {};
+}
+
+std::string SheetEditor::serialize() const { return SerializeXml(doc_); }
+
+} // namespace sheets::xlsx

@@ -1,0 +1,78 @@
+#pragma once
+// One worksheet part held as an XML tree, edited in place: cell values written the way a
+// spreadsheet application stores an assigned text, everything else in the part kept.
+//
+// Why our own code over the XML rather than a workbook library: the libraries at hand rewrite
+// the whole package from their own model on save and drop what they do not model (drawings,
+// VBA, formatting they do not know), while the city's forms must come back with only the
+// written cells changed.
+#include "citylink/sheets/a1.h"
+#include "citylink/sheets/automation.h"
+
+#include <pugixml.hpp>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace sheets::xlsx {
+
+class SheetEditor {
+public:
+    // Parses the part. Throws AutomationError (kApplicationDefined) when it is not a well-formed
+    // worksheet; `partName` names it in the message.
+    SheetEditor(const std::string& xml, const std::string& partName);
+
+    // Writes the block with its top-left cell at `first`: a text that reads as a number becomes a
+    // number, other text an inline string, an empty text clears the value. Written cells keep
+    // their style; their formula is dropped (a shared formula's other cells get their own copy
+    // first). Missing rows and cells are created in order; empty texts create nothing. Throws
+    // (nothing written) when the block is ragged or a shared formula cannot be copied.
+    void write(CellRef first, const Block& block);
+
+    // The value of a cell as text (see Range::Value); `sharedStrings` is the workbook's table.
+    std::string read(CellRef cell, const std::vector<std::string>& sharedStrings) const;
+
+    bool changed() const { return changed_; }
+    // Whether a write replaced a formula (the workbook's calculation chain then goes).
+    bool droppedFormula() const { return droppedFormula_; }
+    std::string serialize() const;
+
+private:
+    struct Cell {
+        int col;
+        pugi::xml_node node;
+    };
+    pugi::xml_node row(int number) const;
+    pugi::xml_node rowForWrite(int number);
+    std::vector<Cell> cellsOf(pugi::xml_node row);
+    void setCell(pugi::xml_node cell, const std::string& value);
+    void unshareFormulasIn(CellRef first, int rows, int cols);
+    void extendDimension(const RangeRef& written);
+    std::string name(const char* local) const { return prefix_ + local; }
+
+    std::string partName_;
+    pugi::xml_document doc_;
+    pugi::xml_node sheetData_;
+    std::string prefix_; // namespace prefix of the worksheet's elements ("" or "x:")
+    std::map<int, pugi::xml_node> rows_;
+    bool changed_ = false;
+    bool droppedFormula_ = false;
+};
+
+// Texts of the shared-strings part, by index (rich text runs joined, phonetic runs left out).
+std::vector<std::string> ReadSharedStrings(const std::string& xml);
+
+// The XML tree as the part's bytes: UTF-8, no reformatting.
+std::string SerializeXml(const pugi::xml_document& doc);
+// How the engine parses parts it may write back: keeps comments, processing instructions,
+// whitespace text and attribute values exactly.
+constexpr unsigned kFaithfulParse = (pugi::parse_full | pugi::parse_ws_pcdata) &
+                                    ~(pugi::parse_wconv_attribute | pugi::parse_eol);
+// Parses a part with kFaithfulParse; a declaration that names another encoding is changed to
+// UTF-8, the encoding SerializeXml writes. False when the part is not well-formed.
+bool LoadPart(pugi::xml_document& doc, const std::string& xml);
+// The local name of an element ("x:c" -> "c").
+std::string_view LocalName(const char* qualified);
+
+} // namespace sheets::xlsx

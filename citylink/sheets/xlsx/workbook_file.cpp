@@ -1,0 +1,216 @@
+#include "citylink/sheets/xlsx/workbook_file.h"
+
+#include "citylink/sheets/xlsx/cell_text.h"
+
+#include <algorithm>
+#include <set>
+
+namespace sheets::xlsx {
+
+namespace {
+
+[[noreturn]] void fail(const std::string& description) {
+    throw AutomationError(description, errors::kApplicationDefined);
+}
+
+bool typeIs(const std::string& type, std::string_view suffix) {
+    return type.size() > suffix.size() && type.ends_with(suffix) &&
+           type[type.size() - suffix.size() - 1] == '/';
+}
+
+std::string lowerAscii(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + 32);
+    return s;
+}
+
+std::string fileName(const std::filesystem::path& p) {
+    auto u8 = p.filename().u8string();
+    return std::string(u8.begin(), u8.end());
+}
+
+// Which extension the engine opens, checked before the file is read, so that a .xls gets a
+// message that says what it is.
+void checkExtension(const std::filesystem::path& file) {
+    std::string ext = lowerAscii(file.extension().string());
+    if (ext == ".xlsx" || ext == ".xlsm")
+        return;
+    std::string prefix = "not a workbook this engine can open: " + fileName(file);
+    if (ext == ".xls")
+        fail(prefix + " (the binary .xls format; save it as .xlsx)");
+    if (ext == ".xlsb")
+        fail(prefix + " (the binary .xlsb format; save it as .xlsx)");
+    fail(prefix + " (only .xlsx and .xlsm files are opened)");
+}
+
+pugi::xml_node childNamed(pugi::xml_node parent, std::string_view local) {
+    for (pugi::xml_node child : parent.children())
+        if (child.type() == pugi::node_element && LocalName(child.name()) == local)
+            return child;
+    return {};
+}
+
+// The relationship id of a <sheet>: the attribute "id" in the relationships namespace, whatever
+// its prefix.
+std::string relationshipId(pugi::xml_node sheet) {
+    for (pugi::xml_attribute a : sheet.attributes()) {
+        std::string_view name = a.name();
+        auto colon = name.find(':');
+        if (colon != std::string_view::npos && name.substr(colon + 1) == "id")
+            return a.value();
+    }
+    return {};
+}
+
+} // namespace
+
+WorkbookFile::WorkbookFile(const std::filesystem::path& file)
+    : package_((checkExtension(file), file)) {
+    const std::string prefix = "not a workbook this engine can open: " + fileName(file);
+    for (const auto& rel : package_.relationships(""))
+        if (typeIs(rel.type, "officeDocument") && !rel.target.empty())
+            workbookPart_ = rel.target;
+    if (workbookPart_.empty() || !package_.has(workbookPart_))
+        fail(prefix + " (it holds no workbook part)");
+
+    std::map<std::string, std::string> targets; // relationship id -> part
+    for (const auto& rel : package_.relationships(workbookPart_)) {
+        if (typeIs(rel.type, "worksheet"))
+            targets[rel.id] = rel.target;
+        else if (typeIs(rel.type, "calcChain"))
+            calcChainPart_ = rel.target;
+        else if (typeIs(rel.type, "sharedStrings"))
+            sharedStringsPart_ = rel.target;
+    }
+
+    std::string xml = package_.read(workbookPart_);
+    pugi::xml_document doc;
+    if (!LoadPart(doc, xml) ||
+        LocalName(doc.document_element().name()) != "workbook")
+        fail(prefix + " (its workbook part is not well-formed)");
+    for (pugi::xml_node sheet : childNamed(doc.document_element(), "sheets").children()) {
+        if (LocalName(sheet.name()) != "sheet")
+            continue;
+        auto target = targets.find(relationshipId(sheet));
+        if (target == targets.end())
+            continue; // a chart sheet or a dialog sheet: not in the worksheet collection
+        sheets_.push_back({sheet.attribute("name").value(), target->second});
+    }
+}
+
+int WorkbookFile::find(std::string_view name) const {
+    for (std::size_t i = 0; i < sheets_.size(); ++i)
+        if (SameSheetName(sheets_[i].name, name))
+            return static_cast<int>(i);
+    return -1;
+}
+
+SheetEditor& WorkbookFile::editor(int sheet) {
+    auto it = editors_.find(sheet);
+    if (it != editors_.end())
+        return *it->second;
+    const SheetEntry& entry = sheets_.at(static_cast<std::size_t>(sheet));
+    auto made = std::make_unique<SheetEditor>(package_.read(entry.part), entry.part);
+    return *editors_.emplace(sheet, std::move(made)).first->second;
+}
+
+void WorkbookFile::write(int sheet, CellRef first, const Block& block) {
+    editor(sheet).write(first, block);
+}
+
+std::string WorkbookFile::read(int sheet, CellRef cell) {
+    if (!sharedStrings_) {
+        sharedStrings_.emplace();
+        if (!sharedStringsPart_.empty() && package_.has(sharedStringsPart_))
+            *sharedStrings_ = ReadSharedStrings(package_.read(sharedStringsPart_));
+    }
+    return editor(sheet).read(cell, *sharedStrings_);
+}
+
+bool WorkbookFile::changed() const {
+    return std::any_of(editors_.begin(), editors_.end(),
+                       [](const auto& e) { return e.second->changed(); });
+}
+
+void WorkbookFile::saveAs(const std::filesystem::path& out) {
+    std::map<std::string, std::string> replaced;
+    std::set<std::string> removed;
+    bool droppedFormula = false;
+    for (const auto& [index, editor] : editors_) {
+        if (!editor->changed())
+            continue;
+        replaced[package_.entryName(sheets_[static_cast<std::size_t>(index)].part)] =
+            editor->serialize();
+        droppedFormula = droppedFormula || editor->droppedFormula();
+    }
+
+    if (!replaced.empty()) {
+        // Formulas elsewhere may read the written cells: their stored results are stale.
+        std::string xml = package_.read(workbookPart_);
+        pugi::xml_document doc;
+        LoadPart(doc, xml);
+        pugi::xml_node root = doc.document_element();
+        std::string_view rootName = root.name();
+        std::string prefix;
+        if (auto colon = rootName.find(':'); colon != std::string_view::npos)
+            prefix = std::string(rootName.substr(0, colon + 1));
+        pugi::xml_node calcPr = childNamed(root, "calcPr");
+        if (!calcPr) {
+            // calcPr follows these elements of a workbook and precedes all others.
+            static const std::set<std::string_view> before = {
+                "fileVersion", "fileSharing", "workbookPr", "workbookProtection", "bookViews",
+                "sheets",      "functionGroups", "externalReferences", "definedNames"};
+            pugi::xml_node after;
+            for (pugi::xml_node child : root.children())
+                if (child.type() == pugi::node_element && before.count(LocalName(child.name())))
+                    after = child;
+            calcPr = after ? root.insert_child_after((prefix + "calcPr").c_str(), after)
+                           : root.prepend_child((prefix + "calcPr").c_str());
+        }
+        if (!calcPr.attribute("fullCalcOnLoad"))
+            calcPr.append_attribute("fullCalcOnLoad");
+        calcPr.attribute("fullCalcOnLoad").set_value("1");
+        replaced[package_.entryName(workbookPart_)] = SerializeXml(doc);
+    }
+
+    // The calculation chain lists the cells that hold formulas; one of them no longer does. It
+    // is only a cache, so the whole part goes rather than being edited.
+    if (droppedFormula && !calcChainPart_.empty() && package_.has(calcChainPart_)) {
+        removed.insert(package_.entryName(calcChainPart_));
+
+        std::string relsPart = XlsxPackage::relsPartOf(workbookPart_);
+        std::string xml = package_.read(relsPart);
+        pugi::xml_document rels;
+        if (!LoadPart(rels, xml))
+            fail("the relationships of the workbook are not well-formed");
+        for (pugi::xml_node rel = rels.document_element().first_child(); rel;) {
+            pugi::xml_node next = rel.next_sibling();
+            if (LocalName(rel.name()) == "Relationship" &&
+                lowerAscii(XlsxPackage::resolveTarget(workbookPart_,
+                                                      rel.attribute("Target").value())) ==
+                    lowerAscii(calcChainPart_))
+                rels.document_element().remove_child(rel);
+            rel = next;
+        }
+        replaced[package_.entryName(relsPart)] = SerializeXml(rels);
+
+        if (package_.has("[Content_Types].xml")) {
+            std::string typesXml = package_.read("[Content_Types].xml");
+            pugi::xml_document types;
+            if (!LoadPart(types, typesXml))
+                fail("the content types of the workbook are not well-formed");
+            for (pugi::xml_node o = types.document_element().first_child(); o;) {
+                pugi::xml_node next = o.next_sibling();
+                if (LocalName(o.name()) == "Override" &&
+                    lowerAscii(o.attribute("PartName").value()) == "/" + lowerAscii(calcChainPart_))
+                    types.document_element().remove_child(o);
+                o = next;
+            }
+            replaced[package_.entryName("[Content_Types].xml")] = SerializeXml(types);
+        }
+    }
+    package_.saveAs(out, replaced, removed);
+}
+
+} // namespace sheets::xlsx
