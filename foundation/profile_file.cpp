@@ -189,10 +189,12 @@ std::optional<std::string> writeProblem(std::string_view section, std::string_vi
         return "the key name is empty";
     if (hasLineBreakOrNul(section) || hasLineBreakOrNul(key) || hasLineBreakOrNul(value))
         return "a name or the value holds a line break or NUL";
-    if (lastSingleByte(section, ']') != std::string_view::npos)
+    // Checked on the name as it will be written, trimmed.
+    std::string_view s = trimBlanks(section);
+    if (lastSingleByte(s, ']') != std::string_view::npos)
         return "the section name holds ']'";
     // A lone lead byte at the end would take the closing ']' as its trail byte.
-    if (endsInsideCharacter(section))
+    if (endsInsideCharacter(s))
         return "the section name ends inside a double-byte character";
     if (key.find('=') != std::string_view::npos)
         return "the key name holds '='";

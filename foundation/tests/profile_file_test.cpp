@@ -172,6 +172,8 @@ TEST(ProfileWrite, RefusesWhatCouldNotBeReadBack) {
     EXPECT_THROW(setValue("", "s", ";k", "v"), std::invalid_argument);
     EXPECT_THROW(setValue("", "s", "[k]", "v"), std::invalid_argument);
     EXPECT_THROW(setValue("", "s\x81", "k", "v"), std::invalid_argument);
+    // Found by the fuzzer: the name is written trimmed, so its end is checked after trimming.
+    EXPECT_THROW(setValue("", "x\xf2 ", "k", "v"), std::invalid_argument);
     // A ']' trail byte inside a double-byte character is fine.
     EXPECT_EQ(setValue("", sj("ゾ"), "k", "v"), "[" + sj("ゾ") + "]\r\nk=v\r\n");
 }
