@@ -2,7 +2,7 @@
 
 #include "citylink/sheets/a1.h"
 
-namespace sheets::testing {
+namespace sheets::doubles {
 
 namespace {
 
@@ -296,4 +296,4 @@ const RecordingBackend::Book* RecordingBackend::findBook(std::string_view path) 
     return it == books_.end() ? nullptr : &it->second;
 }
 
-} // namespace sheets::testing
+} // namespace sheets::doubles

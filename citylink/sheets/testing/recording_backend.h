@@ -3,7 +3,7 @@
 // keeps the values written, and can be told which identifiers exist, which sheets a workbook
 // has, which calls fail and how many other workbooks the application already holds.
 //
-//   auto excel = std::make_shared<sheets::testing::RecordingBackend>();
+//   auto excel = std::make_shared<sheets::doubles::RecordingBackend>();
 //   excel->progIds = {"Excel.Application"};          // only this identifier creates
 //   excel->setSheets("/in/book.xlsx", {"利用状況表（保育短時間）"});
 //   excel->registerIn(registry);
@@ -33,7 +33,7 @@
 #include <utility>
 #include <vector>
 
-namespace sheets::testing {
+namespace sheets::doubles {
 
 class RecordingBackend : public std::enable_shared_from_this<RecordingBackend> {
 public:
@@ -103,4 +103,4 @@ private:
     bool visible_ = false;
 };
 
-} // namespace sheets::testing
+} // namespace sheets::doubles

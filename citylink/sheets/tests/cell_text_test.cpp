@@ -1,0 +1,43 @@
+#include "citylink/sheets/xlsx/cell_text.h"
+
+#include <gtest/gtest.h>
+
+using namespace sheets::xlsx;
+
+TEST(NumberLiteral, StoresNumbersAsASpreadsheetDoes) {
+    struct Case {
+        const char* text;
+        const char* stored;
+    } cases[] = {{"07", "7"},     {"30", "30"},       {"00", "0"},      {"1.5", "1.5"},
+                 {"1.50", "1.5"}, {" 45 ", "45"},     {"-0", "0"},      {"+3", "3"},
+                 {"-2.25", "-2.25"}, {"1e3", "1000"}, {".5", "0.5"},    {"7.", "7"},
+                 {"0.1", "0.1"},  {"2019", "2019"},   {"0012345678", "12345678"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(NumberLiteral(c.text), c.stored) << c.text;
+}
+
+TEST(NumberLiteral, LeavesOtherTextAsText) {
+    for (const char* text : {"", " ", "ｱｲｳ", "07:30", "1,000", "1/5", "50%", "¥100", "inf", "nan",
+                             "0x10", "1e", "1e+", "--1", "1.2.3", "１２", "1e999", "TRUE"})
+        EXPECT_FALSE(NumberLiteral(text)) << text;
+}
+
+TEST(CellText, EscapesWhatXmlCannotCarryAndReadsItBack) {
+    const std::string text = std::string("a\x01") + "b\rc\td\ne_x0041_f";
+    std::string stored = EscapeCellText(text);
+    EXPECT_EQ(stored, "a_x0001_b_x000D_c\td\ne_x005F_x0041_f");
+    EXPECT_EQ(UnescapeCellText(stored), text);
+    EXPECT_EQ(EscapeCellText("ﾔﾏﾀﾞ ﾀﾛｳ"), "ﾔﾏﾀﾞ ﾀﾛｳ");
+    EXPECT_EQ(SanitizeUtf8("a\xFF\xC3(b\xE3\x81"), "a\xEF\xBF\xBD\xEF\xBF\xBD(b\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(SanitizeUtf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"); // a surrogate
+}
+
+TEST(SheetNames, CompareWithoutLetterCase) {
+    EXPECT_TRUE(SameSheetName("Sheet1", "SHEET1"));
+    EXPECT_TRUE(SameSheetName("保育標準時間", "保育標準時間"));
+    EXPECT_TRUE(SameSheetName("Ｈ３０利用", "ｈ３０利用"));
+    EXPECT_TRUE(SameSheetName("ÄÖ", "äö"));
+    EXPECT_FALSE(SameSheetName("利用状況表（保育短時間）", "利用状況表(保育短時間)"));
+    EXPECT_FALSE(SameSheetName("Sheet1", "Sheet1 "));
+    EXPECT_FALSE(SameSheetName("A", "Ａ"));
+}
