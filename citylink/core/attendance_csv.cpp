@@ -3,11 +3,14 @@
 #include "foundation/cp932.h"
 #include "foundation/dates.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <system_error>
+#include <unordered_map>
 
 namespace citylink {
 namespace {
@@ -34,11 +37,49 @@ std::string_view trimBlanks(std::string_view s) {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-// A date column as the table keeps it: "yyyy/mm/dd" when it is a date, its text otherwise.
-void normaliseDate(std::string& field) {
-    if (auto d = dates::parseDate(field))
-        field = dates::formatYmd(*d);
+// Whether text is already d written as "yyyy/mm/dd" (the common case in an export; checking
+// is much cheaper than formatting it again).
+bool isYmdOf(std::string_view text, const dates::Date& d) {
+    if (text.size() != 10 || text[4] != '/' || text[7] != '/')
+        return false;
+    auto digits = [&](std::size_t at, std::size_t n) {
+        int v = 0;
+        for (std::size_t i = at; i < at + n; ++i) {
+            if (text[i] < '0' || text[i] > '9')
+                return -1;
+            v = v * 10 + (text[i] - '0');
+        }
+        return v;
+    };
+    return digits(0, 4) == static_cast<int>(d.year()) &&
+           digits(5, 2) == static_cast<int>(static_cast<unsigned>(d.month())) &&
+           digits(8, 2) == static_cast<int>(static_cast<unsigned>(d.day()));
 }
+
+// A date column as the table keeps it: "yyyy/mm/dd" when it is a date, its text otherwise.
+// An export repeats a few dozen date texts thousands of times (the month's days, each child's
+// birth date on every day), so each distinct text is judged once.
+class DateNormaliser {
+public:
+    void normalise(std::string& field) {
+        if (auto it = cache_.find(field); it != cache_.end()) {
+            if (it->second)
+                field = *it->second;
+            return;
+        }
+        std::optional<std::string> ymd;
+        if (auto d = dates::parseDate(field); d && !isYmdOf(field, *d))
+            ymd = dates::formatYmd(*d);
+        if (cache_.size() < kMaxCached)
+            cache_.emplace(field, ymd);
+        if (ymd)
+            field = std::move(*ymd);
+    }
+
+private:
+    static constexpr std::size_t kMaxCached = 1 << 14;
+    std::unordered_map<std::string, std::optional<std::string>> cache_; // nullopt: keep the text
+};
 
 std::string quoted(const std::filesystem::path& file) {
     auto u8 = file.u8string();
@@ -117,6 +158,15 @@ std::optional<DecodedText> decodeExportText(std::string_view bytes) {
 }
 
 bool VbFieldReader::next(std::string& field) {
+    std::string_view view;
+    if (!next(view, field))
+        return false;
+    if (view.data() != field.data() || view.size() != field.size())
+        field.assign(view);
+    return true;
+}
+
+bool VbFieldReader::next(std::string_view& field, std::string& scratch) {
     const std::size_t n = text_.size();
     // Blanks, and whole empty lines unless a comma has promised a field.
     for (;;) {
@@ -130,40 +180,53 @@ bool VbFieldReader::next(std::string& field) {
         if (!afterComma_)
             return false;
         afterComma_ = false;
-        field.clear(); // "a," at the very end: the comma closes an empty last field
+        field = {}; // "a," at the very end: the comma closes an empty last field
         return true;
     }
 
+    auto delimiterFrom = [&](std::size_t from) {
+        while (from < n && text_[from] != ',' && !isLineBreak(text_[from]))
+            ++from;
+        return from;
+    };
     if (text_[pos_] == '"') {
         ++pos_;
-        field.clear();
-        for (;;) {
-            std::size_t close = text_.find('"', pos_);
-            if (close == std::string_view::npos) {
-                field.append(text_.substr(pos_));
-                pos_ = n;
-                break;
+        std::size_t close = text_.find('"', pos_);
+        if (close == std::string_view::npos)
+            close = n;
+        field = text_.substr(pos_, close - pos_);
+        pos_ = std::min(close + 1, n);
+        // The usual case, a quote followed by its delimiter, stays a view into the text.
+        bool copied = false;
+        while (pos_ < n && text_[pos_] == '"') { // "" is one literal quote
+            if (!copied) {
+                scratch.assign(field);
+                copied = true;
             }
-            field.append(text_.substr(pos_, close - pos_));
-            pos_ = close + 1;
-            if (pos_ < n && text_[pos_] == '"') { // "" is one literal quote
-                field.push_back('"');
-                ++pos_;
-                continue;
-            }
-            break;
+            scratch.push_back('"');
+            ++pos_;
+            close = text_.find('"', pos_);
+            if (close == std::string_view::npos)
+                close = n;
+            scratch.append(text_.substr(pos_, close - pos_));
+            pos_ = std::min(close + 1, n);
         }
         // Anything between the closing quote and the delimiter belongs to the field.
-        std::size_t stop = pos_;
-        while (stop < n && text_[stop] != ',' && !isLineBreak(text_[stop]))
-            ++stop;
-        field.append(trimBlanks(text_.substr(pos_, stop - pos_)));
+        std::size_t stop = delimiterFrom(pos_);
+        std::string_view tail = trimBlanks(text_.substr(pos_, stop - pos_));
+        if (!tail.empty()) {
+            if (!copied) {
+                scratch.assign(field);
+                copied = true;
+            }
+            scratch.append(tail);
+        }
+        if (copied)
+            field = scratch;
         pos_ = stop;
     } else {
-        std::size_t stop = pos_;
-        while (stop < n && text_[stop] != ',' && !isLineBreak(text_[stop]))
-            ++stop;
-        field.assign(trimBlanksRight(text_.substr(pos_, stop - pos_)));
+        std::size_t stop = delimiterFrom(pos_);
+        field = trimBlanksRight(text_.substr(pos_, stop - pos_));
         pos_ = stop;
     }
 
@@ -184,40 +247,119 @@ bool VbFieldReader::next(std::string& field) {
     return true;
 }
 
+namespace {
+
+bool hasHighByte(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return true;
+    return false;
+}
+
+// Turns the fields of a CP932 export into UTF-8 one by one instead of decoding the whole file
+// first. The field stream can run over the raw bytes because no CP932 trail byte (0x40-0xFC) is a
+// comma, a quote, a blank or a line break, and every non-ASCII byte of the file lands in some
+// field, so every byte is still checked. It pays because an export repeats the same few texts
+// (class, care need, each child's name and reading on every day): decoding each distinct text
+// once makes the import several times faster than decoding the file.
+class FieldDecoder {
+public:
+    explicit FieldDecoder(TextEncoding encoding) : encoding_(encoding) {}
+
+    // `raw` (of the given column) as UTF-8 into `out`; false when it is not valid CP932.
+    bool decode(std::string_view raw, std::size_t column, std::string& out) {
+        if (encoding_ == TextEncoding::Utf8 || !hasHighByte(raw)) {
+            out.assign(raw);
+            return true;
+        }
+        // Consecutive records are mostly days of one child: the same name, reading, class.
+        Last& last = last_[column % last_.size()];
+        if (last.raw == raw) {
+            out.assign(last.utf8);
+            return true;
+        }
+        if (auto it = cache_.find(std::string(raw)); it != cache_.end()) {
+            out.assign(it->second);
+        } else {
+            auto utf8 = cp932::tryToUtf8(raw);
+            if (!utf8)
+                return false;
+            if (cache_.size() < kMaxCached)
+                cache_.emplace(std::string(raw), *utf8);
+            out = std::move(*utf8);
+        }
+        last.raw.assign(raw);
+        last.utf8.assign(out);
+        return true;
+    }
+
+private:
+    static constexpr std::size_t kMaxCached = 1 << 16; // remarks may all differ: bound the memory
+    struct Last {
+        std::string raw, utf8; // raw is never empty once set: empty fields are ASCII
+    };
+    TextEncoding encoding_;
+    std::array<Last, AttendanceRecord::kFieldCount> last_;
+    std::unordered_map<std::string, std::string> cache_;
+};
+
+CsvReadError encodingError() {
+    return CsvReadError{5, "文字コードがCP932（Shift_JIS）でもUTF-8でもありません。"};
+}
+
+} // namespace
+
 AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
     AttendanceCsvResult result;
-    auto decoded = decodeExportText(bytes);
-    if (!decoded) {
-        result.error = CsvReadError{5, "文字コードがCP932（Shift_JIS）でもUTF-8でもありません。"};
-        return result;
+    // The UTF-8 rule of decodeExportText; CP932 is checked field by field below.
+    if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom || hasHighByte(bytes)) {
+        if (isValidUtf8(bytes)) {
+            result.encoding = TextEncoding::Utf8;
+            if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+                bytes.remove_prefix(kUtf8Bom.size());
+        }
     }
-    result.encoding = decoded->encoding;
+    FieldDecoder decoder(result.encoding);
+    DateNormaliser dateNormaliser;
 
-    VbFieldReader reader(decoded->utf8);
-    std::string field;
+    VbFieldReader reader(bytes);
+    std::string_view view;
+    std::string scratch, field;
     for (int i = 0; i < AttendanceRecord::kFieldCount; ++i) {
-        if (!reader.next(field)) {
+        if (!reader.next(view, scratch)) {
             result.error = CsvReadError{62, "見出し行の項目が15個に足りません。"};
+            return result;
+        }
+        if (!decoder.decode(view, static_cast<std::size_t>(i), field)) {
+            result.error = encodingError();
             return result;
         }
     }
 
     std::vector<AttendanceRecord> records;
     // About 130 bytes a record in real exports; reserving avoids most regrowth on big months.
-    records.reserve(decoded->utf8.size() / 100 + 1);
+    records.reserve(bytes.size() / 100 + 1);
     for (;;) {
         AttendanceRecord record;
-        if (!reader.next(record.fields[0]))
-            break;
-        for (int i = 1; i < AttendanceRecord::kFieldCount; ++i) {
-            if (!reader.next(record.fields[static_cast<std::size_t>(i)])) {
-                result.error = CsvReadError{
-                    62, "最後のレコードの項目が15個に足りません（" + std::to_string(i) + "個）。"};
+        int got = 0;
+        for (; got < AttendanceRecord::kFieldCount; ++got) {
+            if (!reader.next(view, scratch))
+                break;
+            if (!decoder.decode(view, static_cast<std::size_t>(got),
+                                record.fields[static_cast<std::size_t>(got)])) {
+                result.error = encodingError();
                 return result;
             }
         }
-        normaliseDate(record.fields[0]);
-        normaliseDate(record.fields[3]);
+        if (got == 0)
+            break; // end of the file
+        if (got < AttendanceRecord::kFieldCount) {
+            result.error = CsvReadError{
+                62, "最後のレコードの項目が15個に足りません（" + std::to_string(got) + "個）。"};
+            return result;
+        }
+        dateNormaliser.normalise(record.fields[0]);
+        dateNormaliser.normalise(record.fields[3]);
         records.push_back(std::move(record));
     }
     if (records.empty()) {
@@ -246,7 +388,16 @@ AttendanceCsvResult readAttendanceCsvFile(const std::filesystem::path& file) {
         return result;
     }
     std::string bytes;
-    char buffer[1 << 16];
+    const std::uintmax_t size = std::filesystem::file_size(file, ec);
+    if (!ec && size > kMaxCsvBytes) {
+        result.error = CsvReadError{7, "ファイルが大きすぎます。" + quoted(file)};
+        return result;
+    }
+    // One read of the whole file when its size is known, chunks otherwise (pipes and the like).
+    bytes.resize(ec ? 0 : static_cast<std::size_t>(size));
+    std::size_t used = std::fread(bytes.data(), 1, bytes.size(), in.get());
+    bytes.resize(used);
+    char buffer[1 << 14];
     std::size_t got;
     while ((got = std::fread(buffer, 1, sizeof buffer, in.get())) > 0) {
         if (bytes.size() + got > kMaxCsvBytes) {

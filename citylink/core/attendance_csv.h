@@ -51,6 +51,9 @@ public:
     explicit VbFieldReader(std::string_view text) : text_(text) {}
     // The next field into `field`; false when the text holds no further field.
     bool next(std::string& field);
+    // The same without copying: `field` views the text, or `scratch` when the value had to be
+    // put together (a "" inside quotes, text after the closing quote). Valid until the next call.
+    bool next(std::string_view& field, std::string& scratch);
     // Byte offset of the reader in the text.
     std::size_t position() const { return pos_; }
 

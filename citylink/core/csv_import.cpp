@@ -2,7 +2,9 @@
 
 #include "citylink/core/attendance_csv.h"
 
+#include <exception>
 #include <string>
+#include <unordered_map>
 
 namespace citylink {
 
@@ -30,7 +32,12 @@ bool ReadCSVtoCsvArray(const std::filesystem::path& csvPath, dates::Date targetM
 
     table.clear();
     busy(true);
-    AttendanceCsvResult read = readAttendanceCsvFile(csvPath);
+    AttendanceCsvResult read;
+    try {
+        read = readAttendanceCsvFile(csvPath);
+    } catch (const std::exception& e) { // out of memory and the like: still a read failure
+        read.error = CsvReadError{7, e.what()};
+    }
     if (!read.ok()) {
         busy(false);
         log.WriteLog(read.error->description + "(" + std::to_string(read.error->number) + ")");
@@ -41,10 +48,18 @@ bool ReadCSVtoCsvArray(const std::filesystem::path& csvPath, dates::Date targetM
 
     // "yyyy/mm/dd" text orders like the dates. A `date` that is no date keeps its text; it must
     // refuse the file even when that text happens to sort inside the month ("2019/04/15x").
+    // (A month has at most 31 distinct dates: each text is judged once.)
+    std::unordered_map<std::string_view, bool> isDate;
     for (const AttendanceRecord& record : table) {
         const std::string& date = record.date();
-        bool isDate = dates::parseDate(date).has_value();
-        if (!isDate || date < firstDay || date > lastDay) {
+        bool inside = date >= firstDay && date <= lastDay;
+        if (inside) {
+            auto [it, added] = isDate.try_emplace(date, false);
+            if (added)
+                it->second = dates::parseDate(date).has_value();
+            inside = it->second;
+        }
+        if (!inside) {
             busy(false);
             if (hooks.clearFileName)
                 hooks.clearFileName();

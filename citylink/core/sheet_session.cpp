@@ -1,0 +1,163 @@
+#include "citylink/core/sheet_session.h"
+
+#include <exception>
+
+namespace citylink {
+namespace {
+
+// A step must not die in its own error handler: the status label is cosmetic.
+void clearStatus(BusyTarget& status) noexcept {
+    try {
+        status.setStatus("");
+    } catch (...) {
+    }
+}
+
+} // namespace
+
+std::string automationLogText(const sheets::AutomationError& error) {
+    return error.description() + "( " + std::to_string(error.number()) + ")";
+}
+
+SheetSession::SheetSession(const sheets::BackendRegistry& registry, Prompts& prompts, LogSink& log,
+                           BusyTarget& status)
+    : registry_(registry), prompts_(prompts), log_(log), status_(status) {}
+
+bool SheetSession::xAppOpen() {
+    log_.WriteLog("xAppOpen");
+    if (xlApp) {
+        log_.WriteLog("起動済み");
+        return false;
+    }
+    try {
+        xlApp = sheets::CreateFirstAvailable(registry_);
+        xlBooks = xlApp->Workbooks();
+        xlApp->setVisible(false);
+        return true;
+    } catch (const sheets::AutomationError& error) {
+        log_.WriteLog("xAppOpen: " + automationLogText(error));
+    } catch (const std::exception& error) {
+        log_.WriteLog("xAppOpen: " + automationLogText({error.what(), 429}));
+    }
+    showError(prompts_, "EXCELの起動に失敗しました。");
+    clearStatus(status_);
+    xlBooks.reset();
+    xlApp.reset();
+    return false;
+}
+
+bool SheetSession::ExcelFileOpen(const std::string& path) {
+    log_.WriteLog("ExcelFileOpen開始");
+    if (!xlApp || !xlBooks)
+        return false;
+    // A workbook that does not open must stop the run here: passing over the failure would let a
+    // month without extended care end with the finish message although nothing was opened.
+    try {
+        status_.setStatus(Getファイル名(path) + " 読み込み中");
+        xlBook = xlBooks->Open(path);
+        xlSheets = xlBook->Worksheets();
+        return true;
+    } catch (const sheets::AutomationError& error) {
+        log_.WriteLog("ExcelFileOpen: " + automationLogText(error));
+    } catch (const std::exception& error) {
+        log_.WriteLog("ExcelFileOpen: " + automationLogText({error.what(), 1004}));
+    }
+    xlSheets.reset();
+    xlBook.reset();
+    showError(prompts_, "EXCELファイルのオープンに失敗しました。");
+    clearStatus(status_);
+    ExcelClose(path);
+    return false;
+}
+
+bool SheetSession::ExcelSheetOpen(const std::string& name) {
+    log_.WriteLog("ExcelSheetOpen開始");
+    if (!xlBook)
+        return false;
+    try {
+        if (!xlSheets)
+            xlSheets = xlBook->Worksheets();
+        xlSheet = xlSheets->Item(name);
+        return true;
+    } catch (const sheets::AutomationError& error) {
+        log_.WriteLog("ExcelSheetOpen: " + automationLogText(error));
+    } catch (const std::exception& error) {
+        log_.WriteLog("ExcelSheetOpen: " + automationLogText({error.what(), 9}));
+    }
+    showError(prompts_, "シートのオープンに失敗しました。");
+    clearStatus(status_);
+    return false;
+}
+
+void SheetSession::ExcelClose(const std::string& /*path*/) {
+    log_.WriteLog("ExcelClose");
+    if (!xlApp)
+        return;
+    bool quit = false;
+    std::string failure;
+    try {
+        sheets::WorkbooksPtr books = xlBooks ? xlBooks : xlApp->Workbooks();
+        if (books->Count() > 1) {
+            log_.WriteLog("システム外起動あり");
+        } else {
+            log_.WriteLog("システム外起動なし");
+            quit = true;
+        }
+    } catch (const sheets::AutomationError& error) {
+        failure = error.description() + "(" + std::to_string(error.number()) + ")";
+    } catch (const std::exception& error) {
+        failure = std::string(error.what()) + "(0)";
+    }
+    // From here every failure is passed over: the references go whatever happens.
+    xlRange.reset();
+    xlSheet.reset();
+    xlSheets.reset();
+    xlBook.reset();
+    xlBooks.reset();
+    if (quit) {
+        try {
+            xlApp->Quit();
+        } catch (const sheets::AutomationError& error) {
+            if (failure.empty())
+                failure = error.description() + "(" + std::to_string(error.number()) + ")";
+        } catch (const std::exception& error) {
+            if (failure.empty())
+                failure = std::string(error.what()) + "(0)";
+        }
+    }
+    xlApp.reset();
+    if (!failure.empty())
+        log_.WriteLog("EXCEL: " + failure);
+}
+
+void SheetSession::SetCellValue(std::string_view address, int rowOffset, std::string_view value,
+                                int columnOffset) {
+    if (address.find_first_not_of(' ') == std::string_view::npos)
+        return;
+    while (!value.empty() && value.back() == ' ')
+        value.remove_suffix(1);
+    if (!xlSheet)
+        throw sheets::AutomationError("オブジェクト変数が設定されていません。", 91);
+    sheets::RangePtr cell = xlSheet->Range(address);
+    if (rowOffset != 0 || columnOffset != 0)
+        cell = cell->Offset(rowOffset, columnOffset);
+    cell->setValue(value);
+}
+
+std::string SheetSession::Getファイル名(std::string_view path) {
+    std::size_t cut = path.find_last_of("\\/");
+    if (cut != std::string_view::npos)
+        path.remove_prefix(cut + 1);
+    return std::string(path);
+}
+
+void SheetSession::ReleaseAll() noexcept {
+    xlRange.reset();
+    xlSheet.reset();
+    xlSheets.reset();
+    xlBook.reset();
+    xlBooks.reset();
+    xlApp.reset();
+}
+
+} // namespace citylink

@@ -1,0 +1,288 @@
+#include "citylink/core/usage_sheet_run.h"
+
+#include "citylink/core/extended_care.h"
+#include "citylink/core/wide_katakana.h"
+#include "citylink/sheets/a1.h"
+
+#include <cstdio>
+#include <exception>
+#include <new>
+
+namespace citylink {
+namespace {
+
+// Error numbers of the run's own failures, as the automation runtime numbers them.
+constexpr long kTypeMismatch = 13;
+constexpr long kSubscriptOutOfRange = 9;
+constexpr long kOutOfMemory = 7;
+constexpr long kInvalidCall = 5;
+
+std::string twoDigits(int n) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%02d", n);
+    return buf;
+}
+
+std::string trimmed(std::string_view text) {
+    std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    std::size_t last = text.find_last_not_of(" \t");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+// The address of a layout column at a row; "" for a blank column, which SetCellValue skips: an
+// item whose column the year's layout leaves empty is not on that year's sheet.
+std::string cellAt(std::string_view column, int row) {
+    std::string letters = trimmed(column);
+    return letters.empty() ? std::string() : letters + std::to_string(row);
+}
+
+// Whether the arrival alone, or the departure alone, falls outside the short-time band. The
+// extended-care selection decides this already for the whole record; asking it about one time at
+// a time keeps the grid's early/late split on exactly the same comparison (times of day, not the
+// first characters of the text).
+bool outsideBand(const std::string& arrival, const std::string& departure, const CareBands& bands) {
+    AttendanceRecord probe;
+    probe.column(7) = std::string(careNeedText(CareNeed::Short));
+    probe.column(11) = arrival;
+    probe.column(12) = departure;
+    return isExtendedCare(probe, CareNeed::Short, bands);
+}
+
+} // namespace
+
+UsageSheetRun::UsageSheetRun(const sheets::BackendRegistry& registry, Prompts& prompts,
+                             LogSink& log, BusyTarget& window)
+    : prompts_(prompts), log_(log), window_(window), session_(registry, prompts, log, window) {}
+
+OpenFileRequest UsageSheetRun::workbookRequest(CareNeed need, std::string_view formTitle) {
+    OpenFileRequest request;
+    request.title = need == CareNeed::Short ? "貼付先設定 保育短時間用の" : "貼付先設定 保育標準時間用の";
+    request.title += formTitle;
+    request.title += "を選択してください";
+    request.filter = "EXCELファイル|*.xl*|全てのファイル|*.*";
+    return request;
+}
+
+RunOutcome UsageSheetRun::延長時間貼付処理(const UsageSheetInputs& in) {
+    summary_ = {};
+    // 1. The target month.
+    bool haveMonth = in.checkTargetMonth ? in.checkTargetMonth() : in.targetMonth.has_value();
+    if (!haveMonth || !in.targetMonth) {
+        if (!in.checkTargetMonth)
+            showInfo(prompts_, in.caption, "対象月を入力して下さい。");
+        return RunOutcome::QuietEnd;
+    }
+
+    // 2. From here the window is busy; the guard gives it back on every way out.
+    BusyGuard busy(window_);
+    std::string workbookPath;
+    auto quietEnd = [&] {
+        session_.ReleaseAll();
+        busy.release();
+        return RunOutcome::QuietEnd;
+    };
+
+    try {
+        // 3. The extended-care table.
+        busy.status("延長時間データ読み込み中・・・");
+        static const AttendanceTable kNoAttendance;
+        if (!Get延長時間_札幌H30(in.attendance ? *in.attendance : kNoAttendance, in.careNeed,
+                                 in.bands, extendedCare_, prompts_, log_)) {
+            showError(prompts_, "延長時間の取得に失敗しました。処理を中断します。");
+            busy.release();
+            return RunOutcome::Error;
+        }
+
+        // 4. The layout of the month's fiscal year for the chosen care need.
+        CityLayout layout;
+        if (!M札幌市帳票管理(in.layoutIni, *in.targetMonth, in.careNeed, layout, prompts_, log_,
+                             in.caption))
+            return quietEnd();
+
+        // 5. A fresh, invisible application.
+        busy.status("EXCEL起動中・・・");
+        if (!session_.xAppOpen())
+            return quietEnd();
+
+        // 6. The clerk's workbook.
+        std::optional<std::string> chosen =
+            prompts_.chooseOpenFile(workbookRequest(in.careNeed, layout.FormTitle));
+        if (!chosen) {
+            prompts_.message(MsgIcon::None, "", "処理を中断しました");
+            log_.WriteLog("コマンドダイアログ：キャンセル押下");
+            session_.ReleaseAll();
+            busy.release();
+            return RunOutcome::Cancelled;
+        }
+        workbookPath = *chosen;
+        summary_.workbookPath = workbookPath;
+
+        // 7. Open it.
+        busy.status("EXCELファイル展開中・・・");
+        if (!session_.ExcelFileOpen(workbookPath))
+            return quietEnd();
+
+        // 8.-11. Nothing to paste in a month without extended care; otherwise the sheet, the
+        // per-child cells and the day grid.
+        if (extendedCare_.upperRow() > 0) {
+            const PasteLayout& paste = layout.PasteLayout;
+            summary_.sheetName = paste.SheetName;
+            // Short-time care uses four rows per child, standard-time care two; fewer rows would
+            // put one child's times into the next child's rows.
+            int rowsNeeded = in.careNeed == CareNeed::Short ? 4 : 2;
+            if (paste.RowsPerChild < rowsNeeded || paste.FirstRow < 1)
+                throw sheets::AutomationError(
+                    "貼付位置の設定が不正です（開始行 " + std::to_string(paste.FirstRow) +
+                        "、1人あたりの行数 " + std::to_string(paste.RowsPerChild) + "）",
+                    kSubscriptOutOfRange);
+            std::vector<DayRow> grid(1); // row 0 is never pasted
+            if (!session_.ExcelSheetOpen(paste.SheetName)) {
+                prompts_.message(MsgIcon::Information, in.caption, kWrongSheetMessage);
+                try {
+                    session_.xlApp->setVisible(true);
+                } catch (...) {
+                }
+                session_.ExcelClose(workbookPath);
+                busy.release();
+                return RunOutcome::Error;
+            }
+            pasteRows(layout, in.careNeed, in.bands, grid, busy);
+            pasteGrid(paste, grid);
+            session_.xlRange.reset();
+            session_.xlSheet.reset();
+        }
+
+        // 12. Finish. The workbook goes to the clerk before the message says so: handing it over
+        // can fail (the embedded engine saves the filled copy at this moment), and a failure must
+        // not follow a message that reported success.
+        session_.xlApp->setVisible(true);
+        prompts_.message(MsgIcon::Information, "終了", kFinishMessage);
+        session_.ReleaseAll();
+        busy.release();
+        return RunOutcome::Finished;
+    } catch (...) {
+        std::string description;
+        long number = kInvalidCall;
+        try {
+            throw;
+        } catch (const sheets::AutomationError& error) {
+            description = error.description();
+            number = error.number();
+        } catch (const std::bad_alloc&) {
+            description = "メモリが不足しています。";
+            number = kOutOfMemory;
+        } catch (const std::exception& error) {
+            description = error.what();
+        } catch (...) {
+            description = "予期しないエラー";
+        }
+        log_.WriteLog(description + "(" + std::to_string(number) + ")");
+        showError(prompts_, "エラーで処理を中断しました。");
+        // From here every failure is passed over; what was written stays, nothing is saved.
+        try {
+            if (session_.xlApp)
+                session_.xlApp->setVisible(true);
+        } catch (...) {
+        }
+        session_.ExcelClose(workbookPath);
+        busy.release();
+        return RunOutcome::Error;
+    }
+}
+
+void UsageSheetRun::pasteRows(const CityLayout& layout, CareNeed need, const CareBands& bands,
+                              std::vector<DayRow>& grid, BusyGuard& busy) {
+    const PasteLayout& paste = layout.PasteLayout;
+    const int rowsPerChild = paste.RowsPerChild;
+    std::string previousKey;
+    bool first = true;
+    int child = 0;
+    const int lastRow = extendedCare_.upperRow();
+    for (int r = 1; r <= lastRow; ++r) {
+        const std::string& key = extendedCare_.get(r, kColChildKey);
+        if (first || key != previousKey) {
+            first = false;
+            ++child;
+            int top = paste.FirstRow + rowsPerChild * (child - 1);
+            session_.SetCellValue(cellAt(paste.NameColumn, top), 0,
+                                  toWideKatakana(extendedCare_.get(r, kColNameReading)), 0);
+            const std::string& birthText = extendedCare_.get(r, kColBirthDate);
+            std::optional<dates::Date> birth = dates::parseDate(birthText);
+            if (!birth)
+                throw sheets::AutomationError("生年月日が日付ではありません: " + birthText,
+                                              kTypeMismatch);
+            session_.SetCellValue(cellAt(paste.BirthYearColumn, top), 0,
+                                  std::to_string(static_cast<int>(birth->year())), 0);
+            session_.SetCellValue(cellAt(paste.BirthMonthColumn, top), 0,
+                                  std::to_string(static_cast<unsigned>(birth->month())), 0);
+            session_.SetCellValue(cellAt(paste.BirthDayColumn, top), 0,
+                                  std::to_string(static_cast<unsigned>(birth->day())), 0);
+            for (std::string_view column : {std::string_view(paste.NameColumn),
+                                            std::string_view(paste.BirthYearColumn),
+                                            std::string_view(paste.BirthMonthColumn),
+                                            std::string_view(paste.BirthDayColumn)})
+                summary_.cellsWritten += cellAt(column, top).empty() ? 0 : 1;
+            previousKey = key;
+            grid.resize(grid.size() + static_cast<std::size_t>(rowsPerChild));
+            summary_.children = child;
+        }
+
+        std::optional<dates::Date> date = dates::parseDate(extendedCare_.get(r, kColDate));
+        int day = date ? static_cast<int>(static_cast<unsigned>(date->day())) : 0;
+        if (day >= 1 && day <= 31) {
+            std::size_t base = static_cast<std::size_t>((child - 1) * rowsPerChild);
+            auto put = [&](int row, const dates::TimeOfDay& t) {
+                grid[base + static_cast<std::size_t>(row)][day - 1] = twoDigits(t.hour);
+                grid[base + static_cast<std::size_t>(row) + 1][day - 1] = twoDigits(t.minute);
+            };
+            const std::string& arrival = extendedCare_.get(r, kColArrival);
+            const std::string& departure = extendedCare_.get(r, kColDeparture);
+            bool placed = false;
+            if (need == CareNeed::Short) {
+                if (outsideBand(arrival, "", bands)) {
+                    put(1, *dates::parseTimeOfDay(arrival));
+                    placed = true;
+                }
+                if (outsideBand("", departure, bands)) {
+                    put(3, *dates::parseTimeOfDay(departure));
+                    placed = true;
+                }
+            } else if (auto t = dates::parseTimeOfDay(departure)) {
+                // Every standard-time row is a late departure.
+                put(1, *t);
+                placed = true;
+            }
+            summary_.days += placed ? 1 : 0;
+        }
+
+        busy.status(paste.SheetName + " " + std::to_string(r) + "件処理済み");
+    }
+}
+
+void UsageSheetRun::pasteGrid(const PasteLayout& paste, const std::vector<DayRow>& grid) {
+    const int rows = static_cast<int>(grid.size()) - 1;
+    if (rows < 1)
+        return;
+    sheets::Block block;
+    block.reserve(static_cast<std::size_t>(rows));
+    for (int i = 1; i <= rows; ++i) {
+        const DayRow& row = grid[static_cast<std::size_t>(i)];
+        block.emplace_back(row.begin(), row.end());
+        for (const std::string& cell : row)
+            summary_.cellsWritten += cell.empty() ? 0 : 1;
+    }
+    std::string dayColumn = trimmed(paste.DayColumn);
+    std::optional<std::string> lastColumn = sheets::OffsetColumn(dayColumn, 30);
+    if (!lastColumn)
+        throw sheets::AutomationError("日付の列が不正です: " + paste.DayColumn,
+                                      sheets::errors::kApplicationDefined);
+    std::string address = dayColumn + std::to_string(paste.FirstRow) + ":" + *lastColumn +
+                          std::to_string(paste.FirstRow + rows - 1);
+    session_.xlRange = session_.xlSheet->Range(address);
+    session_.xlRange->setValues(block);
+    summary_.blockAddress = address;
+}
+
+} // namespace citylink
