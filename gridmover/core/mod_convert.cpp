@@ -24,16 +24,33 @@ bool isCommentStart(std::string_view line) {
     return t.substr(0, 3) == "Rem" || t.substr(0, 1) == "'";
 }
 
-// A control class name in a Begin line must end where the text ends or a blank follows, so that
-// "Lumatab.LTab" does not claim "Begin Lumatab.LTabDropDown DD1" for the grids.
-std::size_t findWholeClass(std::string_view line, std::string_view cls) {
-    for (std::size_t p = Find(line, cls); p != npos; p = Find(line, cls, p + CharLengthAt(line, p))) {
-        std::size_t end = p + cls.size();
-        if (end == line.size() || line[end] == ' ' || line[end] == '\t') {
-            return p;
-        }
+// The class of a control block start "Begin <Library.Class> <Name>": its second word; empty for
+// any other line. Only the block start counts, so that a property value that merely contains
+// "Begin MSDBGrid.DBGrid" is not taken for a grid, and "Lumatab.LTab" does not claim the
+// drop-down "Lumatab.LTabDropDown" for the grids.
+std::string_view beginClass(std::string_view line) {
+    std::string_view t = LTrim(line);
+    if (!StartsWithNoCase(t, "Begin ")) {
+        return {};
     }
-    return npos;
+    std::string_view rest = LTrim(t.substr(6));
+    return rest.substr(0, rest.find(' '));
+}
+
+enum class BlockKind { None, Grid, DropDown };
+
+BlockKind blockKind(std::string_view line, const GridVersion& from) {
+    std::string_view cls = beginClass(line);
+    if (cls.empty()) {
+        return BlockKind::None;
+    }
+    if (EqualsNoCase(cls, from.FullName)) {
+        return BlockKind::Grid;
+    }
+    if (EqualsNoCase(cls, from.GridLibName() + ".LTabDropDown")) {
+        return BlockKind::DropDown;
+    }
+    return BlockKind::None;
 }
 
 std::uint32_t le32(const std::string& d, std::size_t at) {
@@ -89,11 +106,14 @@ std::string MakeFormObjectLine(std::int16_t to) {
 void ReplaceBeginClass(std::string& line, std::int16_t from, std::int16_t to) {
     const GridVersion& f = row(from);
     const GridVersion& t = row(to);
-    if (std::size_t p = findWholeClass(line, f.FullName); p != npos) {
-        line.replace(p, f.FullName.size(), t.FullName);
+    BlockKind kind = blockKind(line, f);
+    if (kind == BlockKind::None) {
         return;
     }
-    ReplaceFirst(line, f.GridLibName() + ".LTabDropDown", t.GridLibName() + ".LTabDropDown");
+    std::string_view cls = beginClass(line);
+    std::size_t p = static_cast<std::size_t>(cls.data() - line.data());
+    line.replace(p, cls.size(),
+                 kind == BlockKind::Grid ? t.FullName : t.GridLibName() + ".LTabDropDown");
 }
 
 int FindGridDeclaration(std::string_view line, std::int16_t from) {
@@ -204,16 +224,11 @@ void modConvert::ReadLogicalLine(LineReader& in, std::string& line) {
 }
 
 bool modConvert::IsGridBeginLine(std::string_view line, std::int16_t from) {
-    if (!Contains(line, "Begin")) {
+    if (blockKind(line, row(from)) == BlockKind::None) {
         return false;
     }
-    const GridVersion& f = row(from);
-    if (findWholeClass(line, f.FullName) != npos ||
-        Contains(line, f.GridLibName() + ".LTabDropDown")) {
-        RecordControlName(line, from);
-        return true;
-    }
-    return false;
+    RecordControlName(line, from);
+    return true;
 }
 
 void modConvert::RecordControlName(std::string_view line, std::int16_t from) {
@@ -224,11 +239,15 @@ void modConvert::RecordControlName(std::string_view line, std::int16_t from) {
         return; // a Begin line without a control name names nothing to record
     }
     std::string name(t.substr(second + 1));
-    const GridVersion& f = row(from);
-    if (findWholeClass(line, f.FullName) != npos) {
+    switch (blockKind(line, row(from))) {
+    case BlockKind::Grid:
         GridNames.push_back(std::move(name));
-    } else if (Contains(line, f.GridLibName() + ".LTabDropDown")) {
+        break;
+    case BlockKind::DropDown:
         DropDownNames.push_back(std::move(name));
+        break;
+    case BlockKind::None:
+        break;
     }
 }
 

@@ -90,6 +90,21 @@ std::vector<Op> editScript(const std::vector<std::string_view>& a,
         --y;
     }
     std::reverse(ops.begin(), ops.end());
+    // Within each run of changes, removed lines first, as diff shows them: easier to read, and
+    // any order of one run describes the same edit.
+    for (std::size_t i = 0; i < ops.size();) {
+        if (ops[i] == Op::Keep) {
+            ++i;
+            continue;
+        }
+        std::size_t j = i;
+        while (j < ops.size() && ops[j] != Op::Keep) {
+            ++j;
+        }
+        std::stable_partition(ops.begin() + static_cast<long>(i), ops.begin() + static_cast<long>(j),
+                              [](Op o) { return o == Op::Del; });
+        i = j;
+    }
     return ops;
 }
 

@@ -1,0 +1,2 @@
+Attribute VB_Name = "modLf"
+Public g As MSDBGrid.DBGrid

@@ -1,0 +1,2 @@
+Attribute VB_Name = "modPlain"
+Dim c As MSDBGrid.Column
