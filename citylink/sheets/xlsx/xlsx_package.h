@@ -41,7 +41,8 @@ public:
 
     // Writes the package to `out` with the given parts replaced (by part name) and removed,
     // atomically: a temporary file in the same folder renamed over `out` at the end. Entries
-    // neither replaced nor removed keep their stored bytes. Throws AutomationError on failure and
+    // neither replaced nor removed keep their stored bytes and their order; replaced ones are
+    // stored anew at the end. Throws AutomationError on failure and
     // leaves no temporary file behind.
     void saveAs(const std::filesystem::path& out, const std::map<std::string, std::string>& replaced,
                 const std::set<std::string>& removed) const;
