@@ -41,7 +41,8 @@ std::string normalize(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         auto b0 = static_cast<unsigned char>(text[i]);
         if (b0 == 0xEF && i + 2 < text.size()) {
-            unsigned cp = ((b0 & 0x0Fu) << 12) | ((static_cast<unsigned char>(text[i + 1]) & 0x3Fu) << 6) |
+            unsigned cp = ((b0 & 0x0Fu) << 12) |
+                          ((static_cast<unsigned char>(text[i + 1]) & 0x3Fu) << 6) |
                           (static_cast<unsigned char>(text[i + 2]) & 0x3Fu);
             if (cp >= 0xFF01 && cp <= 0xFF5E) {
                 out += static_cast<char>(cp - 0xFEE0);
@@ -59,7 +60,9 @@ std::string normalize(std::string_view text) {
     return out;
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // A cursor over normalised text.
 class Scanner {
@@ -274,7 +277,9 @@ std::string formatYmd(Date d) {
     return buf;
 }
 
-std::string formatHhMm(TimeOfDay t) { return twoDigits(t.hour) + ":" + twoDigits(t.minute); }
+std::string formatHhMm(TimeOfDay t) {
+    return twoDigits(t.hour) + ":" + twoDigits(t.minute);
+}
 
 std::string Get月末日(std::string_view dateText) {
     Date d = requireDate(dateText);

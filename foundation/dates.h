@@ -34,8 +34,8 @@ std::optional<Date> parseDate(std::string_view text);
 // digits and colon accepted); nullopt for anything else.
 std::optional<TimeOfDay> parseTimeOfDay(std::string_view text);
 
-std::string formatYmd(Date d);          // "yyyy/mm/dd"
-std::string formatHhMm(TimeOfDay t);    // "hh:mm"
+std::string formatYmd(Date d);       // "yyyy/mm/dd"
+std::string formatHhMm(TimeOfDay t); // "hh:mm"
 
 // Last day of the month of the date in the text, as "yyyy/mm/dd". Throws std::invalid_argument
 // when the text is not a date.
@@ -53,8 +53,9 @@ std::string Get年度(std::string_view dateText);
 std::string formatEra(Date d, std::string_view format);
 // Reads back what formatEra shows for "ggg ee年mm月" and "ggg e年mm月": era name or letter, blank
 // optional, era year with one or two digits or 元, month with one or two digits ("令和 01年05月",
-// "令和1年5月", "R元年5月"); also "yyyy年m月", "yyyy/m" and the full-date forms of parseDate. The day
-// of the result is the 1st. nullopt when the text names no month, or a month before its era began.
+// "令和1年5月", "R元年5月"); also "yyyy年m月", "yyyy/m" and the full-date forms of parseDate. The
+// day of the result is the 1st. nullopt when the text names no month, or a month before its era
+// began.
 std::optional<Date> parseEraMonth(std::string_view text);
 
 } // namespace dates

@@ -50,8 +50,8 @@ std::string toLogBytes(std::string_view utf8) {
         return *whole;
     std::string out;
     for (std::size_t i = 0; i < utf8.size();) {
-        std::size_t len = std::min(sequenceLength(static_cast<unsigned char>(utf8[i])),
-                                   utf8.size() - i);
+        std::size_t len =
+            std::min(sequenceLength(static_cast<unsigned char>(utf8[i])), utf8.size() - i);
         bool wellFormed = len > 1 || static_cast<unsigned char>(utf8[i]) < 0x80;
         for (std::size_t k = 1; k < len; ++k)
             wellFormed = wellFormed && (static_cast<unsigned char>(utf8[i + k]) & 0xC0) == 0x80;
@@ -70,7 +70,9 @@ mdlLog::mdlLog(std::function<std::string()> dataFolder, const Clock& clock)
 
 mdlLog::mdlLog() : mdlLog([] { return Module1::GetDataFolder(); }, systemClock()) {}
 
-mdlLog::~mdlLog() { CloseLog(); }
+mdlLog::~mdlLog() {
+    CloseLog();
+}
 
 void mdlLog::OpenLog() {
     MakeLogName();

@@ -7,11 +7,17 @@
 namespace profile_file {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
-bool isLead(char c) { return cp932::isLeadByte(static_cast<unsigned char>(c)); }
+bool isLead(char c) {
+    return cp932::isLeadByte(static_cast<unsigned char>(c));
+}
 
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char asciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Position of the last `c` in text that is a character of its own, not the trail byte of a
 // double-byte character; npos when there is none.

@@ -3,18 +3,19 @@
 // after setting one key. Pure functions over the file's bytes, so that they are tested on exact
 // byte fixtures and fuzzed; the file I/O sits in mdl_system_ini.cpp.
 //
-// Why our own code rather than an INI library: the files are shared with the Windows programs of the
-// suite, which use the Windows profile functions. We must read what those functions read and write
-// exactly the bytes they would write, leaving every other byte of the file alone (comments, blank
-// lines, odd spacing, line-end style), in CP932 where a trail byte may look like '[', ']', '\' or an
-// ASCII letter. General INI libraries re-serialise the whole file, know nothing of double-byte
-// characters and differ in the rules below. Writing our own also lets a write replace the file
-// atomically, which the Windows functions do not.
+// Why our own code rather than an INI library: the files are shared with the Windows programs of
+// the suite, which use the Windows profile functions. We must read what those functions read and
+// write exactly the bytes they would write, leaving every other byte of the file alone (comments,
+// blank lines, odd spacing, line-end style), in CP932 where a trail byte may look like '[', ']',
+// '\' or an ASCII letter. General INI libraries re-serialise the whole file, know nothing of
+// double-byte characters and differ in the rules below. Writing our own also lets a write replace
+// the file atomically, which the Windows functions do not.
 //
 // The rules (all names and values are CP932 bytes):
 // - Lines end in CR LF, LF or CR.
 // - A line whose first non-blank character is ';' is a comment; a blank line is nothing.
-// - A line whose first non-blank character is '[' and that holds a ']' is a section header; the name
+// - A line whose first non-blank character is '[' and that holds a ']' is a section header; the
+// name
 //   lies between the '[' and the last ']' of the line, blanks and tabs around it ignored.
 // - Any other line in a section is a key line: the key is the text before the first '=' (the whole
 //   line when there is none, with an empty value), the value the text after it; blanks and tabs
@@ -64,7 +65,8 @@ std::string getString(std::string_view bytes, std::string_view section, std::str
 
 // Whether section, key and value can be written so that they read back: names not empty after
 // trimming, no CR, LF or NUL anywhere, no ']' in the section name and no half character at its
-// end, no '=' in the key, a key not starting with ';' or '['. Returns the reason, or nullopt when they are fine.
+// end, no '=' in the key, a key not starting with ';' or '['. Returns the reason, or nullopt when
+// they are fine.
 std::optional<std::string> writeProblem(std::string_view section, std::string_view key,
                                         std::string_view value);
 

@@ -107,9 +107,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto expected = profile_file::findValue(alone, "s", "k");
     auto got = profile_file::findValue(after, section, key);
     check(got.has_value() && expected.has_value() && *got == *expected);
-    bool plain = profile_file::trimBlanks(value) == value &&
-                 !(value.size() >= 2 && (value[0] == '"' || value[0] == '\'') &&
-                   value.back() == value[0]);
+    bool plain =
+        profile_file::trimBlanks(value) == value &&
+        !(value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0]);
     if (plain)
         check(*got == value);
 

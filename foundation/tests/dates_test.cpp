@@ -8,7 +8,9 @@ using dates::Date;
 
 namespace {
 
-std::string ymd(std::optional<Date> d) { return d ? dates::formatYmd(*d) : "none"; }
+std::string ymd(std::optional<Date> d) {
+    return d ? dates::formatYmd(*d) : "none";
+}
 
 TEST(ParseDate, AcceptedForms) {
     EXPECT_EQ(ymd(dates::parseDate("2024/04/01")), "2024/04/01");
@@ -41,12 +43,33 @@ TEST(ParseDate, EraForms) {
 }
 
 TEST(ParseDate, RefusedForms) {
-    for (const char* text :
-         {"", " ", "2023/2/29", "2024/13/1", "2024/4/31", "2024/0/1", "2024/4/0", "24/4/1",
-          "20240401", "2024/4-1", "2024/4/1/", "2024/4/1x", "2024/4/1 25:00", "2024/4/1 8:3",
-          "2024/4/1T08:30", "2024年4月1", "2024年4月", "令和0年4月1日", "令和1年4月30日",
-          "平成1年1月7日", "M1.1.24", "R元.5.1", "X6.4.1", "令和6年4月1日 8:30", "abc",
-          "2024/04/01 garbage", "R123.4.1"})
+    for (const char* text : {"",
+                             " ",
+                             "2023/2/29",
+                             "2024/13/1",
+                             "2024/4/31",
+                             "2024/0/1",
+                             "2024/4/0",
+                             "24/4/1",
+                             "20240401",
+                             "2024/4-1",
+                             "2024/4/1/",
+                             "2024/4/1x",
+                             "2024/4/1 25:00",
+                             "2024/4/1 8:3",
+                             "2024/4/1T08:30",
+                             "2024年4月1",
+                             "2024年4月",
+                             "令和0年4月1日",
+                             "令和1年4月30日",
+                             "平成1年1月7日",
+                             "M1.1.24",
+                             "R元.5.1",
+                             "X6.4.1",
+                             "令和6年4月1日 8:30",
+                             "abc",
+                             "2024/04/01 garbage",
+                             "R123.4.1"})
         EXPECT_FALSE(dates::parseDate(text).has_value()) << text;
 }
 
@@ -85,7 +108,8 @@ TEST(Era, AroundTheChangeOfEra) {
     EXPECT_EQ(dates::formatEra(year{2024} / 4 / 1, "ggg e年mm月"), "令和 6年04月");
     EXPECT_EQ(dates::formatEra(year{1989} / 1 / 7, "ggg ee年mm月"), "昭和 64年01月");
     EXPECT_EQ(dates::formatEra(year{1989} / 1 / 8, "ggg ee年mm月"), "平成 01年01月");
-    EXPECT_EQ(dates::formatEra(year{1926} / 12 / 25, "gg e年 g yyyy/m/d dd"), "昭 1年 S 1926/12/25 25");
+    EXPECT_EQ(dates::formatEra(year{1926} / 12 / 25, "gg e年 g yyyy/m/d dd"),
+              "昭 1年 S 1926/12/25 25");
     EXPECT_EQ(dates::formatEra(year{1868} / 1 / 24, "ggg ee年"), " 1868年");
 }
 
@@ -118,8 +142,9 @@ TEST(Era, MonthTextForms) {
     EXPECT_EQ(ymd(dates::parseEraMonth("2024/04")), "2024/04/01");
     EXPECT_EQ(ymd(dates::parseEraMonth("2024/04/15")), "2024/04/01");
     EXPECT_EQ(ymd(dates::parseEraMonth("令和6年4月15日")), "2024/04/01");
-    for (const char* text : {"", "令和", "令和 01年", "令和 01年04月", "令和 00年05月", "令和 6年13月",
-                             "令和 6年0月", "昭和 01年11月", "2024", "2024/13", "令和 6年4月x"})
+    for (const char* text :
+         {"", "令和", "令和 01年", "令和 01年04月", "令和 00年05月", "令和 6年13月", "令和 6年0月",
+          "昭和 01年11月", "2024", "2024/13", "令和 6年4月x"})
         EXPECT_FALSE(dates::parseEraMonth(text).has_value()) << text;
 }
 

@@ -24,7 +24,9 @@ struct LogFixture : ::testing::Test {
     fs::path today() const { return dir.path() / "20240415_.log"; }
 };
 
-std::string line(std::string_view utf8) { return cp932::fromUtf8(utf8) + "\r\n"; }
+std::string line(std::string_view utf8) {
+    return cp932::fromUtf8(utf8) + "\r\n";
+}
 
 TEST_F(LogFixture, NameAndLineBytes) {
     log.OpenLog();
@@ -35,7 +37,8 @@ TEST_F(LogFixture, NameAndLineBytes) {
     clock.set({2024, 4, 15, 9, 5, 3});
     log.WriteLog("Form_Load終了");
     log.WriteLog("say \"hi\", ok");
-    EXPECT_EQ(readBytes(today()), line("\"【13:02:09】 abc\"") + line("\"【09:05:03】 Form_Load終了\"") +
+    EXPECT_EQ(readBytes(today()), line("\"【13:02:09】 abc\"") +
+                                      line("\"【09:05:03】 Form_Load終了\"") +
                                       line("\"【09:05:03】 say \"hi\", ok\""));
     EXPECT_EQ(readBytes(today()).substr(0, 3), "\"\x81\x79"); // 【 is 0x81 0x79 in CP932
 }
@@ -63,7 +66,7 @@ TEST_F(LogFixture, PurgeDeletesEightToFourteenDaysBack) {
         left.push_back(e.path().filename().string());
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{"20240331_.log", "20240401_.txt", "20240408_.log",
-                                               "20240414_.log", "20240415_.log", "notes.log"}));
+                                              "20240414_.log", "20240415_.log", "notes.log"}));
 }
 
 TEST_F(LogFixture, PurgeAcrossAYearEnd) {

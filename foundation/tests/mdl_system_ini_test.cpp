@@ -40,13 +40,14 @@ TEST(IniFile, WriteCreatesTheFileAndReadsBackJapanese) {
     ScratchDir dir;
     auto file = dir / "札幌市連携.INI";
     EXPECT_NE(PutIniString(file, "2024", "FormTitle", "時間外保育利用状況表"), 0);
-    EXPECT_EQ(readBytes(file), "[2024]\r\nFormTitle=" + cp932::fromUtf8("時間外保育利用状況表") + "\r\n");
+    EXPECT_EQ(readBytes(file),
+              "[2024]\r\nFormTitle=" + cp932::fromUtf8("時間外保育利用状況表") + "\r\n");
     EXPECT_EQ(GetIniString(file, "2024", "formtitle"), "時間外保育利用状況表");
 
     EXPECT_NE(PutIniString(file, "2024", "2SheetName", "短時間～"), 0);
     EXPECT_NE(PutIniString(file, "2024", "FormTitle", ""), 0);
-    EXPECT_EQ(readBytes(file), "[2024]\r\nFormTitle=\r\n2SheetName=" +
-                                   cp932::fromUtf8("短時間") + "\x81\x60\r\n");
+    EXPECT_EQ(readBytes(file),
+              "[2024]\r\nFormTitle=\r\n2SheetName=" + cp932::fromUtf8("短時間") + "\x81\x60\r\n");
     EXPECT_EQ(GetIniString(file, "2024", "2SheetName"), "短時間～");
     EXPECT_EQ(GetIniString(file, "2024", "FormTitle"), "");
     // No temporary file is left beside it.

@@ -11,7 +11,9 @@ using profile_file::setValue;
 
 namespace {
 
-std::string sj(std::string_view utf8) { return cp932::fromUtf8(utf8); }
+std::string sj(std::string_view utf8) {
+    return cp932::fromUtf8(utf8);
+}
 
 TEST(ProfileRead, NamesCompareWithoutCaseAndBlanksAreIgnored) {
     std::string f = "[Layout2024]\r\n"
