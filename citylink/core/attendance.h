@@ -2,6 +2,7 @@
 // One month of attendance as the web attendance service exports it: records of 15 text fields.
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,26 +16,40 @@ enum class CareNeed { Short, Standard };
 std::string_view careNeedDigit(CareNeed need); // "2" (保育短時間) or "3" (保育標準時間)
 std::string_view careNeedText(CareNeed need);  // "保育短時間" or "保育標準時間"
 
-// One CSV record. Every column stays text; the named accessors are the columns the steps use.
-struct AttendanceRecord {
+// One CSV record: 15 text fields. The named accessors are the columns the steps use.
+// The fields live back to back in one string: a big month holds some ten thousand records, and
+// one allocation per record instead of one per field keeps the import close to the speed of
+// merely decoding the file. Views returned stay valid until the record changes or goes.
+class AttendanceRecord {
+public:
     static constexpr int kFieldCount = 15;
-    std::array<std::string, kFieldCount> fields;
 
-    // Column by its 1-based number, as the export's documentation counts them.
-    std::string& column(int number) { return fields.at(static_cast<std::size_t>(number - 1)); }
-    const std::string& column(int number) const {
-        return fields.at(static_cast<std::size_t>(number - 1));
-    }
+    AttendanceRecord() = default; // 15 empty fields
+    explicit AttendanceRecord(const std::array<std::string_view, kFieldCount>& values);
 
-    const std::string& date() const { return fields[0]; }       // "yyyy/mm/dd" when a date
-    const std::string& birthDate() const { return fields[3]; }  // "yyyy/mm/dd" when a date
-    const std::string& careNeed() const { return fields[6]; }   // "保育短時間" / "保育標準時間"
-    const std::string& childName() const { return fields[7]; }
-    const std::string& nameReading() const { return fields[8]; }
-    const std::string& arrival() const { return fields[10]; }   // "hh:mm" (登園)
-    const std::string& departure() const { return fields[11]; } // "hh:mm" (降園)
+    // Column by its 1-based number, as the export's documentation counts them; throws
+    // std::out_of_range outside 1..15.
+    std::string_view column(int number) const;
+    void setColumn(int number, std::string_view value);
+
+    std::string_view date() const { return field(0); }        // "yyyy/mm/dd" when a date
+    std::string_view birthDate() const { return field(3); }   // "yyyy/mm/dd" when a date
+    std::string_view careNeed() const { return field(6); }    // "保育短時間" / "保育標準時間"
+    std::string_view childName() const { return field(7); }
+    std::string_view nameReading() const { return field(8); }
+    std::string_view arrival() const { return field(10); }    // "hh:mm" (登園)
+    std::string_view departure() const { return field(11); }  // "hh:mm" (降園)
 
     bool operator==(const AttendanceRecord&) const = default;
+
+private:
+    std::string_view field(std::size_t i) const {
+        std::uint32_t begin = i == 0 ? 0 : ends_[i - 1];
+        return std::string_view(text_).substr(begin, ends_[i] - begin);
+    }
+
+    std::string text_;
+    std::array<std::uint32_t, kFieldCount> ends_{}; // end offset of each field in text_
 };
 
 // The attendance table: records in file order, numbered from 1 like the window's array.

@@ -51,7 +51,7 @@ bool ReadCSVtoCsvArray(const std::filesystem::path& csvPath, dates::Date targetM
     // (A month has at most 31 distinct dates: each text is judged once.)
     std::unordered_map<std::string_view, bool> isDate;
     for (const AttendanceRecord& record : table) {
-        const std::string& date = record.date();
+        const std::string_view date = record.date();
         bool inside = date >= firstDay && date <= lastDay;
         if (inside) {
             auto [it, added] = isDate.try_emplace(date, false);

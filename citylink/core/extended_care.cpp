@@ -39,14 +39,16 @@ bool Get延長時間_札幌H30(const AttendanceTable& attendance, std::optional<
             if (!isExtendedCare(record, selected, bands))
                 continue;
             int row = table.appendRow();
-            table.set(row, kColChildKey, record.nameReading() + record.birthDate());
-            table.set(row, kColChildName, record.childName());
-            table.set(row, kColBirthDate, record.birthDate());
-            table.set(row, kColCareNeed, record.careNeed());
-            table.set(row, kColDate, record.date());
-            table.set(row, kColArrival, record.arrival());
-            table.set(row, kColDeparture, record.departure());
-            table.set(row, kColNameReading, record.nameReading());
+            std::string childKey(record.nameReading());
+            childKey.append(record.birthDate());
+            table.set(row, kColChildKey, std::move(childKey));
+            table.set(row, kColChildName, std::string(record.childName()));
+            table.set(row, kColBirthDate, std::string(record.birthDate()));
+            table.set(row, kColCareNeed, std::string(record.careNeed()));
+            table.set(row, kColDate, std::string(record.date()));
+            table.set(row, kColArrival, std::string(record.arrival()));
+            table.set(row, kColDeparture, std::string(record.departure()));
+            table.set(row, kColNameReading, std::string(record.nameReading()));
         }
         table.sort(1, table.upperRow(), {{kColNameReading}, {kColBirthDate}, {kColDate}});
         return true;

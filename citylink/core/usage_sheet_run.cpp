@@ -42,12 +42,12 @@ std::string cellAt(std::string_view column, int row) {
 // extended-care selection decides this already for the whole record; asking it about one time at
 // a time keeps the grid's early/late split on exactly the same comparison (times of day, not the
 // first characters of the text).
-bool outsideBand(const std::string& arrival, const std::string& departure, const CareBands& bands) {
-    AttendanceRecord probe;
-    probe.column(7) = std::string(careNeedText(CareNeed::Short));
-    probe.column(11) = arrival;
-    probe.column(12) = departure;
-    return isExtendedCare(probe, CareNeed::Short, bands);
+bool outsideBand(std::string_view arrival, std::string_view departure, const CareBands& bands) {
+    std::array<std::string_view, AttendanceRecord::kFieldCount> fields{};
+    fields[6] = careNeedText(CareNeed::Short);
+    fields[10] = arrival;
+    fields[11] = departure;
+    return isExtendedCare(AttendanceRecord(fields), CareNeed::Short, bands);
 }
 
 } // namespace

@@ -11,15 +11,8 @@ namespace {
 AttendanceRecord rec(std::string date, std::string need, std::string arrival,
                      std::string departure, std::string reading = "やまだ たろう",
                      std::string birth = "2016/05/03", std::string name = "山田　太郎") {
-    AttendanceRecord r;
-    r.fields[0] = std::move(date);
-    r.fields[3] = std::move(birth);
-    r.fields[6] = std::move(need);
-    r.fields[7] = std::move(name);
-    r.fields[8] = std::move(reading);
-    r.fields[10] = std::move(arrival);
-    r.fields[11] = std::move(departure);
-    return r;
+    return AttendanceRecord({date, "", "", birth, "", "", need, name, reading, "", arrival,
+                             departure, "", "", ""});
 }
 
 const std::string kShort = "保育短時間";
@@ -143,4 +136,18 @@ TEST(ValueTable, OperationsAndStableSort) {
     t.reset(8);
     EXPECT_EQ(t.upperRow(), 0);
     EXPECT_EQ(t.get(t.appendRow(), 7), "");
+}
+
+TEST(AttendanceRecord, ColumnsAreNumberedFromOne) {
+    AttendanceRecord r = rec("2019/04/01", kShort, "07:00", "16:00");
+    EXPECT_EQ(r.column(1), "2019/04/01");
+    EXPECT_EQ(r.column(15), "");
+    r.setColumn(9, "あべ けん");
+    EXPECT_EQ(r.nameReading(), "あべ けん");
+    EXPECT_EQ(r.childName(), "山田　太郎"); // neighbours untouched
+    EXPECT_EQ(r.column(10), "");
+    EXPECT_EQ(r.arrival(), "07:00");
+    EXPECT_THROW(r.column(0), std::out_of_range);
+    EXPECT_THROW(r.setColumn(16, "x"), std::out_of_range);
+    EXPECT_EQ(AttendanceRecord().column(8), "");
 }

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 using citylink::SheetSession;
-using sheets::testing::RecordingBackend;
+using sheets::doubles::RecordingBackend;
 using ::testing::ElementsAre;
 
 namespace {

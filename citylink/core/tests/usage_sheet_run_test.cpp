@@ -5,14 +5,14 @@
 #include "citylink/sheets/testing/recording_backend.h"
 #include "foundation/mdl_system_ini.h"
 #include "recording_window.h"
-#include "test_files.h"
+#include "testsupport/test_files.h"
 #include "test_printers.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 using namespace citylink;
-using sheets::testing::RecordingBackend;
+using sheets::doubles::RecordingBackend;
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::Not;
@@ -26,15 +26,15 @@ constexpr const char* kCaption = "うぇぶきらの札幌市連携 Ver7.5.0";
 
 AttendanceRecord record(std::string reading, std::string birth, CareNeed need, std::string date,
                         std::string arrival, std::string departure) {
-    AttendanceRecord r;
-    r.column(1) = std::move(date);
-    r.column(4) = std::move(birth);
-    r.column(7) = std::string(careNeedText(need));
-    r.column(8) = "園児";
-    r.column(9) = std::move(reading);
-    r.column(11) = std::move(arrival);
-    r.column(12) = std::move(departure);
-    return r;
+    std::array<std::string_view, AttendanceRecord::kFieldCount> f{};
+    f[0] = date;
+    f[3] = birth;
+    f[6] = careNeedText(need);
+    f[7] = "園児";
+    f[8] = reading;
+    f[10] = arrival;
+    f[11] = departure;
+    return AttendanceRecord(f);
 }
 
 class Run : public ::testing::Test {
