@@ -1,0 +1,106 @@
+// The Qt prompts: which box the clerk sees, and which files the open dialog lists.
+#include "citylink/ui/qt_prompts.h"
+#include "testsupport/test_files.h"
+
+#include <QApplication>
+#include <QFileSystemModel>
+#include <QListView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// Runs `act` on the next modal box once it is up, from inside its event loop.
+void whenModalShows(std::function<void(QMessageBox*)> act) {
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [act, poll] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            act(box);
+            return;
+        }
+        QTimer::singleShot(10, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+TEST(QtPrompts, MessagesCarryIconAndTitleAndAnEmptyTitleShowsTheProgramTitle) {
+    QtPrompts prompts;
+    prompts.setProgramTitle(QStringLiteral("うぇぶきらの札幌市連携"));
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    auto record = [&](QMessageBox* box) {
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        box->button(QMessageBox::Ok)->click();
+    };
+
+    whenModalShows(record);
+    prompts.message(MsgIcon::Critical, "エラー", "EXCELの起動に失敗しました。");
+    EXPECT_EQ(title, QStringLiteral("エラー"));
+    EXPECT_EQ(text, QStringLiteral("EXCELの起動に失敗しました。"));
+    EXPECT_EQ(icon, QMessageBox::Critical);
+
+    whenModalShows(record);
+    prompts.message(MsgIcon::None, "", "処理を中断しました");
+    EXPECT_EQ(title, QStringLiteral("うぇぶきらの札幌市連携"));
+    EXPECT_EQ(icon, QMessageBox::NoIcon);
+}
+
+TEST(QtPrompts, YesNoQuestionAnswersWhatWasClicked) {
+    QtPrompts prompts;
+    for (bool yes : {true, false}) {
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        whenModalShows([&](QMessageBox* box) {
+            icon = box->icon();
+            box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+        });
+        EXPECT_EQ(prompts.askYesNo("確認", "保存しますか？"), yes);
+        EXPECT_EQ(icon, QMessageBox::Question);
+    }
+}
+
+TEST(QtPrompts, VbFiltersBecomeQtNameFilters) {
+    EXPECT_EQ(QtPrompts::toQtNameFilters("CSVファイル|*.CSV|全てのファイル|*.*"),
+              (QStringList{QStringLiteral("CSVファイル (*.CSV)"),
+                           QStringLiteral("全てのファイル (*.*)")}));
+    EXPECT_EQ(QtPrompts::toQtNameFilters("Excel|*.xls;*.xlsx"),
+              (QStringList{QStringLiteral("Excel (*.xls *.xlsx)")}));
+    EXPECT_TRUE(QtPrompts::toQtNameFilters("").isEmpty());
+    EXPECT_EQ(QtPrompts::toQtNameFilters("CSV|*.csv|dangling").size(), 1);
+}
+
+TEST(QtPrompts, OpenDialogListsFilesWhateverTheCaseOfTheirExtension) {
+    testsupport::ScratchDir dir;
+    testsupport::writeBytes(dir / "lower.csv", "x");
+    testsupport::writeBytes(dir / "UPPER.CSV", "x");
+    testsupport::writeBytes(dir / "other.txt", "x");
+
+    QtPrompts prompts;
+    auto dialog = prompts.makeOpenDialog(
+        {"CSVファイルを選択してください", "CSVファイル|*.CSV|全てのファイル|*.*", ""});
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("CSVファイルを選択してください"));
+    dialog->setDirectory(QString::fromStdString(dir.path().string()));
+    dialog->show();
+
+    auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+    ASSERT_NE(view, nullptr);
+    QStringList listed;
+    (void)QTest::qWaitFor([&] {
+        listed.clear();
+        QAbstractItemModel* model = view->model();
+        for (int r = 0; r < model->rowCount(view->rootIndex()); ++r)
+            listed << model->index(r, 0, view->rootIndex()).data().toString();
+        return listed.size() >= 2;
+    });
+    listed.sort();
+    EXPECT_EQ(listed, (QStringList{QStringLiteral("UPPER.CSV"), QStringLiteral("lower.csv")}));
+    dialog->reject();
+}
+
+} // namespace
