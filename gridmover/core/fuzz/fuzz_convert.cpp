@@ -1,0 +1,86 @@
+// ReadLogicalLine and the three text converters on arbitrary bytes. Besides crashes and
+// sanitizer findings it checks what must hold for any input: the physical lines of a logical line
+// are exactly what was read, and a conversion between two rows of the same library leaves code
+// untouched apart from the line ends.
+#include "gridmover/core/grid_version.h"
+#include "gridmover/core/mod_convert.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+
+using namespace gridmover;
+
+namespace {
+
+std::string withCrLf(std::string_view text) {
+    std::string out;
+    LineReader r(text);
+    while (!r.AtEnd()) {
+        out += r.Next();
+        out += "\r\n";
+    }
+    return out;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const bool loaded = (LoadGridVersions(), true);
+    (void)loaded;
+    if (size < 1) {
+        return 0;
+    }
+    const auto from = static_cast<std::int16_t>(1 + data[0] % 13);
+    const auto to = static_cast<std::int16_t>((data[0] & 0x80) ? 13 : 12);
+    const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
+    modConvert conv;
+
+    // Logical lines: their physical lines, rejoined, are the input's lines.
+    {
+        LineReader r(text);
+        std::string line;
+        std::string rejoined;
+        while (!r.AtEnd()) {
+            conv.ReadLogicalLine(r, line);
+            if (conv.RawLines.empty()) {
+                std::abort();
+            }
+            for (const auto& raw : conv.RawLines) {
+                rejoined += raw;
+                rejoined += "\r\n";
+            }
+        }
+        if (rejoined != withCrLf(text)) {
+            std::abort();
+        }
+    }
+
+    std::string out;
+    conv.ConvertProjectText(text, out, from, to);
+
+    out.clear();
+    int r = conv.ConvertCodeText(text, out, 12, 12);
+    if (r != 0 || out != withCrLf(text)) {
+        std::abort();
+    }
+    out.clear();
+    conv.ConvertCodeText(text, out, from, to);
+
+    // The form converter with the input itself as the binary file.
+    std::string binary(text);
+    out.clear();
+    conv.ResetDesignerLists();
+    try {
+        conv.ConvertFormText(text, out, from, to, [&](std::uint32_t offset) {
+            return conv.PatchOleObjectBlobBytes(binary, offset, from, to, nullptr);
+        });
+    } catch (const std::invalid_argument&) {
+        // An OleObjectBlob offset that is not hexadecimal: the converter's caller reports -1.
+    }
+    if (binary.size() != text.size()) {
+        std::abort();
+    }
+    return 0;
+}
