@@ -303,6 +303,33 @@ private:
     std::unordered_map<std::string, std::string> cache_;
 };
 
+// Whether every lead byte of CP932 is followed by a trail byte (0x40-0x7E, 0x80-0xFC). Then no
+// comma, quote, blank or line break is the second half of a character, each field holds whole
+// characters, and decoding the fields one by one checks exactly what decoding the file would
+// (without this, a quote removed between a lead byte and the text after it would join them).
+bool wholeCp932Characters(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        if (end - p >= 8) {
+            std::uint64_t chunk;
+            std::memcpy(&chunk, p, 8);
+            if ((chunk & 0x8080808080808080ull) == 0) {
+                p += 8;
+                continue;
+            }
+        }
+        if (!cp932::isLeadByte(*p)) {
+            ++p;
+            continue;
+        }
+        if (end - p < 2 || p[1] < 0x40 || p[1] == 0x7F || p[1] > 0xFC)
+            return false;
+        p += 2;
+    }
+    return true;
+}
+
 CsvReadError encodingError() {
     return CsvReadError{5, "文字コードがCP932（Shift_JIS）でもUTF-8でもありません。"};
 }
@@ -318,6 +345,10 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
             if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom)
                 bytes.remove_prefix(kUtf8Bom.size());
         }
+    }
+    if (result.encoding == TextEncoding::Cp932 && !wholeCp932Characters(bytes)) {
+        result.error = encodingError();
+        return result;
     }
     FieldDecoder decoder(result.encoding);
     DateNormaliser dateNormaliser;

@@ -1,5 +1,6 @@
 // The attendance-export reader on arbitrary bytes: it must never crash, and what it returns must
-// hold together (records of 15 fields, dates normalised, nothing returned with an error).
+// hold together (dates normalised, nothing returned with an error, no file accepted whose bytes
+// do not decode as a whole).
 #include "citylink/core/attendance_csv.h"
 #include "foundation/dates.h"
 
@@ -13,6 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!r.ok() && !r.records.empty())
         std::abort();
     if (r.ok() && r.records.empty())
+        std::abort();
+    // The import checks CP932 field by field; it must accept no file that fails as a whole.
+    if (r.ok() && !citylink::decodeExportText(bytes))
         std::abort();
     for (const citylink::AttendanceRecord& record : r.records) {
         // A date column is either normalised or not a date at all.

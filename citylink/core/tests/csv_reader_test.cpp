@@ -147,6 +147,10 @@ TEST(ParseAttendanceCsv, UnreadableFilesAreErrors) {
     EXPECT_EQ(parseAttendanceCsv("").error->number, 62);
     EXPECT_EQ(parseAttendanceCsv("a,b,c\r\n").error->number, 62);
     EXPECT_EQ(parseAttendanceCsv("\x80\x80\x80").error->number, 5);
+    // A lead byte cut off by the closing quote must not pair with the text after the quote.
+    const std::string header = "h1,h2,h3,h4,h5,h6,h7,h8,h9,h10,h11,h12,h13,h14,h15\r\n";
+    EXPECT_EQ(parseAttendanceCsv(header + "\"\x8A\"\x83\x4E,,,,,,,,,,,,,,\r\n").error->number, 5);
+    EXPECT_TRUE(parseAttendanceCsv(header + "\"\x8A\x83\"\x83\x4E,,,,,,,,,,,,,,\r\n").ok());
 }
 
 TEST(ParseAttendanceCsv, DateColumnsThatAreNoDatesKeepTheirText) {

@@ -49,7 +49,7 @@ protected:
     UsageSheetInputs in;
 
     void SetUp() override {
-        in.targetMonth = dates::Date{std::chrono::year{2019}, std::chrono::month{5}, std::chrono::day{1}};
+        in.targetMonth = dates::Date{std::chrono::year{2018}, std::chrono::month{5}, std::chrono::day{1}};
         in.attendance = &attendance;
         in.layoutIni = dir / "札幌市連携.INI";
         in.caption = kCaption;
@@ -94,8 +94,8 @@ const RecordedMessage kFinish{MsgIcon::Information, "終了", std::string(kFinis
 } // namespace
 
 TEST_F(Run, FinishesInTheOrderOfItsSteps) {
-    add("やまだ　たろう", "2015/04/09", "2019/05/07", "07:30", "15:00");
-    add("あべ　はなこ", "2016/11/23", "2019/05/08", "08:30", "16:45");
+    add("やまだ　たろう", "2015/04/09", "2018/05/07", "07:30", "15:00");
+    add("あべ　はなこ", "2016/11/23", "2018/05/08", "08:30", "16:45");
     ASSERT_EQ(run(), RunOutcome::Finished);
 
     EXPECT_THAT(excel->callsWithout({"Release"}),
@@ -129,11 +129,11 @@ TEST_F(Run, FinishesInTheOrderOfItsSteps) {
 }
 
 TEST_F(Run, TheDayGridSplitsEarlyArrivalsAndLateDepartures) {
-    add("あ", "2015/01/01", "2019/05/01", "07:30", "16:45"); // both: rows 1-4
-    add("あ", "2015/01/01", "2019/05/02", "07:30", "15:00"); // early only: rows 1-2
-    add("あ", "2015/01/01", "2019/05/03", "08:00", "16:01"); // late only: rows 3-4
-    add("あ", "2015/01/01", "2019/05/31", "7:45", "16:00");  // a one-digit hour is early too
-    add("あ", "2015/01/01", "2019/05/04", "08:00", "16:00"); // inside the band: not in the table
+    add("あ", "2015/01/01", "2018/05/01", "07:30", "16:45"); // both: rows 1-4
+    add("あ", "2015/01/01", "2018/05/02", "07:30", "15:00"); // early only: rows 1-2
+    add("あ", "2015/01/01", "2018/05/03", "08:00", "16:01"); // late only: rows 3-4
+    add("あ", "2015/01/01", "2018/05/31", "7:45", "16:00");  // a one-digit hour is early too
+    add("あ", "2015/01/01", "2018/05/04", "08:00", "16:00"); // inside the band: not in the table
     ASSERT_EQ(run(), RunOutcome::Finished);
     EXPECT_EQ(cell("X6"), "07");
     EXPECT_EQ(cell("X7"), "30");
@@ -156,12 +156,12 @@ TEST_F(Run, TheDayGridSplitsEarlyArrivalsAndLateDepartures) {
 }
 
 TEST_F(Run, ChildrenTakeConsecutiveRowGroups) {
-    add("い", "2014/02/03", "2019/05/10", "07:10", "15:00");
-    add("あ", "2015/06/07", "2019/05/20", "07:00", "15:00");
-    add("あ", "2015/06/07", "2019/05/21", "08:00", "16:30");
-    add("う", "2013/12/31", "2019/05/01", "07:59", "15:00");
+    add("い", "2014/02/03", "2018/05/10", "07:10", "15:00");
+    add("あ", "2015/06/07", "2018/05/20", "07:00", "15:00");
+    add("あ", "2015/06/07", "2018/05/21", "08:00", "16:30");
+    add("う", "2013/12/31", "2018/05/01", "07:59", "15:00");
     // Same reading, other birth date: another child.
-    add("あ", "2016/01/01", "2019/05/02", "07:20", "15:00");
+    add("あ", "2016/01/01", "2018/05/02", "07:20", "15:00");
     ASSERT_EQ(run(), RunOutcome::Finished);
     // あ 2015 at row 6: two days in its own rows.
     EXPECT_EQ(cell("C6"), "ア");
@@ -184,9 +184,9 @@ TEST_F(Run, ChildrenTakeConsecutiveRowGroups) {
 
 TEST_F(Run, StandardTimeWritesDeparturesIntoTwoRowsPerChild) {
     in.careNeed = CareNeed::Standard;
-    add("か", "2017/03/04", "2019/05/15", "07:00", "18:30", CareNeed::Standard);
-    add("き", "2017/03/05", "2019/05/01", "06:30", "19:05", CareNeed::Standard);
-    add("く", "2017/03/05", "2019/05/01", "07:30", "16:45", CareNeed::Short); // other sheet
+    add("か", "2017/03/04", "2018/05/15", "07:00", "18:30", CareNeed::Standard);
+    add("き", "2017/03/05", "2018/05/01", "06:30", "19:05", CareNeed::Standard);
+    add("く", "2017/03/05", "2018/05/01", "07:30", "16:45", CareNeed::Short); // other sheet
     ASSERT_EQ(run(), RunOutcome::Finished);
     EXPECT_EQ(prompts.fileRequests.at(0).title,
               "貼付先設定 保育標準時間用の時間外保育利用状況表を選択してください");
@@ -203,14 +203,14 @@ TEST_F(Run, StandardTimeWritesDeparturesIntoTwoRowsPerChild) {
 TEST_F(Run, TheBlockEndsThirtyColumnsRightOfDayOne) {
     put("2-2", "V");
     put("2-1", "12");
-    add("あ", "2015/01/01", "2019/05/01", "07:30", "16:45");
+    add("あ", "2015/01/01", "2018/05/01", "07:30", "16:45");
     ASSERT_EQ(run(), RunOutcome::Finished);
     EXPECT_THAT(excel->calls(), Contains("Range(V12:AZ15).Value=<4x31 block>"));
     EXPECT_EQ(cell("V12"), "07");
 }
 
 TEST_F(Run, AMonthWithoutExtendedCareOpensTheWorkbookAndFinishes) {
-    add("あ", "2015/01/01", "2019/05/01", "08:00", "16:00");
+    add("あ", "2015/01/01", "2018/05/01", "08:00", "16:00");
     ASSERT_EQ(run(), RunOutcome::Finished);
     EXPECT_THAT(excel->callsWithout({"Release"}),
                 ElementsAre("CreateObject(Excel.Application.15)", "Workbooks", "Visible=false",
@@ -229,7 +229,7 @@ TEST_F(Run, AWorkbookThatDoesNotOpenEndsQuietlyAfterItsMessage) {
 }
 
 TEST_F(Run, CancellingTheDialogLeavesTheSheetUntouched) {
-    add("あ", "2015/01/01", "2019/05/01", "07:30", "16:45");
+    add("あ", "2015/01/01", "2018/05/01", "07:30", "16:45");
     prompts.fileChoices.clear();
     ASSERT_EQ(run(), RunOutcome::Cancelled);
     EXPECT_THAT(prompts.messages, ElementsAre(RecordedMessage{MsgIcon::None, "", "処理を中断しました"}));
@@ -242,7 +242,7 @@ TEST_F(Run, CancellingTheDialogLeavesTheSheetUntouched) {
 
 TEST_F(Run, AWrongSheetNameClosesTheApplicationAgain) {
     put("2-0", "利用状況表");
-    add("あ", "2015/01/01", "2019/05/01", "07:30", "16:45");
+    add("あ", "2015/01/01", "2018/05/01", "07:30", "16:45");
     ASSERT_EQ(run(), RunOutcome::Error);
     EXPECT_THAT(prompts.messages,
                 ElementsAre(RecordedMessage{MsgIcon::Critical, "エラー", "シートのオープンに失敗しました。"},
@@ -258,7 +258,7 @@ TEST_F(Run, AWrongSheetNameClosesTheApplicationAgain) {
 }
 
 TEST_F(Run, StepsThatReportTheirOwnFailureEndQuietly) {
-    add("あ", "2015/01/01", "2019/05/01", "07:30", "16:45");
+    add("あ", "2015/01/01", "2018/05/01", "07:30", "16:45");
     // No month: nothing else happens.
     in.targetMonth.reset();
     EXPECT_EQ(run(), RunOutcome::QuietEnd);
@@ -275,7 +275,7 @@ TEST_F(Run, StepsThatReportTheirOwnFailureEndQuietly) {
 
     // No spreadsheet application at all.
     prompts.messages.clear();
-    in.targetMonth = dates::Date{std::chrono::year{2019}, std::chrono::month{5}, std::chrono::day{1}};
+    in.targetMonth = dates::Date{std::chrono::year{2018}, std::chrono::month{5}, std::chrono::day{1}};
     sheets::BackendRegistry empty;
     UsageSheetRun r(empty, prompts, log, window);
     EXPECT_EQ(r.延長時間貼付処理(in), RunOutcome::QuietEnd);
@@ -284,7 +284,7 @@ TEST_F(Run, StepsThatReportTheirOwnFailureEndQuietly) {
 }
 
 TEST_F(Run, AFailingWriteEndsWithTheErrorMessageAndKeepsWhatWasWritten) {
-    add("あ", "2015/01/01", "2019/05/01", "07:30", "16:45");
+    add("あ", "2015/01/01", "2018/05/01", "07:30", "16:45");
     excel->failOn("Range(X6:BB9).Value", "範囲に書き込めません", 1004);
     ASSERT_EQ(run(), RunOutcome::Error);
     EXPECT_THAT(prompts.messages,
@@ -297,7 +297,7 @@ TEST_F(Run, AFailingWriteEndsWithTheErrorMessageAndKeepsWhatWasWritten) {
 }
 
 TEST_F(Run, AFailedHandOverIsNeverReportedAsFinished) {
-    add("あ", "2015/01/01", "2019/05/01", "07:30", "16:45");
+    add("あ", "2015/01/01", "2018/05/01", "07:30", "16:45");
     excel->failOn("Visible=true", "保存できません", 1004);
     ASSERT_EQ(run(), RunOutcome::Error);
     EXPECT_THAT(texts(), ElementsAre("エラーで処理を中断しました。"));
@@ -305,7 +305,7 @@ TEST_F(Run, AFailedHandOverIsNeverReportedAsFinished) {
 
 TEST_F(Run, BadLayoutOrBirthDateEndsWithTheErrorMessage) {
     put("2-9", "2"); // short-time care needs four rows per child
-    add("あ", "2015/01/01", "2019/05/01", "07:30", "16:45");
+    add("あ", "2015/01/01", "2018/05/01", "07:30", "16:45");
     EXPECT_EQ(run(), RunOutcome::Error);
     EXPECT_THAT(texts(), ElementsAre("エラーで処理を中断しました。"));
     EXPECT_TRUE(excel->writtenCells(kShortSheet).empty());
@@ -314,7 +314,7 @@ TEST_F(Run, BadLayoutOrBirthDateEndsWithTheErrorMessage) {
     prompts.fileChoices.push_back(kBook);
     put("2-9", "4");
     attendance.clear();
-    add("あ", "不明", "2019/05/01", "07:30", "16:45");
+    add("あ", "不明", "2018/05/01", "07:30", "16:45");
     EXPECT_EQ(run(), RunOutcome::Error);
     EXPECT_THAT(texts(), ElementsAre("エラーで処理を中断しました。"));
     EXPECT_THAT(log.lines, Contains("生年月日が日付ではありません: 不明(13)"));
@@ -322,7 +322,7 @@ TEST_F(Run, BadLayoutOrBirthDateEndsWithTheErrorMessage) {
 
 TEST_F(Run, ABlankColumnInTheLayoutIsLeftOut) {
     put("2-17", "");
-    add("あ", "2015/01/01", "2019/05/01", "07:30", "16:45");
+    add("あ", "2015/01/01", "2018/05/01", "07:30", "16:45");
     ASSERT_EQ(run(), RunOutcome::Finished);
     EXPECT_EQ(cell("F6"), "1");
     EXPECT_THAT(excel->calls(), Not(Contains("Range(6)")));
