@@ -17,15 +17,16 @@ namespace {
 
 // Runs `act` on the next modal box once it is up, from inside its event loop.
 void whenModalShows(std::function<void(QMessageBox*)> act) {
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [act, poll] {
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
             act(box);
-            return;
         }
-        QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(0, *poll);
+    });
+    timer->start();
 }
 
 TEST(QtPrompts, MessagesCarryIconAndTitleAndAnEmptyTitleShowsTheProgramTitle) {
