@@ -1,5 +1,7 @@
 #include "citylink/ui/main_window.h"
 
+#include "citylink/core/csv_import.h"
+#include "citylink/core/layout_settings.h"
 #include "citylink/ui/numbered_error.h"
 #include "foundation/dates.h"
 
@@ -12,6 +14,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <exception>
+#include <optional>
 
 #ifndef CITYLINK_VERSION
 #define CITYLINK_VERSION "7.5.0"
@@ -276,7 +280,40 @@ void F_うぇぶきらの札幌市連携::Cmd設定ファイル_Click() {
 }
 
 void F_うぇぶきらの札幌市連携::cmdCSV選択_Click() {
-    // Step 1: choose the month's attendance CSV and read it; success enables Cmd連携.
+    // Step 1: choose the month's attendance CSV and read it; success enables Cmd連携. A failed or
+    // refused file disables it, whatever it was before: the table then holds no usable month.
+    csvPath_.clear();
+    std::optional<std::string> chosen = prompts_.chooseOpenFile(citylink::csvOpenFileRequest());
+    if (!chosen)
+        return; // cancelled: nothing changes
+    csvPath_ = *chosen;
+    lblCSVファイル名->setText(qs(csvPath_));
+    if (!Chk対象月()) {
+        Cmd連携->setEnabled(false);
+        return;
+    }
+
+    std::optional<BusyGuard> busy;
+    citylink::CsvStepHooks hooks;
+    hooks.setBusy = [&](bool on) {
+        if (on)
+            busy.emplace(*this);
+        else
+            busy.reset();
+    };
+    hooks.clearFileName = [this] { lblCSVファイル名->clear(); };
+    bool ok = false;
+    try {
+        std::u8string u8(csvPath_.begin(), csvPath_.end());
+        ok = citylink::ReadCSVtoCsvArray(std::filesystem::path(u8), *対象日付->value(), attendance_,
+                                         prompts_, *this, caption(),
+                                         Cmd連携->text().toStdString(), hooks);
+    } catch (const std::exception& e) {
+        busy.reset();
+        WriteLog(std::string(e.what()) + "(5)");
+        prompts_.message(MsgIcon::None, "", "CSVの読み込みに失敗しました。");
+    }
+    Cmd連携->setEnabled(ok);
 }
 
 void F_うぇぶきらの札幌市連携::Cmd連携_Click() {
@@ -298,15 +335,47 @@ bool F_うぇぶきらの札幌市連携::Chk対象月() {
 }
 
 void F_うぇぶきらの札幌市連携::Init札幌市帳票管理() {
-    // Seeds the first fiscal year's section of the layout file when it is missing.
+    // Seeds the first fiscal year's section of the layout file when it is missing; a failure
+    // surfaces in Form_Load.
+    citylink::Init札幌市帳票管理(layoutIniPath());
+}
+
+namespace {
+
+dates::TimeOfDay timeOf(const QTimeEdit* field) {
+    QTime t = field->time();
+    return dates::TimeOfDay{t.hour(), t.minute(), 0};
+}
+
+} // namespace
+
+citylink::CareBands F_うぇぶきらの札幌市連携::careBands() const {
+    return citylink::CareBands{timeOf(短時間開始), timeOf(短時間終了), timeOf(標準時間終了)};
 }
 
 void F_うぇぶきらの札幌市連携::Load時間設定() {
-    // Loads the three band fields from the time-band file.
+    // A value that is no time leaves its field as it was. An unreadable file leaves all three:
+    // the clerk can still work with the bands shown, so only the log hears of it.
+    citylink::CareBands bands = careBands();
+    try {
+        citylink::Load時間設定(timeIniPath(), bands);
+    } catch (const std::exception& e) {
+        WriteLog(std::string("Load時間設定: ") + e.what());
+        return;
+    }
+    短時間開始->setTime(QTime(bands.短時間開始.hour, bands.短時間開始.minute));
+    短時間終了->setTime(QTime(bands.短時間終了.hour, bands.短時間終了.minute));
+    標準時間終了->setTime(QTime(bands.標準時間終了.hour, bands.標準時間終了.minute));
 }
 
 void F_うぇぶきらの札幌市連携::Save時間設定() {
-    // Saves the three band fields to the time-band file.
+    // Saved on every close without asking; closing goes on whatever happens to the file.
+    try {
+        if (!citylink::Save時間設定(timeIniPath(), careBands()))
+            WriteLog("Save時間設定: 時間設定ファイルに書き込めません。");
+    } catch (const std::exception& e) {
+        WriteLog(std::string("Save時間設定: ") + e.what());
+    }
 }
 
 void F_うぇぶきらの札幌市連携::setBusy(bool busy) {

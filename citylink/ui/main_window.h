@@ -5,7 +5,9 @@
 // The class keeps the form's Japanese name, so it has no Q_OBJECT (moc cannot read it): controls
 // are connected with lambdas. The controls are public, as on the form the class stands for, so
 // that the run and the tests reach them by name; each also carries its name as objectName.
+#include "citylink/core/attendance.h"
 #include "citylink/core/busy_guard.h"
+#include "citylink/core/care_bands.h"
 #include "citylink/core/prompts.h"
 #include "citylink/ui/era_month_edit.h"
 #include "foundation/clock.h"
@@ -56,6 +58,12 @@ public:
     void setBusy(bool busy) override;
     void setStatus(std::string_view text) override;
     bool isBusy() const { return busyDepth_ > 0; }
+
+    // The attendance table of the last CSV step (what a refused file left in it too: the run
+    // button is disabled then).
+    const citylink::AttendanceTable& attendanceTable() const { return attendance_; }
+    // The three band fields as the extended-care computation takes them.
+    citylink::CareBands careBands() const;
 
     std::filesystem::path layoutIniPath() const { return settingsFolder_ / u8"札幌市連携.INI"; }
     std::filesystem::path timeIniPath() const {
@@ -117,6 +125,7 @@ private:
     // ---- Window state ----
     std::int16_t cityCode_ = 0;  // 3 = Sapporo, the only city this program runs
     std::string csvPath_;        // the CSV chosen in step 1
+    citylink::AttendanceTable attendance_; // the records read in step 1
     std::string monthFormat_;    // era format that puts today's month into 対象日付
     bool activatedOnce_ = false; // the bands are loaded on the first activation only
     bool loadSucceeded_ = false;
