@@ -4,6 +4,7 @@
 #include "citylink/sheets/xlsx/cell_text.h"
 #include "citylink/sheets/xlsx/workbook_file.h"
 
+#include <exception>
 #include <system_error>
 
 namespace sheets {
@@ -70,7 +71,7 @@ public:
 
     void setValue(std::string_view text) override {
         app_->checkBook(book_);
-        if (static_cast<long long>(ref_.rows()) * ref_.cols() > 16'000'000)
+        if (static_cast<long long>(ref_.rows()) * ref_.cols() > 1'000'000)
             throw AutomationError("the range is too large to fill: " + Address(),
                                   errors::kApplicationDefined);
         Block block(static_cast<std::size_t>(ref_.rows()),
@@ -242,8 +243,16 @@ private:
             book->file.saveAs(out);
             book->savedAs = out;
             book->unsaved = false;
-            if (app_->options.opener)
-                app_->options.opener(out);
+            if (app_->options.opener) {
+                try {
+                    app_->options.opener(out);
+                } catch (const std::exception& e) {
+                    // The file is saved; the log must still say where it is.
+                    throw AutomationError("the filled workbook was saved as " + utf8(out) +
+                                              " but could not be opened: " + e.what(),
+                                          errors::kApplicationDefined);
+                }
+            }
         }
     }
 

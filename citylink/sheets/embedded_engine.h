@@ -22,6 +22,7 @@ struct EmbeddedEngineOptions {
     // equal to the original is refused (the save throws). Default: FilledWorkbookPath.
     std::function<std::filesystem::path(const std::filesystem::path& original)> outputPath;
     // Called with the saved file after each save made by showing the application. Default: none.
+    // An exception from it is reported as an AutomationError that names the saved file.
     std::function<void(const std::filesystem::path& saved)> opener;
 };
 

@@ -187,11 +187,23 @@ def macro_case(tool, data, work):
     compare_untouched(src, out, {"xl/worksheets/sheet2.xml", "xl/workbook.xml"})
 
 
+def formats_case(tool, data, work):
+    src = os.path.join(data, "formats.xlsx")
+    out = os.path.join(work, "formats_filled.xlsx")
+    fill(tool, src, out, ["SHEET\tFormats", "CELL\tB2\t07", "CELL\tD9\t5", "CELL\tF5\tx"])
+    ws = openpyxl.load_workbook(out)["Formats"]
+    check(ws["B2"].value == "07", f"text-format cell: {ws['B2'].value!r}")
+    check(ws["D9"].value == 5 and ws["D9"].font.b, "new cell without its column's style")
+    check(ws["F5"].value == "x" and ws["F5"].fill.fgColor.rgb == "00FFFF00",
+          "new cell without its row's style")
+
+
 def main():
     tool, data, work = sys.argv[1:4]
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
-    for case in (form_case, norefs_case, formulas_case, prefixed_case, macro_case):
+    for case in (form_case, norefs_case, formulas_case, prefixed_case, macro_case,
+                 formats_case):
         case(tool, data, work)
     for f in failures[:50]:
         print("FAIL:", f)

@@ -233,6 +233,25 @@ TEST_F(EmbeddedEngine, CreatesRowsAndCellsInOrder) {
                  "A1:BZ100");
 }
 
+TEST_F(EmbeddedEngine, RespectsTextFormatAndGivesNewCellsTheirRowOrColumnStyle) {
+    fs::path original = copy("formats.xlsx");
+    auto sheet = open(original)->Worksheets()->Item("Formats");
+    sheet->Range("B2")->setValue("07");
+    sheet->Range("D9")->setValue("5");
+    sheet->Range("F5")->setValue("x");
+    sheet->Range("H9")->setValue("1");
+    EXPECT_EQ(sheet->Range("B2")->Value(), "07");
+    fs::path saved = show();
+
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_string(readPart(saved, "xl/worksheets/sheet1.xml").c_str()));
+    EXPECT_STREQ(cellNode(doc, "B2").attribute("t").value(), "inlineStr");
+    EXPECT_STREQ(cellNode(doc, "B2").attribute("s").value(), "2");
+    EXPECT_STREQ(cellNode(doc, "D9").attribute("s").value(), "1"); // the column's style
+    EXPECT_STREQ(cellNode(doc, "F5").attribute("s").value(), "3"); // the row's style
+    EXPECT_FALSE(cellNode(doc, "H9").attribute("s"));
+}
+
 TEST_F(EmbeddedEngine, AWrittenFormulaCellLosesItsFormulaAndTheCalculationChainGoes) {
     fs::path original = copy("formulas.xlsx");
     auto sheet = open(original)->Worksheets()->Item("Calc");

@@ -234,6 +234,19 @@ def macro(path):
           {"xl/vbaProject.bin": vba})
 
 
+def formats(path):
+    """Cell formats a written value must respect: B2 has the Text format (an assigned "07" stays
+    text), column D has a style of its own, row 5 a style of its own (new cells take them)."""
+    wb = Workbook()
+    ws = wb.active
+    ws.title = "Formats"
+    ws["B2"].number_format = "@"
+    ws["A1"] = "見出し"
+    ws.column_dimensions["D"].font = Font(bold=True)
+    ws.row_dimensions[5].fill = PatternFill("solid", fgColor="FFFF00")
+    wb.save(path)
+
+
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "data")
     os.makedirs(out, exist_ok=True)
@@ -242,6 +255,7 @@ def main():
     norefs(os.path.join(out, "norefs.xlsx"))
     prefixed(os.path.join(out, "prefixed.xlsx"))
     macro(os.path.join(out, "macro.xlsm"))
+    formats(os.path.join(out, "formats.xlsx"))
     # The old binary format: a compound-file header is all the engine needs to see.
     with open(os.path.join(out, "old.xls"), "wb") as f:
         f.write(b"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + bytes(504))

@@ -102,6 +102,11 @@ SheetEditor::SheetEditor(const std::string& xml, const std::string& partName)
     if (auto colon = rootName.find(':'); colon != std::string_view::npos)
         prefix_ = std::string(rootName.substr(0, colon + 1));
     sheetData_ = childNamed(root, "sheetData");
+    for (pugi::xml_node col : childNamed(root, "cols").children()) {
+        if (LocalName(col.name()) == "col" && col.attribute("style"))
+            columnStyles_.push_back({col.attribute("min").as_int(), col.attribute("max").as_int(),
+                                     col.attribute("style").value()});
+    }
 
     // Rows and cells may leave out their reference ("r"), each then following the previous one.
     // Give every one its explicit reference, so that rows and cells inserted later cannot shift
@@ -223,7 +228,13 @@ void SheetEditor::setCell(pugi::xml_node cell, const std::string& value) {
         return ext ? cell.insert_child_before(name(local).c_str(), ext)
                    : cell.append_child(name(local).c_str());
     };
-    if (auto number = NumberLiteral(value)) {
+    bool textFormat = false;
+    if (textFormats_) {
+        unsigned style = cell.attribute("s").as_uint(0);
+        textFormat = style < textFormats_->size() && (*textFormats_)[style];
+    }
+    auto number = textFormat ? std::nullopt : NumberLiteral(value);
+    if (number) {
         add("v").append_child(pugi::node_pcdata).set_value(number->c_str());
         return;
     }
@@ -236,6 +247,17 @@ void SheetEditor::setCell(pugi::xml_node cell, const std::string& value) {
     if (needsPreserve(text))
         t.append_attribute("xml:space").set_value("preserve");
     t.append_child(pugi::node_pcdata).set_value(text.c_str());
+}
+
+// The style a cell typed into an empty place gets: its row's when the row has one of its own,
+// otherwise its column's.
+std::string SheetEditor::inheritedStyle(pugi::xml_node row, int col) const {
+    if (row.attribute("customFormat").as_bool() && row.attribute("s"))
+        return row.attribute("s").value();
+    for (const auto& c : columnStyles_)
+        if (col >= c.min && col <= c.max)
+            return c.style;
+    return {};
 }
 
 void SheetEditor::unshareFormulasIn(CellRef first, int rows, int cols) {
@@ -359,6 +381,8 @@ void SheetEditor::write(CellRef first, const Block& block) {
             pugi::xml_node cell = before ? rowNode.insert_child_before(name("c").c_str(), before)
                                          : rowNode.append_child(name("c").c_str());
             cell.append_attribute("r").set_value(CellAddress({rowNumber, col}).c_str());
+            if (std::string style = inheritedStyle(rowNode, col); !style.empty() && style != "0")
+                cell.append_attribute("s").set_value(style.c_str());
             setCell(cell, values[j]);
             minCreated = std::min(minCreated, col);
             maxCreated = std::max(maxCreated, col);

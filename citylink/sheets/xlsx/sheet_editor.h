@@ -23,9 +23,14 @@ public:
     // worksheet; `partName` names it in the message.
     SheetEditor(const std::string& xml, const std::string& partName);
 
+    // Which cell formats (by index, the cells' "s") are the Text format: a spreadsheet
+    // application keeps an assigned "07" as text in such a cell. The vector must outlive writes.
+    void setTextFormats(const std::vector<bool>* textFormats) { textFormats_ = textFormats; }
+
     // Writes the block with its top-left cell at `first`: a text that reads as a number becomes a
-    // number, other text an inline string, an empty text clears the value. Written cells keep
-    // their style; their formula is dropped (a shared formula's other cells get their own copy
+    // number (unless the cell has the Text format), other text an inline string, an empty text
+    // clears the value. Written cells keep their style, and a new cell takes the style of its
+    // row or column as it would when typed in; a written cell's formula is dropped (a shared formula's other cells get their own copy
     // first). Missing rows and cells are created in order; empty texts create nothing. Throws
     // (nothing written) when the block is ragged or a shared formula cannot be copied.
     void write(CellRef first, const Block& block);
@@ -47,6 +52,7 @@ private:
     pugi::xml_node rowForWrite(int number);
     std::vector<Cell> cellsOf(pugi::xml_node row);
     void setCell(pugi::xml_node cell, const std::string& value);
+    std::string inheritedStyle(pugi::xml_node row, int col) const;
     void unshareFormulasIn(CellRef first, int rows, int cols);
     void extendDimension(const RangeRef& written);
     std::string name(const char* local) const { return prefix_ + local; }
@@ -56,6 +62,13 @@ private:
     pugi::xml_node sheetData_;
     std::string prefix_; // namespace prefix of the worksheet's elements ("" or "x:")
     std::map<int, pugi::xml_node> rows_;
+    struct ColumnStyle {
+        int min;
+        int max;
+        std::string style;
+    };
+    std::vector<ColumnStyle> columnStyles_;
+    const std::vector<bool>* textFormats_ = nullptr;
     bool changed_ = false;
     bool droppedFormula_ = false;
 };

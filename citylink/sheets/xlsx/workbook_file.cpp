@@ -65,6 +65,22 @@ std::string relationshipId(pugi::xml_node sheet) {
 
 } // namespace
 
+std::vector<bool> ReadTextFormats(const std::string& stylesXml) {
+    pugi::xml_document doc;
+    if (!LoadPart(doc, stylesXml))
+        fail("the styles of the workbook are not well-formed");
+    pugi::xml_node root = doc.document_element();
+    std::set<unsigned> textIds = {49}; // the built-in Text format "@"
+    for (pugi::xml_node f : childNamed(root, "numFmts").children())
+        if (LocalName(f.name()) == "numFmt" && std::string_view(f.attribute("formatCode").value()) == "@")
+            textIds.insert(f.attribute("numFmtId").as_uint());
+    std::vector<bool> text;
+    for (pugi::xml_node xf : childNamed(root, "cellXfs").children())
+        if (LocalName(xf.name()) == "xf")
+            text.push_back(textIds.count(xf.attribute("numFmtId").as_uint(0)) != 0);
+    return text;
+}
+
 WorkbookFile::WorkbookFile(const std::filesystem::path& file)
     : package_((checkExtension(file), file)) {
     const std::string prefix = "not a workbook this engine can open: " + fileName(file);
@@ -82,6 +98,8 @@ WorkbookFile::WorkbookFile(const std::filesystem::path& file)
             calcChainPart_ = rel.target;
         else if (typeIs(rel.type, "sharedStrings"))
             sharedStringsPart_ = rel.target;
+        else if (typeIs(rel.type, "styles"))
+            stylesPart_ = rel.target;
     }
 
     std::string xml = package_.read(workbookPart_);
@@ -110,8 +128,14 @@ SheetEditor& WorkbookFile::editor(int sheet) {
     auto it = editors_.find(sheet);
     if (it != editors_.end())
         return *it->second;
+    if (!textFormats_) {
+        textFormats_.emplace();
+        if (!stylesPart_.empty() && package_.has(stylesPart_))
+            *textFormats_ = ReadTextFormats(package_.read(stylesPart_));
+    }
     const SheetEntry& entry = sheets_.at(static_cast<std::size_t>(sheet));
     auto made = std::make_unique<SheetEditor>(package_.read(entry.part), entry.part);
+    made->setTextFormats(&*textFormats_);
     return *editors_.emplace(sheet, std::move(made)).first->second;
 }
 

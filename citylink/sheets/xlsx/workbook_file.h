@@ -13,6 +13,9 @@
 
 namespace sheets::xlsx {
 
+// Which cell formats of a styles part are the Text format, by cell-format index.
+std::vector<bool> ReadTextFormats(const std::string& stylesXml);
+
 class WorkbookFile {
 public:
     // Opens .xlsx and .xlsm files. Throws AutomationError (kApplicationDefined) with
@@ -50,6 +53,8 @@ private:
     std::vector<SheetEntry> sheets_;
     std::map<int, std::unique_ptr<SheetEditor>> editors_;
     std::optional<std::vector<std::string>> sharedStrings_;
+    std::string stylesPart_;
+    std::optional<std::vector<bool>> textFormats_;
 };
 
 } // namespace sheets::xlsx
