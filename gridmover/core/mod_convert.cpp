@@ -633,8 +633,8 @@ int modConvert::ConvertFormFile(const fs::path& designer, const fs::path& binary
         }
         // The binary file is patched in memory and written to its temporary once at the end:
         // the same result as copying it first and patching the copy record by record.
-        std::string binaryData = ReadFileBytes(binaryFile);
-        WriteFileBytes(*binaryTemp, binaryData);
+        const std::string binaryOriginal = ReadFileBytes(binaryFile);
+        std::string binaryData = binaryOriginal;
         std::string in = ReadFileBytes(designerFile);
         OriginalFiles.push_back(designerFile);
         TempFiles.push_back(*designerTemp);
@@ -653,12 +653,11 @@ int modConvert::ConvertFormFile(const fs::path& designer, const fs::path& binary
             return p;
         });
         if (r == kFailed) {
+            WriteFileBytes(*binaryTemp, binaryOriginal);
             return kFailed;
         }
         WriteFileBytes(*designerTemp, out);
-        if (patched) {
-            WriteFileBytes(*binaryTemp, binaryData);
-        }
+        WriteFileBytes(*binaryTemp, patched ? binaryData : binaryOriginal);
         for (auto& [at, name] : hits) {
             BlobPatches.push_back({binaryFile, at, name});
         }

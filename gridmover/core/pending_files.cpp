@@ -1,9 +1,9 @@
 #include "gridmover/core/pending_files.h"
 
-#include "gridmover/core/file_access.h"
-
 #include <algorithm>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 #include <vector>
 
 namespace gridmover {
@@ -23,6 +23,15 @@ fs::path besideOriginal(const fs::path& original, const char* suffix) {
     return fs::path(original).concat(suffix);
 }
 
+bool sameFileSystem(const fs::path& a, const fs::path& folderOfB) {
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(folderOfB.c_str(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev;
+}
+
+std::string lastError() { return std::error_code(errno, std::generic_category()).message(); }
+
 } // namespace
 
 void DiscardPendingFiles(modConvert& conv) {
@@ -38,9 +47,9 @@ CommitResult CommitPendingFiles(modConvert& conv) {
     const auto& originals = conv.OriginalFiles;
     const auto& temps = conv.TempFiles;
     const std::size_t n = std::min(originals.size(), temps.size());
-    std::vector<fs::path> staged; // "<original>.gmnew": the new content beside its original
-    std::vector<fs::path> kept;   // "<original>.gmold": the old content until the end
-    std::error_code ec;
+    std::vector<fs::path> ready; // the file that will take each original's name
+    std::vector<fs::path> kept;  // "<original>.gmold": the old content until every swap is done
+    std::vector<fs::path> staged;
 
     auto fail = [&](const fs::path& file, const std::string& why) {
         result.ok = false;
@@ -48,30 +57,51 @@ CommitResult CommitPendingFiles(modConvert& conv) {
         result.message = why;
     };
 
-    // 1. Stage every new content in the original's folder (same file system, so that step 2 is
-    //    a set of renames that cannot run out of space half-way).
-    for (std::size_t i = 0; i < n && result.ok; ++i) {
-        fs::path s = besideOriginal(originals[i], ".gmnew");
-        if (!fs::copy_file(temps[i], s, fs::copy_options::overwrite_existing, ec)) {
-            fail(originals[i], ec.message());
+    // 1. Put every new content on the original's file system: a temporary copy that is already
+    //    there is used as it is (the usual case, and much cheaper than copying), any other is
+    //    copied next to its original. Either way the swap below is a set of renames that cannot
+    //    run out of space half-way. The new file gets the original's permissions.
+    for (std::size_t i = 0; i < n; ++i) {
+        struct stat orig {};
+        if (::stat(originals[i].c_str(), &orig) != 0) {
+            fail(originals[i], lastError());
             break;
         }
-        staged.push_back(s);
-        fs::permissions(s, fs::status(originals[i], ec).permissions(), ec);
+        fs::path folder = originals[i].parent_path().empty() ? fs::path(".")
+                                                             : originals[i].parent_path();
+        fs::path file = temps[i];
+        if (!sameFileSystem(temps[i], folder)) {
+            file = besideOriginal(originals[i], ".gmnew");
+            std::error_code ec;
+            if (!fs::copy_file(temps[i], file, fs::copy_options::overwrite_existing, ec)) {
+                fail(originals[i], ec.message());
+                break;
+            }
+            staged.push_back(file);
+        }
+        struct stat now {};
+        if (::stat(file.c_str(), &now) != 0 ||
+            ((now.st_mode & 07777) != (orig.st_mode & 07777) &&
+             ::chmod(file.c_str(), orig.st_mode & 07777) != 0)) {
+            fail(originals[i], lastError());
+            break;
+        }
+        ready.push_back(file);
     }
 
-    // 2. Swap: keep the old content under "<original>.gmold", move the new one in.
+    // 2. Swap: keep the old content under a second name (a hard link, or a rename where the file
+    //    system has none), then move the new content in with one atomic rename.
     for (std::size_t i = 0; i < n && result.ok; ++i) {
         fs::path old = besideOriginal(originals[i], ".gmold");
-        fs::rename(originals[i], old, ec);
-        if (ec) {
-            fail(originals[i], ec.message());
+        ::unlink(old.c_str()); // a leftover of an interrupted run
+        if (::link(originals[i].c_str(), old.c_str()) != 0 &&
+            ::rename(originals[i].c_str(), old.c_str()) != 0) {
+            fail(originals[i], lastError());
             break;
         }
         kept.push_back(old);
-        fs::rename(staged[i], originals[i], ec);
-        if (ec) {
-            fail(originals[i], ec.message());
+        if (::rename(ready[i].c_str(), originals[i].c_str()) != 0) {
+            fail(originals[i], lastError());
             break;
         }
     }
@@ -79,20 +109,17 @@ CommitResult CommitPendingFiles(modConvert& conv) {
     if (!result.ok) {
         // Roll back: every kept old content goes back to its name.
         for (std::size_t i = 0; i < kept.size(); ++i) {
-            std::error_code ignore;
-            fs::rename(kept[i], originals[i], ignore);
+            ::rename(kept[i].c_str(), originals[i].c_str());
         }
         for (const auto& s : staged) {
-            std::error_code ignore;
-            fs::remove(s, ignore);
+            ::unlink(s.c_str());
         }
     } else {
         for (const auto& old : kept) {
-            std::error_code ignore;
-            fs::remove(old, ignore);
+            ::unlink(old.c_str());
         }
     }
-    DiscardPendingFiles(conv);
+    DiscardPendingFiles(conv); // whatever temporary file was not renamed into place
     return result;
 }
 

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace gridmover;
 using testsupport::readBytes;
 using testsupport::ScratchDir;
@@ -67,6 +69,38 @@ TEST_F(Pending, AFailedCommitChangesNoOriginal) {
     EXPECT_EQ(readBytes(dir / "B.bas"), "Dim b As MSDBGrid.Split\r\n");
     EXPECT_EQ(filesIn(dir / "tmp"), 0u);
     EXPECT_EQ(filesIn(dir.path()), 3u);
+}
+
+TEST_F(Pending, ASwapThatFailsHalfWayIsRolledBack) {
+    writeBytes(dir / "C.bas", "Dim c As MSDBGrid.Column\r\n");
+    ASSERT_EQ(conv.ConvertCodeFile(dir / "A.bas", 1, 12), 1);
+    ASSERT_EQ(conv.ConvertCodeFile(dir / "C.bas", 1, 12), 1);
+    // The name that would keep C.bas's old content is taken by a folder that cannot go.
+    fs::create_directories(dir / "C.bas.gmold/x");
+    auto result = CommitPendingFiles(conv);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.failedFile, dir / "C.bas");
+    EXPECT_EQ(readBytes(dir / "A.bas"), "Dim a As MSDBGrid.Column\r\n");
+    EXPECT_EQ(readBytes(dir / "C.bas"), "Dim c As MSDBGrid.Column\r\n");
+    EXPECT_FALSE(fs::exists(dir / "A.bas.gmold"));
+    EXPECT_EQ(filesIn(dir / "tmp"), 0u);
+}
+
+TEST_F(Pending, ATemporaryFolderOnAnotherFileSystemIsCopiedFrom) {
+    struct stat a {}, b {};
+    if (::stat("/dev/shm", &a) != 0 || ::stat(dir.path().c_str(), &b) != 0 || a.st_dev == b.st_dev) {
+        GTEST_SKIP() << "no second file system for temporary files here";
+    }
+    fs::path other = fs::path("/dev/shm") / dir.path().filename();
+    fs::create_directory(other);
+    FolderTempFiles elsewhere(other);
+    modConvert c2(&elsewhere);
+    ASSERT_EQ(c2.ConvertCodeFile(dir / "A.bas", 1, 12), 1);
+    ASSERT_TRUE(CommitPendingFiles(c2).ok);
+    EXPECT_NE(readBytes(dir / "A.bas").find("Lumatab80"), std::string::npos);
+    EXPECT_EQ(filesIn(other), 0u);
+    EXPECT_EQ(filesIn(dir.path()), 3u);
+    fs::remove(other);
 }
 
 TEST_F(Pending, DryRunShowsDiffsAndPatchesThenDiscardLeavesNothing) {

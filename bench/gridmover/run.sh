@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Times the migration of a generated project of 1,000 forms with grids and binary property files
+# (all files converted into temporary copies, then every original replaced) against `cp -r` of the
+# same project, in the same run: each run works on a fresh copy, medians are reported, and their
+# ratio (the goal is at most 3).
+#   bench/gridmover/run.sh [BUILD_DIR] [RUNS] [FORMS]
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+build="${1:-$root/build}"
+runs="${2:-7}"
+forms="${3:-1000}"
+cli="$build/gridmover/host/gridmover-cli"
+[[ -x $cli ]] || { echo "build $cli first (cmake --build $build --target gridmover-cli)" >&2; exit 2; }
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+/usr/bin/python3 "$here/make_project.py" "$work/project" --forms "$forms"
+echo "project: $(find "$work/project" -type f | wc -l) files, $(du -sb "$work/project" | cut -f1) bytes"
+
+wall_us() {
+    local t0 t1
+    t0=$(date +%s%N)
+    "$@" >/dev/null
+    t1=$(date +%s%N)
+    echo $(((t1 - t0) / 1000))
+}
+median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+
+# Warm the page cache and the loader; check once that the conversion works.
+cp -r "$work/project" "$work/check"
+"$cli" convert --from 1 --to 12 --quiet "$work/check/Bench.vbp"
+grep -q "Begin Lumatab80.LTab DBGrid1" "$work/check/frm0000.frm"
+rm -rf "$work/check"
+
+: >"$work/cp"
+: >"$work/convert"
+for ((i = 0; i < runs; i++)); do  # interleaved, so that machine load hits both alike
+    wall_us cp -r "$work/project" "$work/copy$i" >>"$work/cp"
+    wall_us "$cli" convert --from 1 --to 12 --quiet "$work/copy$i/Bench.vbp" >>"$work/convert"
+    rm -rf "$work/copy$i"
+done
+cp_us=$(median <"$work/cp")
+conv_us=$(median <"$work/convert")
+echo "cp -r     median ${cp_us} us  (runs: $(tr '\n' ' ' <"$work/cp"))"
+echo "convert   median ${conv_us} us  (runs: $(tr '\n' ' ' <"$work/convert"))"
+awk -v a="$conv_us" -v b="$cp_us" 'BEGIN { printf "ratio convert / cp -r: %.2f (goal <= 3)\n", a / b }'
