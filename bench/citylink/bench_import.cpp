@@ -37,8 +37,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     using namespace std::chrono;
-    const dates::Date month{year{std::atoi(argv[2])}, std::chrono::month{unsigned(std::atoi(argv[3]))},
-                            day{1}};
+    const dates::Date month{year{std::atoi(argv[2])},
+                            std::chrono::month{unsigned(std::atoi(argv[3]))}, day{1}};
     const int repeat = argc > 4 ? std::max(1, std::atoi(argv[4])) : 1;
 
     QuietPrompts prompts;

@@ -32,13 +32,13 @@ public:
     std::string_view column(int number) const;
     void setColumn(int number, std::string_view value);
 
-    std::string_view date() const { return field(0); }        // "yyyy/mm/dd" when a date
-    std::string_view birthDate() const { return field(3); }   // "yyyy/mm/dd" when a date
-    std::string_view careNeed() const { return field(6); }    // "保育短時間" / "保育標準時間"
+    std::string_view date() const { return field(0); }      // "yyyy/mm/dd" when a date
+    std::string_view birthDate() const { return field(3); } // "yyyy/mm/dd" when a date
+    std::string_view careNeed() const { return field(6); } // "保育短時間" / "保育標準時間"
     std::string_view childName() const { return field(7); }
     std::string_view nameReading() const { return field(8); }
-    std::string_view arrival() const { return field(10); }    // "hh:mm" (登園)
-    std::string_view departure() const { return field(11); }  // "hh:mm" (降園)
+    std::string_view arrival() const { return field(10); }   // "hh:mm" (登園)
+    std::string_view departure() const { return field(11); } // "hh:mm" (降園)
 
     bool operator==(const AttendanceRecord&) const = default;
 

@@ -387,8 +387,8 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
         if (got == 0)
             break; // end of the file
         if (got < decoded.size()) {
-            result.error = CsvReadError{
-                62, "最後のレコードの項目が15個に足りません（" + std::to_string(got) + "個）。"};
+            result.error = CsvReadError{62, "最後のレコードの項目が15個に足りません（" +
+                                                std::to_string(got) + "個）。"};
             return result;
         }
         dateNormaliser.normalise(decoded[0]);
@@ -417,7 +417,8 @@ AttendanceCsvResult readAttendanceCsvFile(const std::filesystem::path& file) {
         result.error = CsvReadError{75, "ファイルではありません。" + quoted(file)};
         return result;
     }
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(file.c_str(), "rb"), &std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(file.c_str(), "rb"),
+                                                       &std::fclose);
     if (!in) {
         result.error = CsvReadError{75, "ファイルを開けません。" + quoted(file)};
         return result;

@@ -27,7 +27,8 @@ struct DecodedText {
 };
 std::optional<DecodedText> decodeExportText(std::string_view bytes);
 
-// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
+// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past
+// U+10FFFF).
 bool isValidUtf8(std::string_view bytes);
 
 // Reads fields one after another the way the service's Windows peers read the export (the

@@ -18,8 +18,8 @@ OpenFileRequest csvOpenFileRequest();
 // Reads the export at `csvPath` into `table` and checks that every record belongs to the month of
 // `targetMonth` (only its year and month count).
 //   true:  every `date` is a date inside the month; `table` holds the file's records; the message
-//          "CSVファイルの読込に成功しました。" + "\n" + "引続き[" + runButtonCaption + "]を実行して下さい。"
-//          has been shown (information icon, `caption` as title).
+//          "CSVファイルの読込に成功しました。" + "\n" + "引続き[" + runButtonCaption +
+//          "]を実行して下さい。" has been shown (information icon, `caption` as title).
 //   false: the caller must disable its run button, so that no run can use what is in the table.
 //          - The file could not be read (missing, unreadable, neither CP932 nor UTF-8, a header or
 //            last record short of 15 fields, no record after the header): the log has the reason

@@ -31,7 +31,8 @@ bool isExtendedCare(const AttendanceRecord& record, std::optional<CareNeed> sele
 }
 
 bool Get延長時間_札幌H30(const AttendanceTable& attendance, std::optional<CareNeed> selected,
-                        const CareBands& bands, ValueTable& table, Prompts& prompts, LogSink& log) {
+                         const CareBands& bands, ValueTable& table, Prompts& prompts,
+                         LogSink& log) {
     try {
         table.reset(kExtendedCareColumns);
         log.WriteLog("Get延長時間_札幌H30");

@@ -40,6 +40,6 @@ bool isExtendedCare(const AttendanceRecord& record, std::optional<CareNeed> sele
 // Logs "Get延長時間_札幌H30". On any failure shows "延長時間の取得に失敗しました" (critical
 // icon, title "エラー") and returns false; the table then holds what was added so far.
 bool Get延長時間_札幌H30(const AttendanceTable& attendance, std::optional<CareNeed> selected,
-                        const CareBands& bands, ValueTable& table, Prompts& prompts, LogSink& log);
+                         const CareBands& bands, ValueTable& table, Prompts& prompts, LogSink& log);
 
 } // namespace citylink

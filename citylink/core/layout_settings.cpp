@@ -133,7 +133,9 @@ bool M札幌市帳票管理(const std::filesystem::path& iniFile, dates::Date ta
         layout.FormTitle = GetIniString(iniFile, section, "1-1");
 
         const std::string p(careNeedDigit(careNeed));
-        auto text = [&](const char* item) { return GetIniString(iniFile, section, p + "-" + item); };
+        auto text = [&](const char* item) {
+            return GetIniString(iniFile, section, p + "-" + item);
+        };
         auto number = [&](const char* item) { return readInt16(iniFile, section, p + "-" + item); };
         PasteLayout& l = layout.PasteLayout;
         l.SheetName = text("0");

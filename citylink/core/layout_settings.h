@@ -24,17 +24,17 @@ inline constexpr std::string_view kFirstFiscalYear = "2018";
 // Paste positions of one care need. Texts are kept as read (column letters are not trimmed or
 // upper-cased); the validation trims only to test.
 struct PasteLayout {
-    std::string SheetName;        // p-0
-    std::int16_t FirstRow = 0;    // p-1: row of the first child's first row
-    std::string DayColumn;        // p-2: column of day 1
+    std::string SheetName;         // p-0
+    std::int16_t FirstRow = 0;     // p-1: row of the first child's first row
+    std::string DayColumn;         // p-2: column of day 1
     std::int16_t RowsPerChild = 0; // p-9
-    std::string DisabilityColumn; // p-11
-    std::string ReductionColumn;  // p-12
-    std::string NameColumn;       // p-14
-    std::string BirthYearColumn;  // p-15
-    std::string BirthMonthColumn; // p-16
-    std::string BirthDayColumn;   // p-17
-    std::string CertNoColumn;     // p-18
+    std::string DisabilityColumn;  // p-11
+    std::string ReductionColumn;   // p-12
+    std::string NameColumn;        // p-14
+    std::string BirthYearColumn;   // p-15
+    std::string BirthMonthColumn;  // p-16
+    std::string BirthDayColumn;    // p-17
+    std::string CertNoColumn;      // p-18
     bool operator==(const PasteLayout&) const = default;
 };
 
@@ -59,11 +59,13 @@ void Init札幌市帳票管理(const std::filesystem::path& iniFile);
 //          numbers 1..5).
 //   false, the message already shown:
 //          - the year is not set up ("1-1" empty; a missing file counts as such):
-//            "設定画面から<year>年度の設定を行ってください。", information icon, `caption` as title;
+//            "設定画面から<year>年度の設定を行ってください。" (information icon, title
+//            `caption`);
 //          - a value fails validation, or a numeric key is empty, not a number or outside the
-//            16-bit range, or the file cannot be read: "連携用情報の取得に失敗しました。",
-//            information icon, title "エラー".
-// `out` changes only on true. Only the keys of the chosen care need are read: the other need's keys cannot make it fail.
+//            16-bit range, or the file cannot be read: "連携用情報の取得に失敗しました。"
+//            (information icon, title "エラー").
+// `out` changes only on true. Only the keys of the chosen care need are read: the other need's
+// keys cannot make it fail.
 bool M札幌市帳票管理(const std::filesystem::path& iniFile, dates::Date targetMonth,
                      CareNeed careNeed, CityLayout& out, Prompts& prompts, LogSink& log,
                      std::string_view caption);

@@ -62,7 +62,8 @@ void ValueTable::sort(int firstRow, int lastRow, std::initializer_list<SortKey> 
     for (int row : order)
         for (int column = 0; column < columns_; ++column)
             sorted.push_back(std::move(cells_[index(row, column)]));
-    std::move(sorted.begin(), sorted.end(), cells_.begin() + static_cast<std::ptrdiff_t>(index(firstRow, 0)));
+    std::move(sorted.begin(), sorted.end(),
+              cells_.begin() + static_cast<std::ptrdiff_t>(index(firstRow, 0)));
 }
 
 } // namespace citylink

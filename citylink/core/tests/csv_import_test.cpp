@@ -68,9 +68,9 @@ TEST_F(CsvImport, AMonthInsideTheTargetMonthIsAccepted) {
 TEST_F(CsvImport, ARecordOneDayOutsideTheMonthRefusesTheFileWhereverItStands) {
     const std::string april = fixture("april2019.csv");
     const std::string cases[] = {
-        withDate(april, "2019/4/1", "2019/3/31", false), // first record, day before
-        withDate(april, "2019/04/30", "2019/05/01", true), // last record, day after
-        withDate(april, "2019/04/02", "2019/05/01", false), // in the middle
+        withDate(april, "2019/4/1", "2019/3/31", false),     // first record, day before
+        withDate(april, "2019/04/30", "2019/05/01", true),   // last record, day after
+        withDate(april, "2019/04/02", "2019/05/01", false),  // in the middle
         withDate(april, "2019/04/02", "2019/04/02x", false), // no date, sorts inside the month
         withDate(april, "2019/04/02", "", false),            // empty
     };
@@ -96,7 +96,8 @@ TEST_F(CsvImport, ReadFailuresLogTheReasonAndLeaveTheTableEmpty) {
     const Case cases[] = {
         {fixture("header_only.csv"), "見出し行の後に出席データがありません。(9)"},
         {fixture("short_last.csv"), "最後のレコードの項目が15個に足りません（14個）。(62)"},
-        {fixture("april2019.csv") + "\xFF\xFF", "文字コードがCP932（Shift_JIS）でもUTF-8でもありません。(5)"},
+        {fixture("april2019.csv") + "\xFF\xFF",
+         "文字コードがCP932（Shift_JIS）でもUTF-8でもありません。(5)"},
     };
     for (const Case& c : cases) {
         prompts.messages.clear();

@@ -72,11 +72,11 @@ TEST(DecodeExportText, ChoosesTheEncodingByContent) {
     ASSERT_TRUE(ascii);
     EXPECT_EQ(ascii->utf8, "a,b\r\n");
 
-    EXPECT_FALSE(decodeExportText("a,\x80\xFF,b"));   // neither
-    EXPECT_FALSE(decodeExportText(sjis + "\x82"));    // CP932 cut inside a character
-    EXPECT_FALSE(isValidUtf8("\xC0\xAF"));              // overlong
-    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));          // surrogate
-    EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));      // past U+10FFFF
+    EXPECT_FALSE(decodeExportText("a,\x80\xFF,b")); // neither
+    EXPECT_FALSE(decodeExportText(sjis + "\x82"));  // CP932 cut inside a character
+    EXPECT_FALSE(isValidUtf8("\xC0\xAF"));          // overlong
+    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));      // surrogate
+    EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));  // past U+10FFFF
     EXPECT_TRUE(isValidUtf8("\xF0\x9F\x98\x80 0123456789abcdef"));
 }
 
@@ -96,9 +96,9 @@ TEST(ParseAttendanceCsv, RealExportWithQuotedJapaneseNames) {
     EXPECT_EQ(first.arrival(), "07:45");
     EXPECT_EQ(first.departure(), "15:30");
 
-    EXPECT_EQ(r.records[1].birthDate(), "2016/07/20"); // era form normalised
+    EXPECT_EQ(r.records[1].birthDate(), "2016/07/20");          // era form normalised
     EXPECT_EQ(r.records[1].column(15), "発熱のため、早退予定"); // comma kept, quotes gone
-    EXPECT_EQ(r.records[3].childName(), "髙橋　﨑子"); // IBM extension characters
+    EXPECT_EQ(r.records[3].childName(), "髙橋　﨑子");          // IBM extension characters
     EXPECT_EQ(r.records[3].arrival(), "");
 }
 
@@ -117,7 +117,7 @@ TEST(ParseAttendanceCsv, TheSameExportSavedAsUtf8ReadsTheSame) {
 TEST(ParseAttendanceCsv, LineBreaksDoNotDecideWhereARecordStarts) {
     auto r = parseAttendanceCsv(fixture("line_breaks.csv"));
     ASSERT_TRUE(r.ok()) << r.error->description;
-    ASSERT_EQ(r.records.size(), 3u); // trailing blank lines add nothing
+    ASSERT_EQ(r.records.size(), 3u);              // trailing blank lines add nothing
     EXPECT_EQ(r.records[0].date(), "2019/04/03"); // the record broken over two lines
     EXPECT_EQ(r.records[0].childName(), "山田　太郎");
     EXPECT_EQ(r.records[0].arrival(), "7:30");

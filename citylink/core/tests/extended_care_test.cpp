@@ -8,11 +8,11 @@ using namespace citylink;
 
 namespace {
 
-AttendanceRecord rec(std::string date, std::string need, std::string arrival,
-                     std::string departure, std::string reading = "やまだ たろう",
-                     std::string birth = "2016/05/03", std::string name = "山田　太郎") {
-    return AttendanceRecord({date, "", "", birth, "", "", need, name, reading, "", arrival,
-                             departure, "", "", ""});
+AttendanceRecord rec(std::string date, std::string need, std::string arrival, std::string departure,
+                     std::string reading = "やまだ たろう", std::string birth = "2016/05/03",
+                     std::string name = "山田　太郎") {
+    return AttendanceRecord(
+        {date, "", "", birth, "", "", need, name, reading, "", arrival, departure, "", "", ""});
 }
 
 const std::string kShort = "保育短時間";
@@ -76,12 +76,16 @@ TEST(IsExtendedCare, BandsComeFromTheFields) {
 
 TEST_F(Computation, RowsAreGroupedByChildInDateOrder) {
     // Two children with one reading, born on different days; rows not in date order in the file.
-    attendance.append(rec("2019/04/03", kShort, "07:00", "15:00", "さとう はな", "2016/01/01", "佐藤　花"));
-    attendance.append(rec("2019/04/02", kShort, "07:10", "16:30", "さとう はな", "2015/02/02", "佐藤　華"));
-    attendance.append(rec("2019/04/01", kShort, "07:20", "15:00", "さとう はな", "2016/01/01", "佐藤　花"));
+    attendance.append(
+        rec("2019/04/03", kShort, "07:00", "15:00", "さとう はな", "2016/01/01", "佐藤　花"));
+    attendance.append(
+        rec("2019/04/02", kShort, "07:10", "16:30", "さとう はな", "2015/02/02", "佐藤　華"));
+    attendance.append(
+        rec("2019/04/01", kShort, "07:20", "15:00", "さとう はな", "2016/01/01", "佐藤　花"));
     attendance.append(rec("2019/04/01", kShort, "08:00", "16:00", "あべ けん")); // not extended
     attendance.append(rec("2019/04/05", kShort, "7:50", "", "あべ けん", "2016/03/03", "安部　健"));
-    attendance.append(rec("2019/04/01", kShort, "07:30", "", "さとう はな", "2015/02/02", "佐藤　華"));
+    attendance.append(
+        rec("2019/04/01", kShort, "07:30", "", "さとう はな", "2015/02/02", "佐藤　華"));
     ASSERT_TRUE(run(CareNeed::Short));
     EXPECT_EQ(log.lines, std::vector<std::string>{"Get延長時間_札幌H30"});
     ASSERT_EQ(table.upperRow(), 5);

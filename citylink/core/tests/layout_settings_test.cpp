@@ -124,10 +124,10 @@ TEST_F(Layout, EveryBrokenValueFailsWithTheSameMessage) {
         bool ok;
     };
     const Case cases[] = {
-        {"4-1", "0", false},  {"4-1", "6", false},   {"4-1", "5", true},     {"4-2", "", false},
-        {"4-2", "x", false},  {"2-1", "0", false},   {"2-1", "abc", false},  {"2-1", "", false},
-        {"2-1", "70000", false}, {"2-1", " 7 ", true}, {"2-9", "0", false},  {"2-0", "  ", false},
-        {"2-2", "", false},   {"2-11", " ", false},  {"2-12", "", false},    {"2-14", "", true},
+        {"4-1", "0", false},     {"4-1", "6", false},  {"4-1", "5", true},    {"4-2", "", false},
+        {"4-2", "x", false},     {"2-1", "0", false},  {"2-1", "abc", false}, {"2-1", "", false},
+        {"2-1", "70000", false}, {"2-1", " 7 ", true}, {"2-9", "0", false},   {"2-0", "  ", false},
+        {"2-2", "", false},      {"2-11", " ", false}, {"2-12", "", false},   {"2-14", "", true},
         {"2-18", "", true},
     };
     for (const Case& c : cases) {
@@ -154,6 +154,7 @@ TEST(ToInt16, ConvertsLikeTheWindowsPeers) {
     EXPECT_EQ(toInt16("2.5"), 2);
     EXPECT_EQ(toInt16("3.5"), 4);
     EXPECT_EQ(toInt16("2.51"), 3);
-    for (const char* bad : {"", " ", "32768", "-32769", "abc", "1a", "-", ".", "1e3", "99999999999"})
+    for (const char* bad :
+         {"", " ", "32768", "-32769", "abc", "1a", "-", ".", "1e3", "99999999999"})
         EXPECT_FALSE(toInt16(bad)) << bad;
 }

@@ -78,7 +78,8 @@ TEST_F(WindowSettingsTest, AGoodCsvEnablesTheRunAndARefusedOneDisablesIt) {
     prompts.fileChoices = {(programDir / "ない.csv").string()};
     w->cmdCSV選択->click();
     ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0], (RecordedMessage{MsgIcon::None, "", "CSVの読み込みに失敗しました。"}));
+    EXPECT_EQ(prompts.messages[0],
+              (RecordedMessage{MsgIcon::None, "", "CSVの読み込みに失敗しました。"}));
     EXPECT_FALSE(w->Cmd連携->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
