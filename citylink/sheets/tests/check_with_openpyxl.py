@@ -3,7 +3,7 @@
 results back with openpyxl, an independent reader: every cell of every written block, the cells
 around them, and the parts the engine must not touch.
 
-    /usr/bin/python3 check_with_openpyxl.py WRITE_TOOL DATA_DIR WORK_DIR
+    /usr/bin/python3 check_with_openpyxl.py WRITE_TOOL DATA_DIR WORK_DIR [SAMPLE_WORKBOOK]
 """
 import os
 import random
@@ -198,6 +198,35 @@ def formats_case(tool, data, work):
           "new cell without its row's style")
 
 
+def sample_case(tool, sample, work):
+    """The demo's sample workbook has the default layout and fills like a city form."""
+    was = openpyxl.load_workbook(sample)
+    check(was.sheetnames == [SHORT, STANDARD], f"sample sheets: {was.sheetnames}")
+    for name, per_child in ((SHORT, 4), (STANDARD, 2)):
+        ws = was[name]
+        check([ws.cell(row=5, column=c).value for c in range(24, 55)] == list(range(1, 32)),
+              f"{name}: day numbers X5:BB5")
+        check(str(ws["C4"].value).startswith("氏名") and ws["D4"].value == "生年月日" and
+              ws["J4"].value == "支給認定番号" and ws["T4"].value == "減免" and
+              ws["U4"].value == "障がい", f"{name}: column heads")
+        merged = {str(r) for r in ws.merged_cells.ranges}
+        for k in range(60):
+            top = 6 + k * per_child
+            check(f"C{top}:C{top + per_child - 1}" in merged, f"{name}: name cell of child {k + 1}")
+    out = os.path.join(work, "sample_filled.xlsx")
+    rng = random.Random(7)
+    short = day_block(rng, 12)
+    fill(tool, sample, out, ["SHEET\t" + SHORT, "CELL\tC6\tﾔﾏﾀﾞ ﾀﾛｳ", "CELL\tD6\t2019",
+                             "CELL\tF6\t4", "CELL\tH6\t1"] + block_commands("X6:BB17", short))
+    ws = openpyxl.load_workbook(out)[SHORT]
+    check((ws["C6"].value, ws["D6"].value, ws["F6"].value, ws["H6"].value) ==
+          ("ﾔﾏﾀﾞ ﾀﾛｳ", 2019, 4, 1), "sample name and birth")
+    check_block(ws, 6, 24, short, "sample")
+    check(ws["BC6"].value == was[SHORT]["BC6"].value and ws["BC246"].value == "=SUM(BC6:BC245)",
+          "sample formulas")
+    compare_untouched(sample, out, {"xl/worksheets/sheet1.xml", "xl/workbook.xml"})
+
+
 def main():
     tool, data, work = sys.argv[1:4]
     shutil.rmtree(work, ignore_errors=True)
@@ -205,6 +234,8 @@ def main():
     for case in (form_case, norefs_case, formulas_case, prefixed_case, macro_case,
                  formats_case):
         case(tool, data, work)
+    if len(sys.argv) > 4:
+        sample_case(tool, sys.argv[4], work)
     for f in failures[:50]:
         print("FAIL:", f)
     if failures:
