@@ -6,9 +6,15 @@ namespace sheets {
 
 namespace {
 
-char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+char upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+bool isLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 } // namespace
 
@@ -91,7 +97,9 @@ std::optional<RangeRef> ParseRange(std::string_view a1) {
     return range;
 }
 
-std::string CellAddress(CellRef cell) { return ColumnLetters(cell.col) + std::to_string(cell.row); }
+std::string CellAddress(CellRef cell) {
+    return ColumnLetters(cell.col) + std::to_string(cell.row);
+}
 
 std::string RangeAddress(const RangeRef& range) {
     if (range.first == range.last)

@@ -7,7 +7,7 @@
 
 namespace sheets {
 
-inline constexpr int kMaxColumn = 16384;  // XFD
+inline constexpr int kMaxColumn = 16384; // XFD
 inline constexpr int kMaxRow = 1048576;
 
 // The number of the column letters ("A" -> 1, "bb" -> 54, "XFD" -> 16384); nullopt for an empty

@@ -31,8 +31,8 @@ private:
 
 // Error numbers the backends use (the automation server's own numbers where one exists).
 namespace errors {
-inline constexpr long kCannotCreateObject = 429; // nothing registered under the identifier
-inline constexpr long kSubscriptOutOfRange = 9;  // no worksheet of that name
+inline constexpr long kCannotCreateObject = 429;  // nothing registered under the identifier
+inline constexpr long kSubscriptOutOfRange = 9;   // no worksheet of that name
 inline constexpr long kApplicationDefined = 1004; // open/save failures, bad addresses, bad blocks
 inline constexpr long kObjectGone = 462;          // the application has quit
 } // namespace errors

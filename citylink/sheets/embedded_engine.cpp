@@ -18,7 +18,9 @@ std::string utf8(const fs::path& p) {
     return std::string(s.begin(), s.end());
 }
 
-fs::path fromUtf8(std::string_view s) { return fs::path(std::u8string(s.begin(), s.end())); }
+fs::path fromUtf8(std::string_view s) {
+    return fs::path(std::u8string(s.begin(), s.end()));
+}
 
 struct Book {
     explicit Book(const fs::path& file) : file(file) {}
@@ -74,9 +76,9 @@ public:
         if (static_cast<long long>(ref_.rows()) * ref_.cols() > 1'000'000)
             throw AutomationError("the range is too large to fill: " + Address(),
                                   errors::kApplicationDefined);
-        Block block(static_cast<std::size_t>(ref_.rows()),
-                    std::vector<std::string>(static_cast<std::size_t>(ref_.cols()),
-                                             std::string(text)));
+        Block block(
+            static_cast<std::size_t>(ref_.rows()),
+            std::vector<std::string>(static_cast<std::size_t>(ref_.cols()), std::string(text)));
         write(block);
     }
 
@@ -237,7 +239,8 @@ private:
                 if (out.empty() || fs::equivalent(out, book->file.path(), ec) ||
                     out.lexically_normal() == book->file.path().lexically_normal())
                     throw AutomationError("the workbook is never saved over the file it was "
-                                          "opened from: " + utf8(book->file.path()),
+                                          "opened from: " +
+                                              utf8(book->file.path()),
                                           errors::kApplicationDefined);
             }
             book->file.saveAs(out);
@@ -286,8 +289,7 @@ ApplicationPtr CreateEmbeddedApplication(EmbeddedEngineOptions options) {
 
 void RegisterEmbeddedEngine(BackendRegistry& registry, EmbeddedEngineOptions options,
                             std::string progId) {
-    registry.Register(std::move(progId),
-                      [options] { return CreateEmbeddedApplication(options); });
+    registry.Register(std::move(progId), [options] { return CreateEmbeddedApplication(options); });
 }
 
 } // namespace sheets

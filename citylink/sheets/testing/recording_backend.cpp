@@ -11,7 +11,8 @@ using Backend = std::shared_ptr<RecordingBackend>;
 // Every object keeps the double alive and tells it when its last reference goes.
 class Tracked {
 public:
-    Tracked(Backend backend, std::string kind) : backend_(std::move(backend)), kind_(std::move(kind)) {
+    Tracked(Backend backend, std::string kind)
+        : backend_(std::move(backend)), kind_(std::move(kind)) {
         backend_->objectCreated();
     }
     ~Tracked() { backend_->objectReleased(kind_); }
@@ -34,7 +35,8 @@ private:
 class FakeRange : public Range {
 public:
     FakeRange(Backend backend, std::string path, std::string sheet, RangeRef ref)
-        : backend_(std::move(backend)), path_(std::move(path)), sheet_(std::move(sheet)), ref_(ref) {}
+        : backend_(std::move(backend)), path_(std::move(path)), sheet_(std::move(sheet)),
+          ref_(ref) {}
 
     std::string Address() const override { return RangeAddress(ref_); }
 
@@ -68,7 +70,8 @@ public:
         for (const auto& row : block)
             fits = fits && row.size() == static_cast<std::size_t>(ref_.cols());
         if (!fits)
-            throw AutomationError("値の配列の大きさが範囲と一致しません", errors::kApplicationDefined);
+            throw AutomationError("値の配列の大きさが範囲と一致しません",
+                                  errors::kApplicationDefined);
         auto& cells = backend_->book(path_).cells[sheet_];
         for (int r = 0; r < ref_.rows(); ++r)
             for (int c = 0; c < ref_.cols(); ++c)
@@ -94,7 +97,8 @@ private:
 class FakeWorksheet : public Worksheet, Tracked {
 public:
     FakeWorksheet(Backend backend, std::string path, std::string name)
-        : Tracked(std::move(backend), "Worksheet"), path_(std::move(path)), name_(std::move(name)) {}
+        : Tracked(std::move(backend), "Worksheet"), path_(std::move(path)), name_(std::move(name)) {
+    }
     std::string Name() const override { return name_; }
     RangePtr Range(std::string_view a1) override {
         call("Range(" + std::string(a1) + ")");

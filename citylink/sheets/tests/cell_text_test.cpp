@@ -8,10 +8,11 @@ TEST(NumberLiteral, StoresNumbersAsASpreadsheetDoes) {
     struct Case {
         const char* text;
         const char* stored;
-    } cases[] = {{"07", "7"},     {"30", "30"},       {"00", "0"},      {"1.5", "1.5"},
-                 {"1.50", "1.5"}, {" 45 ", "45"},     {"-0", "0"},      {"+3", "3"},
-                 {"-2.25", "-2.25"}, {"1e3", "1000"}, {".5", "0.5"},    {"7.", "7"},
-                 {"0.1", "0.1"},  {"2019", "2019"},   {"0012345678", "12345678"}};
+    } cases[] = {{"07", "7"},     {"30", "30"},     {"00", "0"},
+                 {"1.5", "1.5"},  {"1.50", "1.5"},  {" 45 ", "45"},
+                 {"-0", "0"},     {"+3", "3"},      {"-2.25", "-2.25"},
+                 {"1e3", "1000"}, {".5", "0.5"},    {"7.", "7"},
+                 {"0.1", "0.1"},  {"2019", "2019"}, {"0012345678", "12345678"}};
     for (const auto& c : cases)
         EXPECT_EQ(NumberLiteral(c.text), c.stored) << c.text;
 }
@@ -28,7 +29,8 @@ TEST(CellText, EscapesWhatXmlCannotCarryAndReadsItBack) {
     EXPECT_EQ(stored, "a_x0001_b_x000D_c\td\ne_x005F_x0041_f");
     EXPECT_EQ(UnescapeCellText(stored), text);
     EXPECT_EQ(EscapeCellText("ﾔﾏﾀﾞ ﾀﾛｳ"), "ﾔﾏﾀﾞ ﾀﾛｳ");
-    EXPECT_EQ(SanitizeUtf8("a\xFF\xC3(b\xE3\x81"), "a\xEF\xBF\xBD\xEF\xBF\xBD(b\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(SanitizeUtf8("a\xFF\xC3(b\xE3\x81"),
+              "a\xEF\xBF\xBD\xEF\xBF\xBD(b\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(SanitizeUtf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"); // a surrogate
 }
 

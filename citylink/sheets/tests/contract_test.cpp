@@ -27,14 +27,16 @@ struct EngineBackend {
     }
     std::string workbook() {
         auto path = dir / "時間外保育利用状況表.xlsx";
-        std::filesystem::copy_file(testsupport::sourceDir() / "citylink/sheets/tests/data/form.xlsx",
+        std::filesystem::copy_file(testsupport::sourceDir() /
+                                       "citylink/sheets/tests/data/form.xlsx",
                                    path, std::filesystem::copy_options::overwrite_existing);
         return utf8(path);
     }
 };
 
 struct DoubleBackend {
-    std::shared_ptr<doubles::RecordingBackend> excel = std::make_shared<doubles::RecordingBackend>();
+    std::shared_ptr<doubles::RecordingBackend> excel =
+        std::make_shared<doubles::RecordingBackend>();
     ApplicationPtr create() { return excel->createApplication("Excel.Application"); }
     std::string workbook() {
         excel->setSheets("/in/時間外保育利用状況表.xlsx", {kShort, kStandard, "Notes"});
@@ -118,12 +120,15 @@ TYPED_TEST(SpreadsheetContract, RefusesWhatDoesNotFit) {
     ragged[3].pop_back();
     EXPECT_EQ(errorNumber([&] { sheet->Range("X6:BB9")->setValues(ragged); }),
               errors::kApplicationDefined);
-    EXPECT_EQ(errorNumber([&] { sheet->Range("X6:BB9")->setValues(Block(3, std::vector<std::string>(31))); }),
+    EXPECT_EQ(errorNumber([&] {
+                  sheet->Range("X6:BB9")->setValues(Block(3, std::vector<std::string>(31)));
+              }),
               errors::kApplicationDefined);
     EXPECT_EQ(sheet->Range("X6")->Value(), "12"); // nothing written
     EXPECT_EQ(errorNumber([&] { sheet->Range("6X"); }), errors::kApplicationDefined);
     EXPECT_EQ(errorNumber([&] { sheet->Range("A1")->Offset(-1, 0); }), errors::kApplicationDefined);
-    EXPECT_EQ(errorNumber([&] { sheet->Range("XFD1")->Offset(0, 1); }), errors::kApplicationDefined);
+    EXPECT_EQ(errorNumber([&] { sheet->Range("XFD1")->Offset(0, 1); }),
+              errors::kApplicationDefined);
 }
 
 TYPED_TEST(SpreadsheetContract, ReferencesOutliveTheObjectsTheyCameFrom) {

@@ -120,7 +120,8 @@ TEST_F(EmbeddedEngine, SavesAFilledCopyBesideTheOriginalAndNeverTheOriginal) {
     fs::path saved = show();
     EXPECT_EQ(saved, dir / "時間外保育利用状況表_記入済 (2).xlsx");
     EXPECT_EQ(testsupport::readBytes(original), before);
-    EXPECT_EQ(testsupport::readBytes(dir / "時間外保育利用状況表_記入済.xlsx"), "someone else's file");
+    EXPECT_EQ(testsupport::readBytes(dir / "時間外保育利用状況表_記入済.xlsx"),
+              "someone else's file");
 
     // Shown again without a change: nothing saved; after a change: the same copy is replaced.
     app->setVisible(false);
@@ -213,7 +214,7 @@ TEST_F(EmbeddedEngine, CreatesRowsAndCellsInOrder) {
     sheet->Range("A100")->setValue("1");
     sheet->Range("M100")->setValue("2");
     sheet->Range("B50")->setValue("x");
-    sheet->Range("B47")->setValue("");  // clearing a cell that does not exist creates nothing
+    sheet->Range("B47")->setValue(""); // clearing a cell that does not exist creates nothing
     fs::path saved = show();
 
     pugi::xml_document doc;
@@ -359,8 +360,10 @@ TEST_F(EmbeddedEngine, FailsClearlyOnWhatItCannotOpen) {
         EXPECT_TRUE(e.description().starts_with(start)) << e.description();
     };
     expectFailure(copy("old.xls"), "not a workbook this engine can open: old.xls (the binary .xls");
-    expectFailure(copy("old.xls", "renamed.xlsx"), "not a workbook this engine can open: renamed.xlsx");
-    expectFailure(copy("notzip.xlsx"), "not a workbook this engine can open: notzip.xlsx (not a zip");
+    expectFailure(copy("old.xls", "renamed.xlsx"),
+                  "not a workbook this engine can open: renamed.xlsx");
+    expectFailure(copy("notzip.xlsx"),
+                  "not a workbook this engine can open: notzip.xlsx (not a zip");
     expectFailure(copy("form.xlsx", "form.csv"), "not a workbook this engine can open: form.csv");
     expectFailure(dir / "missing.xlsx", "the workbook cannot be read: missing.xlsx");
     std::string truncated = testsupport::readBytes(fixture("form.xlsx"));
@@ -389,7 +392,12 @@ TEST(EmbeddedEngineSave, RefusesTheOriginalAndReportsAFailedSave) {
         EmbeddedEngineOptions options;
         options.outputPath = [&](const fs::path&) { return target; };
         auto app = CreateEmbeddedApplication(options);
-        app->Workbooks()->Open(utf8(original))->Worksheets()->Item(kShort)->Range("C6")->setValue("x");
+        app->Workbooks()
+            ->Open(utf8(original))
+            ->Worksheets()
+            ->Item(kShort)
+            ->Range("C6")
+            ->setValue("x");
         EXPECT_THROW(app->setVisible(true), AutomationError) << utf8(target);
         EXPECT_FALSE(app->Visible());
     }

@@ -34,7 +34,9 @@ int main(int argc, char** argv) {
     std::string out = argv[2];
     try {
         sheets::EmbeddedEngineOptions options;
-        options.outputPath = [&](const std::filesystem::path&) { return std::filesystem::path(out); };
+        options.outputPath = [&](const std::filesystem::path&) {
+            return std::filesystem::path(out);
+        };
         auto app = sheets::CreateEmbeddedApplication(options);
         auto book = app->Workbooks()->Open(argv[1]);
         sheets::WorksheetPtr sheet;

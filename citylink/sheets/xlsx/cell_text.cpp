@@ -9,7 +9,9 @@ namespace sheets::xlsx {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Decodes one UTF-8 character at text[i]; advances i. Returns U+FFFD for an invalid sequence
 // (overlong forms, surrogates and values past U+10FFFF included) and skips one byte then.
@@ -20,9 +22,10 @@ char32_t decode(std::string_view text, std::size_t& i) {
         ++i;
         return b0;
     }
-    int length = (b0 >= 0xC2 && b0 <= 0xDF) ? 2 : (b0 >= 0xE0 && b0 <= 0xEF) ? 3
-                                                 : (b0 >= 0xF0 && b0 <= 0xF4) ? 4
-                                                                              : 0;
+    int length = (b0 >= 0xC2 && b0 <= 0xDF)   ? 2
+                 : (b0 >= 0xE0 && b0 <= 0xEF) ? 3
+                 : (b0 >= 0xF0 && b0 <= 0xF4) ? 4
+                                              : 0;
     if (length == 0 || i + length > text.size()) {
         ++i;
         return 0xFFFD;

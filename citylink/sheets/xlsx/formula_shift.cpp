@@ -6,8 +6,12 @@ namespace sheets::xlsx {
 
 namespace {
 
-bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 bool isWordChar(char c) {
     return isLetter(c) || isDigit(c) || c == '_' || c == '$' || c == '.' || c == '\\' ||
            static_cast<unsigned char>(c) >= 0x80;

@@ -299,9 +299,10 @@ void SheetEditor::unshareFormulasIn(CellRef first, int rows, int cols) {
             if (master == masters.end())
                 continue;
             auto ref = ParseCell(cell.attribute("r").value());
-            auto moved = ref ? ShiftFormula(master->second.formula, ref->row - master->second.at.row,
-                                            ref->col - master->second.at.col)
-                             : std::nullopt;
+            auto moved =
+                ref ? ShiftFormula(master->second.formula, ref->row - master->second.at.row,
+                                   ref->col - master->second.at.col)
+                    : std::nullopt;
             if (!moved)
                 fail("the formula at " + CellAddress(master->second.at) +
                      " is shared with other cells and cannot be copied to them; the cell is "
@@ -453,6 +454,8 @@ std::string SheetEditor::read(CellRef at, const std::vector<std::string>& shared
     return {};
 }
 
-std::string SheetEditor::serialize() const { return SerializeXml(doc_); }
+std::string SheetEditor::serialize() const {
+    return SerializeXml(doc_);
+}
 
 } // namespace sheets::xlsx

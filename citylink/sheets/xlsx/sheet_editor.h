@@ -30,9 +30,10 @@ public:
     // Writes the block with its top-left cell at `first`: a text that reads as a number becomes a
     // number (unless the cell has the Text format), other text an inline string, an empty text
     // clears the value. Written cells keep their style, and a new cell takes the style of its
-    // row or column as it would when typed in; a written cell's formula is dropped (a shared formula's other cells get their own copy
-    // first). Missing rows and cells are created in order; empty texts create nothing. Throws
-    // (nothing written) when the block is ragged or a shared formula cannot be copied.
+    // row or column as it would when typed in; a written cell's formula is dropped (a shared
+    // formula's other cells get their own copy first). Missing rows and cells are created in order;
+    // empty texts create nothing. Throws (nothing written) when the block is ragged or a shared
+    // formula cannot be copied.
     void write(CellRef first, const Block& block);
 
     // The value of a cell as text (see Range::Value); `sharedStrings` is the workbook's table.
@@ -80,8 +81,8 @@ std::vector<std::string> ReadSharedStrings(const std::string& xml);
 std::string SerializeXml(const pugi::xml_document& doc);
 // How the engine parses parts it may write back: keeps comments, processing instructions,
 // whitespace text and attribute values exactly.
-constexpr unsigned kFaithfulParse = (pugi::parse_full | pugi::parse_ws_pcdata) &
-                                    ~(pugi::parse_wconv_attribute | pugi::parse_eol);
+constexpr unsigned kFaithfulParse =
+    (pugi::parse_full | pugi::parse_ws_pcdata) & ~(pugi::parse_wconv_attribute | pugi::parse_eol);
 // Parses a part with kFaithfulParse; a declaration that names another encoding is changed to
 // UTF-8, the encoding SerializeXml writes. False when the part is not well-formed.
 bool LoadPart(pugi::xml_document& doc, const std::string& xml);

@@ -72,7 +72,8 @@ std::vector<bool> ReadTextFormats(const std::string& stylesXml) {
     pugi::xml_node root = doc.document_element();
     std::set<unsigned> textIds = {49}; // the built-in Text format "@"
     for (pugi::xml_node f : childNamed(root, "numFmts").children())
-        if (LocalName(f.name()) == "numFmt" && std::string_view(f.attribute("formatCode").value()) == "@")
+        if (LocalName(f.name()) == "numFmt" &&
+            std::string_view(f.attribute("formatCode").value()) == "@")
             textIds.insert(f.attribute("numFmtId").as_uint());
     std::vector<bool> text;
     for (pugi::xml_node xf : childNamed(root, "cellXfs").children())
@@ -104,8 +105,7 @@ WorkbookFile::WorkbookFile(const std::filesystem::path& file)
 
     std::string xml = package_.read(workbookPart_);
     pugi::xml_document doc;
-    if (!LoadPart(doc, xml) ||
-        LocalName(doc.document_element().name()) != "workbook")
+    if (!LoadPart(doc, xml) || LocalName(doc.document_element().name()) != "workbook")
         fail(prefix + " (its workbook part is not well-formed)");
     for (pugi::xml_node sheet : childNamed(doc.document_element(), "sheets").children()) {
         if (LocalName(sheet.name()) != "sheet")
@@ -183,8 +183,9 @@ void WorkbookFile::saveAs(const std::filesystem::path& out) {
         if (!calcPr) {
             // calcPr follows these elements of a workbook and precedes all others.
             static const std::set<std::string_view> before = {
-                "fileVersion", "fileSharing", "workbookPr", "workbookProtection", "bookViews",
-                "sheets",      "functionGroups", "externalReferences", "definedNames"};
+                "fileVersion",        "fileSharing",        "workbookPr",
+                "workbookProtection", "bookViews",          "sheets",
+                "functionGroups",     "externalReferences", "definedNames"};
             pugi::xml_node after;
             for (pugi::xml_node child : root.children())
                 if (child.type() == pugi::node_element && before.count(LocalName(child.name())))
@@ -211,9 +212,8 @@ void WorkbookFile::saveAs(const std::filesystem::path& out) {
         for (pugi::xml_node rel = rels.document_element().first_child(); rel;) {
             pugi::xml_node next = rel.next_sibling();
             if (LocalName(rel.name()) == "Relationship" &&
-                lowerAscii(XlsxPackage::resolveTarget(workbookPart_,
-                                                      rel.attribute("Target").value())) ==
-                    lowerAscii(calcChainPart_))
+                lowerAscii(XlsxPackage::resolveTarget(
+                    workbookPart_, rel.attribute("Target").value())) == lowerAscii(calcChainPart_))
                 rels.document_element().remove_child(rel);
             rel = next;
         }

@@ -125,9 +125,10 @@ std::string XlsxPackage::read(std::string_view part) const {
 
 std::string XlsxPackage::relsPartOf(std::string_view part) {
     auto slash = part.rfind('/');
-    std::string folder = slash == std::string_view::npos ? "" : std::string(part.substr(0, slash + 1));
-    std::string name = slash == std::string_view::npos ? std::string(part)
-                                                       : std::string(part.substr(slash + 1));
+    std::string folder =
+        slash == std::string_view::npos ? "" : std::string(part.substr(0, slash + 1));
+    std::string name =
+        slash == std::string_view::npos ? std::string(part) : std::string(part.substr(slash + 1));
     return folder + "_rels/" + name + ".rels";
 }
 
@@ -202,9 +203,8 @@ void XlsxPackage::saveAs(const std::filesystem::path& out,
     std::filesystem::path folder = out.parent_path();
     if (folder.empty())
         folder = ".";
-    std::filesystem::path temp =
-        folder / (".citylink-save-" + std::to_string(::getpid()) + "-" +
-                  std::to_string(counter++) + ".tmp");
+    std::filesystem::path temp = folder / (".citylink-save-" + std::to_string(::getpid()) + "-" +
+                                           std::to_string(counter++) + ".tmp");
     auto removeTemp = [&] {
         std::error_code ignored;
         std::filesystem::remove(temp, ignored);

@@ -44,7 +44,8 @@ public:
     // neither replaced nor removed keep their stored bytes and their order; replaced ones are
     // stored anew at the end. Throws AutomationError on failure and
     // leaves no temporary file behind.
-    void saveAs(const std::filesystem::path& out, const std::map<std::string, std::string>& replaced,
+    void saveAs(const std::filesystem::path& out,
+                const std::map<std::string, std::string>& replaced,
                 const std::set<std::string>& removed) const;
 
     static std::string relsPartOf(std::string_view part);
