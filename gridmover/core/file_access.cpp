@@ -47,7 +47,8 @@ bool IsReadOnlyFile(const fs::path& file) {
         throw fs::filesystem_error("file not found", file,
                                    std::make_error_code(std::errc::no_such_file_or_directory));
     }
-    constexpr auto writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    constexpr auto writable =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     return (perms & writable) == fs::perms::none;
 }
 

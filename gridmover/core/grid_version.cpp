@@ -36,12 +36,13 @@ constexpr std::array<RowFacts, kGridVersionRows> kRows{{
 // The role names of the named GUIDs, in the order they are added. Rows 1, 3 and 6 (the platform's
 // grid and the Standard editions) carry the first six, all other rows all thirteen.
 constexpr std::array<const char*, 13> kGuidNames{
-    "CLSID_MsDgrid",    "LIBID_MsDgrid",    "IID_DMgColumns",    "IID_DMgColumn",
-    "IID_DLtSplits",    "IID_DLtSplit",     "IID_DLtValueList",  "IID_DLtValueItem",
-    "CLSID_LtValueItem", "IID_DLtStyles",   "IID_DLtStyle",      "CLSID_LtStyle",
-    "CLSID_LTabDrop"};
+    "CLSID_MsDgrid", "LIBID_MsDgrid",    "IID_DMgColumns",   "IID_DMgColumn",     "IID_DLtSplits",
+    "IID_DLtSplit",  "IID_DLtValueList", "IID_DLtValueItem", "CLSID_LtValueItem", "IID_DLtStyles",
+    "IID_DLtStyle",  "CLSID_LtStyle",    "CLSID_LTabDrop"};
 
-bool hasFullGuidSet(int row) { return row != 1 && row != 3 && row != 6; }
+bool hasFullGuidSet(int row) {
+    return row != 1 && row != 3 && row != 6;
+}
 
 // The GUID values of every row, in the order of kGuidNames; the second value of each row
 // (LIBID_MsDgrid) is the row's LIBID. Row 1 holds the platform grid's published identifiers.
@@ -327,7 +328,9 @@ GridVersions& Versions() {
     return versions;
 }
 
-void LoadGridVersions() { LoadGridVersions(Versions()); }
+void LoadGridVersions() {
+    LoadGridVersions(Versions());
+}
 
 void LoadGridVersions(GridVersions& versions) {
     if (versions.Count() >= 1) {
@@ -361,6 +364,8 @@ const std::string& DisplayName(std::int16_t row) {
     return names[static_cast<std::size_t>(row - 1)];
 }
 
-bool IsOleDbRow(std::int16_t row) { return row == 8 || row == 9 || row == 11 || row == 13; }
+bool IsOleDbRow(std::int16_t row) {
+    return row == 8 || row == 9 || row == 11 || row == 13;
+}
 
 } // namespace gridmover

@@ -18,7 +18,8 @@ namespace gridmover {
 // 5 invalid argument, 9 index or key not present, 457 duplicate key.
 class CollectionError : public std::runtime_error {
 public:
-    CollectionError(int number, const std::string& what) : std::runtime_error(what), number(number) {}
+    CollectionError(int number, const std::string& what)
+        : std::runtime_error(what), number(number) {}
     int number;
 };
 
@@ -41,7 +42,9 @@ public:
         entries_.emplace_back(std::move(key), std::move(item));
     }
     // The item at 1-based index. Throws CollectionError 9 outside 1..Count.
-    const std::shared_ptr<T>& Item(long index) const { return entries_[checkedIndex(index)].second; }
+    const std::shared_ptr<T>& Item(long index) const {
+        return entries_[checkedIndex(index)].second;
+    }
     // The item under key. Throws CollectionError 9 when no item carries it.
     const std::shared_ptr<T>& Item(std::string_view key) const {
         std::size_t i = find(key);

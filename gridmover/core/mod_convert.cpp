@@ -17,7 +17,9 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
-const GridVersion& row(std::int16_t r) { return *Versions().Item(static_cast<long>(r)); }
+const GridVersion& row(std::int16_t r) {
+    return *Versions().Item(static_cast<long>(r));
+}
 
 bool isCommentStart(std::string_view line) {
     std::string_view t = LTrim(line);
@@ -82,8 +84,12 @@ std::string_view LineReader::Next() {
     return line;
 }
 
-std::string Quote(std::string_view s) { return "\"" + std::string(s) + "\""; }
-std::string Brace(std::string_view s) { return "{" + std::string(s) + "}"; }
+std::string Quote(std::string_view s) {
+    return "\"" + std::string(s) + "\"";
+}
+std::string Brace(std::string_view s) {
+    return "{" + std::string(s) + "}";
+}
 
 bool IsProjectObjectLine(std::string_view line, std::int16_t from) {
     return StartsWithNoCase(line, "Object={") && line.substr(8, 36) == row(from).LIBID;
@@ -172,7 +178,8 @@ std::uint32_t ParseFrxOffset(std::string_view line) {
         } else if (c >= 'a' && c <= 'f') {
             d = static_cast<unsigned>(c - 'a' + 10);
         } else {
-            throw std::invalid_argument("not a binary file offset: \"" + std::string(digits) + "\"");
+            throw std::invalid_argument("not a binary file offset: \"" + std::string(digits) +
+                                        "\"");
         }
         v = (v << 4) | d;
     }
@@ -339,8 +346,8 @@ void modConvert::writeChangeBlock(std::string& out) const {
     }
 }
 
-int modConvert::PatchOleObjectBlobBytes(std::string& data, std::uint32_t offset,
-                                        std::int16_t from, std::int16_t to,
+int modConvert::PatchOleObjectBlobBytes(std::string& data, std::uint32_t offset, std::int16_t from,
+                                        std::int16_t to,
                                         std::vector<std::pair<std::uint64_t, std::string>>* hits) {
     // The record: 4 bytes unused, 4 bytes length N, 16 bytes unused, then N bytes of property
     // data. Offset and N come from files and are checked against the file before any use.
@@ -453,9 +460,9 @@ int modConvert::ConvertCodeText(std::string_view in, std::string& out, std::int1
 int modConvert::ConvertFormText(std::string_view in, std::string& out, std::int16_t from,
                                 std::int16_t to,
                                 const std::function<int(std::uint32_t offset)>& patchBlob) {
-    for (const char* s : {"_FetchCellStyle", "_UnboundReadData", "_UnboundReadDataEx",
-                          "_UnboundAddData", "_UnboundWriteData", "_FirstRowChange",
-                          "_LeftColChange", "_FormatText"}) {
+    for (const char* s :
+         {"_FetchCellStyle", "_UnboundReadData", "_UnboundReadDataEx", "_UnboundAddData",
+          "_UnboundWriteData", "_FirstRowChange", "_LeftColChange", "_FormatText"}) {
         GridEvents.emplace_back(s);
     }
     for (const char* s : {"_FetchCellStyle", "_UnboundReadData", "_UnboundReadDataEx",
@@ -601,8 +608,8 @@ int modConvert::ConvertCodeFile(const fs::path& path, std::int16_t from, std::in
     }
 }
 
-int modConvert::ConvertFormFile(const fs::path& designer, const fs::path& binary,
-                                std::int16_t from, std::int16_t to) {
+int modConvert::ConvertFormFile(const fs::path& designer, const fs::path& binary, std::int16_t from,
+                                std::int16_t to) {
     UnlistedTemps guard;
     try {
         auto folder = temp_->GetTempPath();

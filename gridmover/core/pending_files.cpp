@@ -30,7 +30,9 @@ bool sameFileSystem(const fs::path& a, const fs::path& folderOfB) {
            sa.st_dev == sb.st_dev;
 }
 
-std::string lastError() { return std::error_code(errno, std::generic_category()).message(); }
+std::string lastError() {
+    return std::error_code(errno, std::generic_category()).message();
+}
 
 } // namespace
 
@@ -67,8 +69,8 @@ CommitResult CommitPendingFiles(modConvert& conv) {
             fail(originals[i], lastError());
             break;
         }
-        fs::path folder = originals[i].parent_path().empty() ? fs::path(".")
-                                                             : originals[i].parent_path();
+        fs::path folder =
+            originals[i].parent_path().empty() ? fs::path(".") : originals[i].parent_path();
         fs::path file = temps[i];
         if (!sameFileSystem(temps[i], folder)) {
             file = besideOriginal(originals[i], ".gmnew");
@@ -80,9 +82,8 @@ CommitResult CommitPendingFiles(modConvert& conv) {
             staged.push_back(file);
         }
         struct stat now {};
-        if (::stat(file.c_str(), &now) != 0 ||
-            ((now.st_mode & 07777) != (orig.st_mode & 07777) &&
-             ::chmod(file.c_str(), orig.st_mode & 07777) != 0)) {
+        if (::stat(file.c_str(), &now) != 0 || ((now.st_mode & 07777) != (orig.st_mode & 07777) &&
+                                                ::chmod(file.c_str(), orig.st_mode & 07777) != 0)) {
             fail(originals[i], lastError());
             break;
         }

@@ -2,9 +2,9 @@
 
 namespace gridmover {
 
-ProjectConversion ConvertProjectFiles(
-    modConvert& conv, const VbProject& project, std::int16_t from, std::int16_t to,
-    const std::function<void(const std::string& label, bool done)>& progress) {
+ProjectConversion
+ConvertProjectFiles(modConvert& conv, const VbProject& project, std::int16_t from, std::int16_t to,
+                    const std::function<void(const std::string& label, bool done)>& progress) {
     auto report = [&](const std::string& label, bool done) {
         if (progress) {
             progress(label, done);

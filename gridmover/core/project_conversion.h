@@ -24,8 +24,8 @@ struct ProjectConversion {
 // files and the project file; called with done = false before and done = true after a file whose
 // converter returned 1. Stops at the first failure or at "nothing to convert", leaving what was
 // converted so far pending.
-ProjectConversion ConvertProjectFiles(
-    modConvert& conv, const VbProject& project, std::int16_t from, std::int16_t to,
-    const std::function<void(const std::string& label, bool done)>& progress = {});
+ProjectConversion
+ConvertProjectFiles(modConvert& conv, const VbProject& project, std::int16_t from, std::int16_t to,
+                    const std::function<void(const std::string& label, bool done)>& progress = {});
 
 } // namespace gridmover

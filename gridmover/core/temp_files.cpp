@@ -1,7 +1,7 @@
 #include "gridmover/core/temp_files.h"
 
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <system_error>
 
@@ -34,8 +34,9 @@ std::optional<std::filesystem::path> FolderTempFiles::GetTempPath() {
     return p;
 }
 
-std::optional<std::filesystem::path> FolderTempFiles::GetTempFileName(
-    const std::filesystem::path& folder, std::string_view prefix, unsigned unique) {
+std::optional<std::filesystem::path>
+FolderTempFiles::GetTempFileName(const std::filesystem::path& folder, std::string_view prefix,
+                                 unsigned unique) {
     if (unique != 0) {
         return folder / TempFileNameFor(prefix, unique);
     }

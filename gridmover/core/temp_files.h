@@ -16,9 +16,9 @@ public:
     // upper-case hexadecimal (at least four digits) and ".TMP". unique 0 picks a number whose
     // name is free and creates that empty file (so that no one else takes it); any other number
     // only forms the name. nullopt when no file could be created.
-    virtual std::optional<std::filesystem::path> GetTempFileName(const std::filesystem::path& folder,
-                                                                 std::string_view prefix,
-                                                                 unsigned unique) = 0;
+    virtual std::optional<std::filesystem::path>
+    GetTempFileName(const std::filesystem::path& folder, std::string_view prefix,
+                    unsigned unique) = 0;
 };
 
 // The implementation over the real file system. With no folder given, the system's temporary

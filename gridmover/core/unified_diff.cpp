@@ -44,7 +44,8 @@ std::vector<Op> editScript(const std::vector<std::string_view>& a,
                 x = v[static_cast<std::size_t>(offset + k - 1)] + 1;
             }
             long y = x - k;
-            while (x < n && y < m && a[static_cast<std::size_t>(x)] == b[static_cast<std::size_t>(y)]) {
+            while (x < n && y < m &&
+                   a[static_cast<std::size_t>(x)] == b[static_cast<std::size_t>(y)]) {
                 ++x;
                 ++y;
             }
@@ -101,7 +102,8 @@ std::vector<Op> editScript(const std::vector<std::string_view>& a,
         while (j < ops.size() && ops[j] != Op::Keep) {
             ++j;
         }
-        std::stable_partition(ops.begin() + static_cast<long>(i), ops.begin() + static_cast<long>(j),
+        std::stable_partition(ops.begin() + static_cast<long>(i),
+                              ops.begin() + static_cast<long>(j),
                               [](Op o) { return o == Op::Del; });
         i = j;
     }

@@ -101,9 +101,8 @@ VbProject ReadVbProject(const fs::path& vbp) {
     const fs::path folder = vbp.parent_path();
     std::string data = ReadFileBytes(vbp);
     LineReader reader(data);
-    static const std::array<const char*, 7> kinds{"Form",         "UserControl", "PropertyPage",
-                                                  "UserDocument", "Designer",    "Module",
-                                                  "Class"};
+    static const std::array<const char*, 7> kinds{
+        "Form", "UserControl", "PropertyPage", "UserDocument", "Designer", "Module", "Class"};
     while (!reader.AtEnd()) {
         std::string_view line = reader.Next();
         if (line.rfind("[", 0) == 0) {

@@ -11,8 +11,8 @@
 namespace gridmover {
 
 struct VbComponent {
-    std::string kind;                        // "Form", "UserControl", "Designer", "Module", ...
-    std::string name;                        // the component's VB_Name (file stem if none)
+    std::string kind;                         // "Form", "UserControl", "Designer", "Module", ...
+    std::string name;                         // the component's VB_Name (file stem if none)
     std::vector<std::filesystem::path> files; // 1 = text file, 2 = binary companion (if any)
 };
 

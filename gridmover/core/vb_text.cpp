@@ -112,9 +112,13 @@ std::string_view RTrim(std::string_view s) {
     return s.substr(0, n);
 }
 
-std::string_view Trim(std::string_view s) { return RTrim(LTrim(s)); }
+std::string_view Trim(std::string_view s) {
+    return RTrim(LTrim(s));
+}
 
-std::size_t CharLengthAt(std::string_view s, std::size_t i) { return charLength(s, i); }
+std::size_t CharLengthAt(std::string_view s, std::size_t i) {
+    return charLength(s, i);
+}
 
 std::size_t LastCharLength(std::string_view s) {
     std::size_t i = 0;

@@ -21,9 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 5) {
         return 0;
     }
-    std::uint32_t offset = static_cast<std::uint32_t>(data[0]) | static_cast<std::uint32_t>(data[1]) << 8 |
-                           static_cast<std::uint32_t>(data[2]) << 16 |
-                           static_cast<std::uint32_t>(data[3]) << 24;
+    std::uint32_t offset =
+        static_cast<std::uint32_t>(data[0]) | static_cast<std::uint32_t>(data[1]) << 8 |
+        static_cast<std::uint32_t>(data[2]) << 16 | static_cast<std::uint32_t>(data[3]) << 24;
     const auto from = static_cast<std::int16_t>(1 + data[4] % 13);
     const auto to = static_cast<std::int16_t>((data[4] & 0x80) ? 13 : 12);
     const std::string original(reinterpret_cast<const char*>(data) + 5, size - 5);
@@ -39,10 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         }
     } else {
-        const std::uint64_t n = static_cast<unsigned char>(original[offset + 4]) |
-                                static_cast<unsigned char>(original[offset + 5]) << 8 |
-                                static_cast<unsigned char>(original[offset + 6]) << 16 |
-                                static_cast<std::uint64_t>(static_cast<unsigned char>(original[offset + 7])) << 24;
+        const std::uint64_t n =
+            static_cast<unsigned char>(original[offset + 4]) |
+            static_cast<unsigned char>(original[offset + 5]) << 8 |
+            static_cast<unsigned char>(original[offset + 6]) << 16 |
+            static_cast<std::uint64_t>(static_cast<unsigned char>(original[offset + 7])) << 24;
         const std::uint64_t begin = std::uint64_t{offset} + 24;
         if (patched.compare(0, begin, original, 0, begin) != 0 ||
             patched.compare(begin + n, std::string::npos, original, begin + n) != 0) {
@@ -51,8 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // The same through a file.
-    static const std::filesystem::path file =
-        std::filesystem::temp_directory_path() / ("gridmover-fuzz-blob-" + std::to_string(::getpid()));
+    static const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                              ("gridmover-fuzz-blob-" + std::to_string(::getpid()));
     {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out.write(original.data(), static_cast<std::streamsize>(original.size()));

@@ -57,12 +57,13 @@ protected:
         fs::create_directory(dir / "tmp");
     }
     std::size_t tempCount() const {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir / "tmp"),
-                                                      fs::directory_iterator()));
+        return static_cast<std::size_t>(
+            std::distance(fs::directory_iterator(dir / "tmp"), fs::directory_iterator()));
     }
     std::string frx(const std::string& data) { return std::string(16, '\x7F') + record(data); }
     void readOnly(const fs::path& p) {
-        fs::permissions(p, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+        fs::permissions(p,
+                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                         fs::perm_options::remove);
     }
 
@@ -115,7 +116,8 @@ TEST_F(ConvertFiles, ReadOnlyFilesLeaveNoTemporaryFileBehind) {
     writeBytes(dir / "Form1.frm", kForm);
     writeBytes(dir / "Form1.frx", frx("x"));
     writeBytes(dir / "Module1.bas", "Dim a As MSDBGrid.Column\r\n");
-    writeBytes(dir / "P.vbp", "Object={00028C01-0000-0000-0000-000000000046}#1.0#0; DBGRID32.OCX\r\n");
+    writeBytes(dir / "P.vbp",
+               "Object={00028C01-0000-0000-0000-000000000046}#1.0#0; DBGRID32.OCX\r\n");
 
     readOnly(dir / "Form1.frx");
     EXPECT_EQ(conv.ConvertFormFile(dir / "Form1.frm", dir / "Form1.frx", 1, 12), -3);
@@ -203,8 +205,8 @@ TEST_F(ConvertFiles, ProjectFileReplacesOnlyTheFirstObjectLine) {
     const std::string line = "Object={00028C01-0000-0000-0000-000000000046}#1.0#0; DBGRID32.OCX";
     writeBytes(dir / "P.vbp", "Type=Exe\r\n" + line + "\r\n" + line + "\r\nForm=Form1.frm\r\n");
     EXPECT_EQ(conv.ConvertProjectFile(dir / "P.vbp", 1, 12), 1);
-    EXPECT_EQ(readBytes(conv.TempFiles[0]),
-              "Type=Exe\r\n" + MakeProjectObjectLine(12) + "\r\n" + line + "\r\nForm=Form1.frm\r\n");
+    EXPECT_EQ(readBytes(conv.TempFiles[0]), "Type=Exe\r\n" + MakeProjectObjectLine(12) + "\r\n" +
+                                                line + "\r\nForm=Form1.frm\r\n");
     // Without the source grid: 0 and an unchanged copy.
     writeBytes(dir / "Q.vbp", "Type=Exe\r\n" + line + "\r\n");
     EXPECT_EQ(conv.ConvertProjectFile(dir / "Q.vbp", 7, 12), 0);
@@ -216,11 +218,13 @@ TEST_F(ConvertFiles, ProjectFileReplacesOnlyTheFirstObjectLine) {
 TEST_F(ConvertFiles, LineEndsBecomeCrLfAndUntouchedBytesStay) {
     // Lines that lost their CR, a last line without line end, bytes that are not CP932, and a
     // lone CR inside a line.
-    std::string in = "Attribute VB_Name = \"M\"\nDim s As String ' \x81\xFF\xA0 odd\nx = 1\ry\nlast";
+    std::string in =
+        "Attribute VB_Name = \"M\"\nDim s As String ' \x81\xFF\xA0 odd\nx = 1\ry\nlast";
     writeBytes(dir / "M.bas", in);
     EXPECT_EQ(conv.ConvertCodeFile(dir / "M.bas", 1, 12), 0);
-    EXPECT_EQ(readBytes(conv.TempFiles[0]),
-              "Attribute VB_Name = \"M\"\r\nDim s As String ' \x81\xFF\xA0 odd\r\nx = 1\ry\r\nlast\r\n");
+    EXPECT_EQ(
+        readBytes(conv.TempFiles[0]),
+        "Attribute VB_Name = \"M\"\r\nDim s As String ' \x81\xFF\xA0 odd\r\nx = 1\ry\r\nlast\r\n");
     writeBytes(dir / "E.bas", "");
     EXPECT_EQ(conv.ConvertCodeFile(dir / "E.bas", 1, 12), 0);
     EXPECT_EQ(readBytes(conv.TempFiles[1]), "");

@@ -10,7 +10,9 @@ using namespace gridmover;
 
 namespace {
 
-std::string sj(const char* utf8) { return cp932::fromUtf8(utf8); }
+std::string sj(const char* utf8) {
+    return cp932::fromUtf8(utf8);
+}
 
 class Rules : public ::testing::Test {
 protected:
@@ -62,7 +64,8 @@ TEST_F(Rules, ADoubleByteCharacterEndingInUnderscoreIsNoContinuation) {
 }
 
 TEST_F(Rules, ObjectLinesMatchTheSourceLibidExactly) {
-    EXPECT_TRUE(IsProjectObjectLine("Object={00028C01-0000-0000-0000-000000000046}#1.0#0; DBGRID32.OCX", 1));
+    EXPECT_TRUE(IsProjectObjectLine(
+        "Object={00028C01-0000-0000-0000-000000000046}#1.0#0; DBGRID32.OCX", 1));
     EXPECT_TRUE(IsProjectObjectLine("object={00028C01-0000-0000-0000-000000000046}#2.0#0; x", 1));
     EXPECT_FALSE(IsProjectObjectLine("Object={00028c01-0000-0000-0000-000000000046}#1.0#0; x", 1));
     EXPECT_FALSE(IsProjectObjectLine("Object={00028C01", 1));
@@ -138,10 +141,10 @@ TEST_F(Rules, DeclarationsAreRewrittenAllOnTheLineAndMarked) {
 TEST_F(Rules, EventSignatures) {
     conv.GridNames = {"LTab1", "DBGrid1"};
     conv.DropDownNames = {"DD1"};
-    conv.GridEvents = {"_FetchCellStyle",   "_UnboundReadData", "_UnboundReadDataEx",
-                       "_UnboundAddData",   "_UnboundWriteData", "_FirstRowChange",
-                       "_LeftColChange",    "_FormatText"};
-    conv.DropDownEvents = {"_FetchCellStyle", "_UnboundReadData", "_UnboundReadDataEx",
+    conv.GridEvents = {"_FetchCellStyle", "_UnboundReadData",  "_UnboundReadDataEx",
+                       "_UnboundAddData", "_UnboundWriteData", "_FirstRowChange",
+                       "_LeftColChange",  "_FormatText"};
+    conv.DropDownEvents = {"_FetchCellStyle", "_UnboundReadData",  "_UnboundReadDataEx",
                            "_UnboundAddData", "_UnboundWriteData", "_FormatText"};
     auto rewrite = [&](std::string line, std::int16_t from = 1, std::int16_t to = 12) {
         EXPECT_TRUE(conv.IsGridEventHandler(line)) << line;
@@ -155,17 +158,19 @@ TEST_F(Rules, EventSignatures) {
               "If SplitIndex <> LTab1.Split Then Exit Sub");
     EXPECT_EQ(rewrite("Private Sub LTab1_LeftColChange()"),
               "Private Sub LTab1_LeftColChange(ByVal SplitIndex as Integer)");
-    EXPECT_EQ(rewrite("Private Sub DBGrid1_FormatText(ByVal ColIndex As Integer, value as variant)"),
-              "Private Sub DBGrid1_FormatText(ByVal ColIndex As Integer, Value As Variant, "
-              "Bookmark As Variant)");
+    EXPECT_EQ(
+        rewrite("Private Sub DBGrid1_FormatText(ByVal ColIndex As Integer, value as variant)"),
+        "Private Sub DBGrid1_FormatText(ByVal ColIndex As Integer, Value As Variant, "
+        "Bookmark As Variant)");
     EXPECT_EQ(rewrite("Private Sub DBGrid1_FetchCellStyle(ByVal Condition As Integer, "
                       "CellStyle As Object)"),
               "Private Sub DBGrid1_FetchCellStyle(ByVal Condition As Integer, "
               "CellStyle As Lumatab80.StyleDisp)");
     EXPECT_EQ(rewrite("Sub DD1_FetchCellStyle(ByVal C As Integer, S As StyleDisp)", 7, 13),
               "Sub DD1_FetchCellStyle(ByVal C As Integer, S As LumatabOle80.StyleDisp)");
-    EXPECT_EQ(rewrite("Sub DD1_FetchCellStyle(ByVal C As Integer, S As Lumatab60.StyleDisp)", 7, 13),
-              "Sub DD1_FetchCellStyle(ByVal C As Integer, S As LumatabOle80.StyleDisp)");
+    EXPECT_EQ(
+        rewrite("Sub DD1_FetchCellStyle(ByVal C As Integer, S As Lumatab60.StyleDisp)", 7, 13),
+        "Sub DD1_FetchCellStyle(ByVal C As Integer, S As LumatabOle80.StyleDisp)");
     EXPECT_EQ(rewrite("Sub DBGrid1_UnboundReadData(ByVal RowBuf As RowBuffer, Bm As Variant)"),
               "Sub DBGrid1_UnboundReadData(ByVal RowBuf As Lumatab80.RowBuffer, Bm As Variant)");
     EXPECT_EQ(rewrite("Sub LTab1_UnboundAddData(ByVal R As Lumatab60.RowBuffer)", 7, 12),

@@ -32,7 +32,9 @@ std::map<std::string, std::string> tree(const fs::path& root) {
     return files;
 }
 
-fs::path goldenRoot() { return testsupport::sourceDir() / "gridmover/core/tests/data/golden"; }
+fs::path goldenRoot() {
+    return testsupport::sourceDir() / "gridmover/core/tests/data/golden";
+}
 
 class Golden : public ::testing::TestWithParam<std::string> {};
 

@@ -59,7 +59,7 @@ TEST(InfoSystem, ConvertsFromThePlatformGridToLumatab80) {
                                                {"frmDataGrid.frm", 1},  {"q2form.frm", 1}};
     const std::map<std::string, std::string> binaryOf{
         {"Datach10Form.frm", "Datach10Form.frx"}, {"QueriesForm.frm", "QueriesForm.frx"},
-        {"SQLForm.frm", "SQLFORM.FRX"},            {"SearchForm.frm", "SearchForm.frx"},
+        {"SQLForm.frm", "SQLFORM.FRX"},           {"SearchForm.frm", "SearchForm.frx"},
         {"frmDataGrid.frm", "frmDataGrid.frx"},   {"q2form.frm", "q2form.frx"}};
 
     std::set<std::string> patchedBinaries;
@@ -81,7 +81,8 @@ TEST(InfoSystem, ConvertsFromThePlatformGridToLumatab80) {
                 before,
                 "Object = \"{00028C01-0000-0000-0000-000000000046}#1.0#0\"; \"DBGRID32.OCX\"\r\n",
                 "Object = \"{" + lib12 + "}#8.0#0\"; \"LTB8.OCX\"\r\n");
-            std::string begins = replaceAll(want, "   Begin MSDBGrid.DBGrid ", "   Begin Lumatab80.LTab ");
+            std::string begins =
+                replaceAll(want, "   Begin MSDBGrid.DBGrid ", "   Begin Lumatab80.LTab ");
             EXPECT_EQ(after, begins) << name;
             // One header line and one line per grid, nothing else.
             std::size_t changedLines = 0;
@@ -101,7 +102,8 @@ TEST(InfoSystem, ConvertsFromThePlatformGridToLumatab80) {
             ASSERT_EQ(binBefore.size(), binAfter.size());
             std::regex blob("OleObjectBlob\\s*=\\s*\"[^\"]*\":([0-9A-Fa-f]+)");
             std::vector<std::uint64_t> offsets;
-            for (std::sregex_iterator it(before.begin(), before.end(), blob), end; it != end; ++it) {
+            for (std::sregex_iterator it(before.begin(), before.end(), blob), end; it != end;
+                 ++it) {
                 offsets.push_back(std::stoull((*it)[1].str(), nullptr, 16));
             }
             ASSERT_EQ(offsets.size(), static_cast<std::size_t>(g->second)) << name;
@@ -111,7 +113,8 @@ TEST(InfoSystem, ConvertsFromThePlatformGridToLumatab80) {
                     continue;
                 }
                 ++patchesSeen;
-                ASSERT_EQ(binBefore.substr(p.offset, 16), guid(1, p.name)) << bin << " " << p.offset;
+                ASSERT_EQ(binBefore.substr(p.offset, 16), guid(1, p.name))
+                    << bin << " " << p.offset;
                 expected.replace(p.offset, 16, guid(12, p.name));
             }
             for (std::uint64_t off : offsets) {
@@ -119,8 +122,10 @@ TEST(InfoSystem, ConvertsFromThePlatformGridToLumatab80) {
                 int classIds = 0;
                 for (const auto& p : changes.binaryPatches) {
                     if (p.file.filename() == bin && p.name == "CLSID_MsDgrid") {
-                        std::uint32_t n = static_cast<unsigned char>(binBefore[off + 4]) |
-                                          static_cast<unsigned char>(binBefore[off + 5]) << 8;
+                        std::uint32_t n = 0;
+                        for (int k = 3; k >= 0; --k) {
+                            n = n << 8 | static_cast<unsigned char>(binBefore[off + 4 + k]);
+                        }
                         if (p.offset >= off + 24 && p.offset < off + 24 + n) {
                             ++classIds;
                             EXPECT_EQ(p.offset, off + 32) << bin;

@@ -25,8 +25,8 @@ protected:
         fs::create_directory(dir / "tmp");
         writeBytes(dir / "A.bas", "Dim a As MSDBGrid.Column\r\n");
         writeBytes(dir / "B.bas", "Dim b As MSDBGrid.Split\r\n");
-        fs::permissions(dir / "B.bas", fs::perms::owner_read | fs::perms::owner_write |
-                                           fs::perms::group_read);
+        fs::permissions(dir / "B.bas",
+                        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     }
     std::size_t filesIn(const fs::path& p) const {
         return static_cast<std::size_t>(
@@ -87,8 +87,10 @@ TEST_F(Pending, ASwapThatFailsHalfWayIsRolledBack) {
 }
 
 TEST_F(Pending, ATemporaryFolderOnAnotherFileSystemIsCopiedFrom) {
-    struct stat a {}, b {};
-    if (::stat("/dev/shm", &a) != 0 || ::stat(dir.path().c_str(), &b) != 0 || a.st_dev == b.st_dev) {
+    struct stat a {
+    }, b{};
+    if (::stat("/dev/shm", &a) != 0 || ::stat(dir.path().c_str(), &b) != 0 ||
+        a.st_dev == b.st_dev) {
         GTEST_SKIP() << "no second file system for temporary files here";
     }
     fs::path other = fs::path("/dev/shm") / dir.path().filename();

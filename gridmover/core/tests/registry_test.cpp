@@ -13,21 +13,22 @@ using testsupport::writeBytes;
 namespace {
 
 // Excerpts of a Wine prefix's registry files as Wine writes them.
-const char* kSystemReg = "WINE REGISTRY Version 2\n"
-                         ";; All keys relative to \\\\Machine\n"
-                         "\n"
-                         "#arch=win32\n"
-                         "\n"
-                         "[Software\\\\Classes\\\\CLSID\\\\{00028C00-0000-0000-0000-000000000046}] "
-                         "1600000000\n"
-                         "#time=1d6f0a1b2c3d4e5\n"
-                         "@=\"DBGrid Control\"\n"
-                         "\n"
-                         "[Software\\\\Classes\\\\CLSID\\\\{00028C00-0000-0000-0000-000000000046}"
-                         "\\\\InprocServer32] 1600000000\n"
-                         "@=\"C:\\\\windows\\\\system32\\\\DBGRID32.OCX\"\n"
-                         "\n"
-                         "[Software\\\\Wine\\\\CLSID\\\\{AAAAAAAA-0000-0000-0000-000000000000}] 1\n";
+const char* kSystemReg =
+    "WINE REGISTRY Version 2\n"
+    ";; All keys relative to \\\\Machine\n"
+    "\n"
+    "#arch=win32\n"
+    "\n"
+    "[Software\\\\Classes\\\\CLSID\\\\{00028C00-0000-0000-0000-000000000046}] "
+    "1600000000\n"
+    "#time=1d6f0a1b2c3d4e5\n"
+    "@=\"DBGrid Control\"\n"
+    "\n"
+    "[Software\\\\Classes\\\\CLSID\\\\{00028C00-0000-0000-0000-000000000046}"
+    "\\\\InprocServer32] 1600000000\n"
+    "@=\"C:\\\\windows\\\\system32\\\\DBGRID32.OCX\"\n"
+    "\n"
+    "[Software\\\\Wine\\\\CLSID\\\\{AAAAAAAA-0000-0000-0000-000000000000}] 1\n";
 
 class RegistryGuard {
 public:
@@ -78,8 +79,8 @@ TEST(WineRegistry, DecidesWhichVersionsTheDialogOffers) {
     LoadGridVersions();
     std::string reg = kSystemReg;
     for (long r : {5, 12}) {
-        reg += "[Software\\\\Classes\\\\CLSID\\\\{" + Versions().Item(r)->Item("CLSID_MsDgrid")->ToString() +
-               "}] 1\n";
+        reg += "[Software\\\\Classes\\\\CLSID\\\\{" +
+               Versions().Item(r)->Item("CLSID_MsDgrid")->ToString() + "}] 1\n";
     }
     writeBytes(prefix / "system.reg", reg);
     RegistryGuard guard(std::make_shared<WineRegistry>(prefix.path()));

@@ -7,7 +7,9 @@
 using namespace gridmover::vbtext;
 
 namespace {
-std::string sj(const char* utf8) { return cp932::fromUtf8(utf8); }
+std::string sj(const char* utf8) {
+    return cp932::fromUtf8(utf8);
+}
 } // namespace
 
 TEST(VbText, SearchIgnoresAsciiCaseOnly) {
