@@ -1,5 +1,6 @@
 #include "citylink/core/attendance.h"
 
+#include <cstring>
 #include <stdexcept>
 
 namespace citylink {
@@ -18,10 +19,13 @@ AttendanceRecord::AttendanceRecord(const std::array<std::string_view, kFieldCoun
         total += v.size();
     if (total > UINT32_MAX)
         throw std::length_error("AttendanceRecord: fields too long");
-    text_.reserve(total);
+    text_.resize(total);
+    std::size_t at = 0;
     for (std::size_t i = 0; i < values.size(); ++i) {
-        text_.append(values[i]);
-        ends_[i] = static_cast<std::uint32_t>(text_.size());
+        if (!values[i].empty())
+            std::memcpy(text_.data() + at, values[i].data(), values[i].size());
+        at += values[i].size();
+        ends_[i] = static_cast<std::uint32_t>(at);
     }
 }
 

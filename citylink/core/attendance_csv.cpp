@@ -61,19 +61,23 @@ bool isYmdOf(std::string_view text, const dates::Date& d) {
 // birth date on every day), so each distinct text is judged once.
 class DateNormaliser {
 public:
-    void normalise(std::string& field) {
-        if (auto it = cache_.find(field); it != cache_.end()) {
-            if (it->second)
-                field = *it->second;
-            return;
-        }
+    // `field` as the table keeps it. The view points into `field`, into this object or into
+    // `storage`, and stays valid while all three do.
+    std::string_view normalise(std::string_view field, std::string& storage) {
+        std::string key(field);
+        if (auto it = cache_.find(key); it != cache_.end())
+            return it->second ? std::string_view(*it->second) : field;
         std::optional<std::string> ymd;
         if (auto d = dates::parseDate(field); d && !isYmdOf(field, *d))
             ymd = dates::formatYmd(*d);
-        if (cache_.size() < kMaxCached)
-            cache_.emplace(field, ymd);
-        if (ymd)
-            field = std::move(*ymd);
+        if (cache_.size() < kMaxCached) {
+            auto it = cache_.emplace(std::move(key), std::move(ymd)).first;
+            return it->second ? std::string_view(*it->second) : field;
+        }
+        if (!ymd)
+            return field;
+        storage = std::move(*ymd);
+        return storage;
     }
 
 private:
@@ -266,30 +270,32 @@ class FieldDecoder {
 public:
     explicit FieldDecoder(TextEncoding encoding) : encoding_(encoding) {}
 
-    // `raw` (of the given column) as UTF-8 into `out`; false when it is not valid CP932.
-    bool decode(std::string_view raw, std::size_t column, std::string& out) {
+    // `raw` (of the given column) as UTF-8 in `out`; false when it is not valid CP932. `out` is
+    // `raw` itself or points into this object, valid until the column's next decode.
+    bool decode(std::string_view raw, std::size_t column, std::string_view& out) {
         if (encoding_ == TextEncoding::Utf8 || !hasHighByte(raw)) {
-            out.assign(raw);
+            out = raw;
             return true;
         }
         // Consecutive records are mostly days of one child: the same name, reading, class.
         Last& last = last_[column % last_.size()];
         if (last.raw == raw) {
-            out.assign(last.utf8);
+            out = last.utf8;
             return true;
         }
-        if (auto it = cache_.find(std::string(raw)); it != cache_.end()) {
-            out.assign(it->second);
+        std::string key(raw);
+        if (auto it = cache_.find(key); it != cache_.end()) {
+            last.utf8 = it->second;
         } else {
             auto utf8 = cp932::tryToUtf8(raw);
             if (!utf8)
                 return false;
             if (cache_.size() < kMaxCached)
-                cache_.emplace(std::string(raw), *utf8);
-            out = std::move(*utf8);
+                cache_.emplace(key, *utf8);
+            last.utf8 = std::move(*utf8);
         }
-        last.raw.assign(raw);
-        last.utf8.assign(out);
+        last.raw = std::move(key);
+        out = last.utf8;
         return true;
     }
 
@@ -354,14 +360,14 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
     DateNormaliser dateNormaliser;
 
     VbFieldReader reader(bytes);
-    std::string_view view;
-    std::string scratch, field;
+    std::string_view view, decoded;
+    std::string scratch;
     for (int i = 0; i < AttendanceRecord::kFieldCount; ++i) {
         if (!reader.next(view, scratch)) {
             result.error = CsvReadError{62, "見出し行の項目が15個に足りません。"};
             return result;
         }
-        if (!decoder.decode(view, static_cast<std::size_t>(i), field)) {
+        if (!decoder.decode(view, static_cast<std::size_t>(i), decoded)) {
             result.error = encodingError();
             return result;
         }
@@ -370,31 +376,31 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
     std::vector<AttendanceRecord> records;
     // About 130 bytes a record in real exports; reserving avoids most regrowth on big months.
     records.reserve(bytes.size() / 100 + 1);
-    // Each column is decoded into its own buffer, reused record after record; the record then
-    // takes all 15 in one allocation.
-    std::array<std::string, AttendanceRecord::kFieldCount> decoded;
+    // The record's 15 values are views: into the file, into the decoder's and normaliser's
+    // memory, or into a buffer of the column (a value the reader had to put together, or a date
+    // reformatted); the record then copies all 15 in one allocation.
+    std::array<std::string, AttendanceRecord::kFieldCount> buffers;
     std::array<std::string_view, AttendanceRecord::kFieldCount> views;
+    std::string dateBuffer, birthDateBuffer;
     for (;;) {
         std::size_t got = 0;
-        for (; got < decoded.size(); ++got) {
-            if (!reader.next(view, scratch))
+        for (; got < views.size(); ++got) {
+            if (!reader.next(view, buffers[got]))
                 break;
-            if (!decoder.decode(view, got, decoded[got])) {
+            if (!decoder.decode(view, got, views[got])) {
                 result.error = encodingError();
                 return result;
             }
         }
         if (got == 0)
             break; // end of the file
-        if (got < decoded.size()) {
+        if (got < views.size()) {
             result.error = CsvReadError{62, "最後のレコードの項目が15個に足りません（" +
                                                 std::to_string(got) + "個）。"};
             return result;
         }
-        dateNormaliser.normalise(decoded[0]);
-        dateNormaliser.normalise(decoded[3]);
-        for (std::size_t i = 0; i < decoded.size(); ++i)
-            views[i] = decoded[i];
+        views[0] = dateNormaliser.normalise(views[0], dateBuffer);
+        views[3] = dateNormaliser.normalise(views[3], birthDateBuffer);
         records.emplace_back(views);
     }
     if (records.empty()) {
