@@ -142,6 +142,8 @@ bool isValidUtf8(std::string_view bytes) {
 }
 
 std::optional<DecodedText> decodeExportText(std::string_view bytes) {
+    if (bytes.find('\0') != std::string_view::npos)
+        return std::nullopt;
     bool bom = bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom;
     bool nonAscii = false;
     for (char c : bytes) {
@@ -352,7 +354,8 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
                 bytes.remove_prefix(kUtf8Bom.size());
         }
     }
-    if (result.encoding == TextEncoding::Cp932 && !wholeCp932Characters(bytes)) {
+    if (bytes.find('\0') != std::string_view::npos ||
+        (result.encoding == TextEncoding::Cp932 && !wholeCp932Characters(bytes))) {
         result.error = encodingError();
         return result;
     }

@@ -20,7 +20,8 @@ enum class TextEncoding { Cp932, Utf8 };
 // instead, which decoded as CP932 gives plausible garbage (no care need matches and the sheet
 // comes out empty), so: bytes that are valid UTF-8 and either start with a byte-order mark or hold
 // any non-ASCII byte are read as UTF-8 (the mark dropped); everything else must be valid CP932.
-// Returns nullopt when the bytes are neither.
+// Returns nullopt when the bytes are neither, and for any NUL byte: no text export holds one, and
+// a UTF-16 file (another "Unicode" save) would otherwise pass as CP932 garbage.
 struct DecodedText {
     std::string utf8;
     TextEncoding encoding;

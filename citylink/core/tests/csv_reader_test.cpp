@@ -73,6 +73,7 @@ TEST(DecodeExportText, ChoosesTheEncodingByContent) {
     EXPECT_EQ(ascii->utf8, "a,b\r\n");
 
     EXPECT_FALSE(decodeExportText("a,\x80\xFF,b")); // neither
+    EXPECT_FALSE(decodeExportText(std::string("a,b\0c", 5))); // NUL: binary or UTF-16
     EXPECT_FALSE(decodeExportText(sjis + "\x82"));  // CP932 cut inside a character
     EXPECT_FALSE(isValidUtf8("\xC0\xAF"));          // overlong
     EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));      // surrogate
@@ -147,6 +148,12 @@ TEST(ParseAttendanceCsv, UnreadableFilesAreErrors) {
     EXPECT_EQ(parseAttendanceCsv("").error->number, 62);
     EXPECT_EQ(parseAttendanceCsv("a,b,c\r\n").error->number, 62);
     EXPECT_EQ(parseAttendanceCsv("\x80\x80\x80").error->number, 5);
+    // The export saved as UTF-16 ("Unicode text"): 日 is E5 65 there, a valid CP932 pair.
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("h1,h2\r\n"))
+        utf16 += std::string{c, '\0'};
+    utf16 += "\xE5\x65";
+    EXPECT_EQ(parseAttendanceCsv(utf16).error->number, 5);
     // A lead byte cut off by the closing quote must not pair with the text after the quote.
     const std::string header = "h1,h2,h3,h4,h5,h6,h7,h8,h9,h10,h11,h12,h13,h14,h15\r\n";
     EXPECT_EQ(parseAttendanceCsv(header + "\"\x8A\"\x83\x4E,,,,,,,,,,,,,,\r\n").error->number, 5);
