@@ -72,12 +72,12 @@ TEST(DecodeExportText, ChoosesTheEncodingByContent) {
     ASSERT_TRUE(ascii);
     EXPECT_EQ(ascii->utf8, "a,b\r\n");
 
-    EXPECT_FALSE(decodeExportText("a,\x80\xFF,b")); // neither
+    EXPECT_FALSE(decodeExportText("a,\x80\xFF,b"));           // neither
     EXPECT_FALSE(decodeExportText(std::string("a,b\0c", 5))); // NUL: binary or UTF-16
-    EXPECT_FALSE(decodeExportText(sjis + "\x82"));  // CP932 cut inside a character
-    EXPECT_FALSE(isValidUtf8("\xC0\xAF"));          // overlong
-    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));      // surrogate
-    EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));  // past U+10FFFF
+    EXPECT_FALSE(decodeExportText(sjis + "\x82"));            // CP932 cut inside a character
+    EXPECT_FALSE(isValidUtf8("\xC0\xAF"));                    // overlong
+    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));                // surrogate
+    EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));            // past U+10FFFF
     EXPECT_TRUE(isValidUtf8("\xF0\x9F\x98\x80 0123456789abcdef"));
 }
 
