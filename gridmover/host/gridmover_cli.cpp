@@ -18,6 +18,7 @@
 #include "gridmover/core/project_conversion.h"
 #include "gridmover/core/scan_lists.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -107,6 +108,10 @@ int convert(int argc, char** argv) {
     }
     if (from == 0 || to == 0 || vbp == nullptr) {
         return usage();
+    }
+    if (std::find(kTargetRows.begin(), kTargetRows.end(), to) == kTargetRows.end()) {
+        std::cerr << "the target must be one of the current versions (12 or 13)\n";
+        return 64;
     }
     if (from == to) {
         std::cerr << "source and target are the same version\n";

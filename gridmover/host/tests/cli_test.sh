@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# gridmover-cli on a golden project: the dry run shows the changes and changes nothing, the
+# conversion gives the expected tree, a read-only file stops it with nothing changed.
+#   cli_test.sh <gridmover-cli> <source dir>
+set -euo pipefail
+cli="$1"
+golden="$2/gridmover/core/tests/data/golden/dbgrid_to_lumatab80"
+work="$(mktemp -d)"
+trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+export TMPDIR="$work/tmp"
+mkdir -p "$TMPDIR"
+
+cp -r "$golden/input" "$work/p"
+out="$("$cli" convert --from 1 --to 12 --dry-run "$work/p/Orders.vbp")"
+grep -qx -- '+Dim col As Lumatab80.Column' <<<"$out"
+grep -q -- 'frmOrders.frx 0x00000064 CLSID_MsDgrid' <<<"$out"
+diff -r "$golden/input" "$work/p"
+[[ -z "$(ls -A "$TMPDIR")" ]]
+
+"$cli" convert --from 1 --to 12 "$work/p/Orders.vbp" >/dev/null
+diff -r "$golden/expected" "$work/p"
+[[ -z "$(ls -A "$TMPDIR")" ]]
+
+rm -rf "$work/p" && cp -r "$golden/input" "$work/p"
+chmod a-w "$work/p/modGrid.bas"
+set +e
+"$cli" convert --from 1 --to 12 --quiet "$work/p/Orders.vbp" 2>/dev/null
+rc=$?
+set -e
+[[ $rc -eq 2 ]]
+chmod u+w "$work/p/modGrid.bas"
+diff -r "$golden/input" "$work/p"
+[[ -z "$(ls -A "$TMPDIR")" ]]
+
+set +e
+"$cli" convert --from 12 --to 1 "$work/p/Orders.vbp" 2>/dev/null
+rc=$?
+set -e
+[[ $rc -eq 64 ]]
+echo ok
