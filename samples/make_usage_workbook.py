@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """Builds the sample usage workbook "時間外保育利用状況表.xlsx" that the demo fills.
 
-    /usr/bin/python3 make_usage_workbook.py [OUTPUT_FILE]   (default: beside this script)
+    /usr/bin/python3 make_usage_workbook.py [OUTPUT_FILE] [--children N]
+        OUTPUT_FILE   default: 時間外保育利用状況表.xlsx beside this script
+        --children N  child groups per sheet (default 60; the benchmark's month needs 300)
 
 It has the two sheets of the default paste layout, laid out as the city's form is: a title,
 facility and month lines, two header rows, then one group of rows per child from row 6 (4 rows on
@@ -10,6 +12,7 @@ standard-time sheet: hour and minute after the band). Name in C, birth year/mont
 certification number in J, reduction mark in T, disability mark in U, days 1 to 31 in X to BB.
 Each group counts its entries past BB, and a total sums them: formulas the filling must keep.
 """
+import argparse
 import os
 import sys
 
@@ -18,7 +21,6 @@ from openpyxl.styles import Alignment, Border, Font, PatternFill, Side
 from openpyxl.utils import get_column_letter
 from openpyxl.worksheet.page import PageMargins
 
-CHILDREN = 60
 FIRST_ROW = 6
 DAY_COL = 24  # X
 TITLE = "時間外保育利用状況表"
@@ -51,7 +53,7 @@ def label(ws, ref, text, merge=None, fill=head_fill):
         frame(ws, ref, fill)
 
 
-def sheet(ws, name, rows_per_child, row_labels):
+def sheet(ws, name, rows_per_child, row_labels, children):
     ws.title = name
     last_col = DAY_COL + 30  # BB
     count_col = last_col + 1  # BC
@@ -86,7 +88,7 @@ def sheet(ws, name, rows_per_child, row_labels):
         frame(ws, cell.coordinate, head_fill)
     label(ws, f"{bc}4", "延べ回数", f"{bc}4:{bc}5")
 
-    for k in range(CHILDREN):
+    for k in range(children):
         top = FIRST_ROW + k * rows_per_child
         bottom = top + rows_per_child - 1
         ws.cell(row=top, column=1, value=k + 1)
@@ -120,7 +122,7 @@ def sheet(ws, name, rows_per_child, row_labels):
         frame(ws, f"{bc}{top}:{bc}{bottom}")
         ws[f"{bc}{top}"].number_format = "0"
 
-    total = FIRST_ROW + CHILDREN * rows_per_child
+    total = FIRST_ROW + children * rows_per_child
     label(ws, f"V{total}", "合計", f"V{total}:{bb}{total}")
     ws[f"V{total}"].alignment = Alignment(horizontal="right", vertical="center")
     ws[f"{bc}{total}"] = f"=SUM({bc}{FIRST_ROW}:{bc}{total - 1})"
@@ -148,11 +150,16 @@ def sheet(ws, name, rows_per_child, row_labels):
 
 
 def main():
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
-        os.path.dirname(os.path.abspath(__file__)), f"{TITLE}.xlsx")
+    parser = argparse.ArgumentParser(description="Builds the sample usage workbook.")
+    parser.add_argument("output", nargs="?", default=os.path.join(
+        os.path.dirname(os.path.abspath(__file__)), f"{TITLE}.xlsx"))
+    parser.add_argument("--children", type=int, default=60)
+    args = parser.parse_args()
+    out = args.output
     wb = Workbook()
-    sheet(wb.active, "利用状況表（保育短時間）", 4, ["前 時", "前 分", "後 時", "後 分"])
-    sheet(wb.create_sheet(), "保育標準時間", 2, ["後 時", "後 分"])
+    sheet(wb.active, "利用状況表（保育短時間）", 4, ["前 時", "前 分", "後 時", "後 分"],
+          args.children)
+    sheet(wb.create_sheet(), "保育標準時間", 2, ["後 時", "後 分"], args.children)
     wb.save(out)
     print(out)
 

@@ -253,6 +253,22 @@ TEST_F(EmbeddedEngine, RespectsTextFormatAndGivesNewCellsTheirRowOrColumnStyle) 
     EXPECT_FALSE(cellNode(doc, "H9").attribute("s"));
 }
 
+TEST_F(EmbeddedEngine, RefusesToChangePartOfAMergedArea) {
+    fs::path original = copy("form.xlsx"); // A1:W1 is merged
+    auto sheet = open(original)->Worksheets()->Item(kShort);
+    try {
+        sheet->Range("V1:X2")->setValues({{"1", "2", "3"}, {"4", "5", "6"}});
+        FAIL() << "written";
+    } catch (const AutomationError& e) {
+        EXPECT_EQ(e.number(), errors::kApplicationDefined);
+        EXPECT_NE(e.description().find("A1:W1"), std::string::npos) << e.description();
+    }
+    EXPECT_EQ(sheet->Range("X1")->Value(), "");
+    sheet->Range("B1")->setValue("x");    // one cell: allowed
+    sheet->Range("A1:W2")->setValue("y"); // the whole merged area: allowed
+    EXPECT_EQ(sheet->Range("W2")->Value(), "y");
+}
+
 TEST_F(EmbeddedEngine, AWrittenFormulaCellLosesItsFormulaAndTheCalculationChainGoes) {
     fs::path original = copy("formulas.xlsx");
     auto sheet = open(original)->Worksheets()->Item("Calc");

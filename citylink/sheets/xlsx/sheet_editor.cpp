@@ -45,6 +45,20 @@ std::string stringItemText(pugi::xml_node item) {
     return UnescapeCellText(text);
 }
 
+// The first cell element at or after the node, skipping text; null at the first other element
+// (an extLst after the cells), which is then given in `stop`.
+pugi::xml_node cellFrom(pugi::xml_node node, pugi::xml_node& stop) {
+    for (; node; node = node.next_sibling()) {
+        if (node.type() != pugi::node_element)
+            continue;
+        if (LocalName(node.name()) == "c")
+            return node;
+        stop = node;
+        return {};
+    }
+    return {};
+}
+
 bool needsPreserve(std::string_view text) {
     auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
     return !text.empty() && (blank(text.front()) || blank(text.back()));
@@ -58,6 +72,16 @@ struct StringWriter : pugi::xml_writer {
 };
 
 } // namespace
+
+// The column of a cell element from its reference; every cell has one after loading.
+int SheetEditor::columnOf(pugi::xml_node cell) {
+    std::string_view r = cell.attribute("r").value();
+    std::size_t letters = 0;
+    while (letters < r.size() &&
+           ((r[letters] >= 'A' && r[letters] <= 'Z') || (r[letters] >= 'a' && r[letters] <= 'z')))
+        ++letters;
+    return ColumnNumber(r.substr(0, letters)).value_or(0);
+}
 
 std::string_view LocalName(const char* qualified) {
     std::string_view name(qualified);
@@ -102,6 +126,10 @@ SheetEditor::SheetEditor(const std::string& xml, const std::string& partName)
     if (auto colon = rootName.find(':'); colon != std::string_view::npos)
         prefix_ = std::string(rootName.substr(0, colon + 1));
     sheetData_ = childNamed(root, "sheetData");
+    for (pugi::xml_node merge : childNamed(root, "mergeCells").children())
+        if (LocalName(merge.name()) == "mergeCell")
+            if (auto ref = ParseRange(merge.attribute("ref").value()))
+                merges_.push_back(*ref);
     for (pugi::xml_node col : childNamed(root, "cols").children()) {
         if (LocalName(col.name()) == "col" && col.attribute("style"))
             columnStyles_.push_back({col.attribute("min").as_int(), col.attribute("max").as_int(),
@@ -130,6 +158,7 @@ SheetEditor::SheetEditor(const std::string& xml, const std::string& partName)
         lastRow = number;
         rows_.emplace(number, row);
         int lastCol = 0;
+        bool sorted = true;
         for (pugi::xml_node cell : row.children()) {
             if (cell.type() != pugi::node_element || LocalName(cell.name()) != "c")
                 continue;
@@ -137,6 +166,7 @@ SheetEditor::SheetEditor(const std::string& xml, const std::string& partName)
                 auto ref = ParseCell(r.value());
                 if (!ref)
                     fail("a sheet of the workbook has a damaged cell: " + partName);
+                sorted = sorted && ref->col > lastCol;
                 lastCol = ref->col;
             } else {
                 ++lastCol;
@@ -145,6 +175,8 @@ SheetEditor::SheetEditor(const std::string& xml, const std::string& partName)
                 cell.prepend_attribute("r").set_value(CellAddress({number, lastCol}).c_str());
             }
         }
+        if (!sorted)
+            sortCells(row);
     }
 }
 
@@ -180,29 +212,25 @@ pugi::xml_node SheetEditor::rowForWrite(int number) {
     return row;
 }
 
-std::vector<SheetEditor::Cell> SheetEditor::cellsOf(pugi::xml_node row) {
+// Puts a row's cells in column order (elements after them, such as extLst, stay last), so that
+// every later insertion can rely on the order.
+void SheetEditor::sortCells(pugi::xml_node row) {
     std::vector<Cell> cells;
-    for (pugi::xml_node cell : row.children()) {
-        if (cell.type() != pugi::node_element || LocalName(cell.name()) != "c")
+    std::vector<pugi::xml_node> trailing;
+    for (pugi::xml_node child : row.children()) {
+        if (child.type() != pugi::node_element)
             continue;
-        auto ref = ParseCell(cell.attribute("r").value());
-        cells.push_back({ref ? ref->col : 0, cell});
+        if (LocalName(child.name()) == "c")
+            cells.push_back({columnOf(child), child});
+        else
+            trailing.push_back(child);
     }
-    auto byColumn = [](const Cell& a, const Cell& b) { return a.col < b.col; };
-    if (!std::is_sorted(cells.begin(), cells.end(), byColumn)) {
-        // Out of order in the file: put the cells in column order (elements after them, such
-        // as extLst, stay last), so that insertions land in the right place.
-        std::stable_sort(cells.begin(), cells.end(), byColumn);
-        std::vector<pugi::xml_node> trailing;
-        for (pugi::xml_node child : row.children())
-            if (child.type() == pugi::node_element && LocalName(child.name()) != "c")
-                trailing.push_back(child);
-        for (const Cell& c : cells)
-            row.append_move(c.node);
-        for (pugi::xml_node t : trailing)
-            row.append_move(t);
-    }
-    return cells;
+    std::stable_sort(cells.begin(), cells.end(),
+                     [](const Cell& a, const Cell& b) { return a.col < b.col; });
+    for (const Cell& c : cells)
+        row.append_move(c.node);
+    for (pugi::xml_node t : trailing)
+        row.append_move(t);
 }
 
 void SheetEditor::setCell(pugi::xml_node cell, const std::string& value) {
@@ -271,12 +299,12 @@ void SheetEditor::unshareFormulasIn(CellRef first, int rows, int cols) {
         for (pugi::xml_node cell : it->second.children()) {
             if (LocalName(cell.name()) != "c")
                 continue;
-            auto ref = ParseCell(cell.attribute("r").value());
-            if (!ref || ref->col < first.col || ref->col >= first.col + cols)
-                continue;
             pugi::xml_node f = childNamed(cell, "f");
-            if (f && std::string_view(f.attribute("t").value()) == "shared" &&
-                !std::string_view(f.attribute("ref").value()).empty())
+            if (!f || std::string_view(f.attribute("t").value()) != "shared" ||
+                std::string_view(f.attribute("ref").value()).empty())
+                continue;
+            auto ref = ParseCell(cell.attribute("r").value());
+            if (ref && ref->col >= first.col && ref->col < first.col + cols)
                 masters[f.attribute("si").value()] = {*ref, f.text().get()};
         }
     }
@@ -344,6 +372,21 @@ void SheetEditor::write(CellRef first, const Block& block) {
         first.col + cols - 1 > kMaxColumn)
         fail("the value block does not fit on the sheet");
 
+    if (rows * cols > 1) {
+        // A spreadsheet application refuses such a write as a whole; so do we, before anything
+        // changes, rather than hide values under a merged area (for example a totals row after
+        // the form's last child group).
+        const RangeRef target{first, {first.row + rows - 1, first.col + cols - 1}};
+        for (const RangeRef& m : merges_) {
+            bool overlaps = m.first.row <= target.last.row && m.last.row >= target.first.row &&
+                            m.first.col <= target.last.col && m.last.col >= target.first.col;
+            bool inside = m.first.row >= target.first.row && m.last.row <= target.last.row &&
+                          m.first.col >= target.first.col && m.last.col <= target.last.col;
+            if (overlaps && !inside)
+                fail("cannot change part of a merged cell: " + RangeAddress(m) + " (writing " +
+                     RangeAddress(target) + ")");
+        }
+    }
     unshareFormulasIn(first, rows, cols);
     changed_ = true;
 
@@ -360,25 +403,25 @@ void SheetEditor::write(CellRef first, const Block& block) {
                 continue; // clearing cells that do not exist changes nothing
             rowNode = rowForWrite(rowNumber);
         }
-        std::vector<Cell> cells = cellsOf(rowNode);
+        // Cells are in column order (see the constructor): one walk along the row suffices.
         pugi::xml_node trailing; // an element after the cells (extLst): new cells go before it
-        for (pugi::xml_node child = rowNode.last_child(); child; child = child.previous_sibling())
-            if (child.type() == pugi::node_element && LocalName(child.name()) != "c")
-                trailing = child;
+        pugi::xml_node cursor = cellFrom(rowNode.first_child(), trailing);
+        int cursorCol = cursor ? columnOf(cursor) : 0;
         int minCreated = kMaxColumn + 1;
         int maxCreated = 0;
-        std::size_t k = 0;
         for (int j = 0; j < cols; ++j) {
             const int col = first.col + j;
-            while (k < cells.size() && cells[k].col < col)
-                ++k;
-            if (k < cells.size() && cells[k].col == col) {
-                setCell(cells[k].node, values[j]);
+            while (cursor && cursorCol < col) {
+                cursor = cellFrom(cursor.next_sibling(), trailing);
+                cursorCol = cursor ? columnOf(cursor) : 0;
+            }
+            if (cursor && cursorCol == col) {
+                setCell(cursor, values[j]);
                 continue;
             }
             if (values[j].empty())
                 continue;
-            pugi::xml_node before = k < cells.size() ? cells[k].node : trailing;
+            pugi::xml_node before = cursor ? cursor : trailing;
             pugi::xml_node cell = before ? rowNode.insert_child_before(name("c").c_str(), before)
                                          : rowNode.append_child(name("c").c_str());
             cell.append_attribute("r").set_value(CellAddress({rowNumber, col}).c_str());

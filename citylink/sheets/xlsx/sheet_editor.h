@@ -29,11 +29,12 @@ public:
 
     // Writes the block with its top-left cell at `first`: a text that reads as a number becomes a
     // number (unless the cell has the Text format), other text an inline string, an empty text
-    // clears the value. Written cells keep their style, and a new cell takes the style of its
-    // row or column as it would when typed in; a written cell's formula is dropped (a shared
-    // formula's other cells get their own copy first). Missing rows and cells are created in order;
-    // empty texts create nothing. Throws (nothing written) when the block is ragged or a shared
-    // formula cannot be copied.
+    // clears the value. Like a spreadsheet application, a write of several cells refuses to
+    // change part of a merged area (one cell may always be written). Written cells keep their
+    // style, and a new cell takes the style of its row or column as it would when typed in; a
+    // written cell's formula is dropped (a shared formula's other cells get their own copy first).
+    // Missing rows and cells are created in order; empty texts create nothing. Throws (nothing
+    // written) when the block is ragged or a shared formula cannot be copied.
     void write(CellRef first, const Block& block);
 
     // The value of a cell as text (see Range::Value); `sharedStrings` is the workbook's table.
@@ -51,7 +52,8 @@ private:
     };
     pugi::xml_node row(int number) const;
     pugi::xml_node rowForWrite(int number);
-    std::vector<Cell> cellsOf(pugi::xml_node row);
+    static void sortCells(pugi::xml_node row);
+    static int columnOf(pugi::xml_node cell);
     void setCell(pugi::xml_node cell, const std::string& value);
     std::string inheritedStyle(pugi::xml_node row, int col) const;
     void unshareFormulasIn(CellRef first, int rows, int cols);
@@ -69,6 +71,7 @@ private:
         std::string style;
     };
     std::vector<ColumnStyle> columnStyles_;
+    std::vector<RangeRef> merges_;
     const std::vector<bool>* textFormats_ = nullptr;
     bool changed_ = false;
     bool droppedFormula_ = false;

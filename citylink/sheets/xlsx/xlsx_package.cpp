@@ -48,11 +48,15 @@ int hexValue(char c) {
 } // namespace
 
 XlsxPackage::XlsxPackage(const std::filesystem::path& file) : path_(file) {
-    std::ifstream in(file, std::ios::binary);
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
     if (!in)
         fail("the workbook cannot be read: " + displayName(file));
-    bytes_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad())
+    std::streamoff size = in.tellg();
+    if (size < 0 || static_cast<unsigned long long>(size) > kMaxPartSize)
+        fail("the workbook cannot be read: " + displayName(file));
+    bytes_.resize(static_cast<std::size_t>(size));
+    in.seekg(0);
+    if (!in.read(bytes_.data(), size))
         fail("the workbook cannot be read: " + displayName(file));
 
     const std::string prefix = "not a workbook this engine can open: " + displayName(file);
