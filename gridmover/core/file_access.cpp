@@ -42,11 +42,12 @@ void WriteFileBytes(const fs::path& file, std::string_view bytes) {
 }
 
 bool IsReadOnlyFile(const fs::path& file) {
-    auto perms = fs::status(file).permissions();
-    if (!fs::exists(file)) {
+    auto st = fs::status(file);
+    if (!fs::exists(st)) {
         throw fs::filesystem_error("file not found", file,
                                    std::make_error_code(std::errc::no_such_file_or_directory));
     }
+    auto perms = st.permissions();
     constexpr auto writable =
         fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     return (perms & writable) == fs::perms::none;

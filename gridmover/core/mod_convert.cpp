@@ -68,6 +68,28 @@ std::string guidBytes(const GUID& g) {
     return std::string(reinterpret_cast<const char*>(b.data()), b.size());
 }
 
+// FindGridDeclaration with the library's search texts formed once per file, not once per line.
+struct DeclarationTexts {
+    explicit DeclarationTexts(std::int16_t from)
+        : lib(row(from).GridLibName()), as("As " + lib + "."), asNew("As New " + lib + ".") {}
+    int find(std::string_view line) const {
+        // Both texts contain the library name: a line without it needs no closer look.
+        if (!Contains(line, lib) || isCommentStart(line)) {
+            return 0;
+        }
+        if (Contains(line, as)) {
+            return 1;
+        }
+        if (Contains(line, asNew)) {
+            return 2;
+        }
+        return 0;
+    }
+    std::string lib;
+    std::string as;
+    std::string asNew;
+};
+
 } // namespace
 
 std::string_view LineReader::Next() {
@@ -123,17 +145,7 @@ void ReplaceBeginClass(std::string& line, std::int16_t from, std::int16_t to) {
 }
 
 int FindGridDeclaration(std::string_view line, std::int16_t from) {
-    if (isCommentStart(line)) {
-        return 0;
-    }
-    const std::string lib = row(from).GridLibName();
-    if (Contains(line, "As " + lib + ".")) {
-        return 1;
-    }
-    if (Contains(line, "As New " + lib + ".")) {
-        return 2;
-    }
-    return 0;
+    return DeclarationTexts(from).find(line);
 }
 
 void ReplaceGridDeclaration(std::string& line, std::int16_t from, std::int16_t to, int kind) {
@@ -259,7 +271,8 @@ void modConvert::RecordControlName(std::string_view line, std::int16_t from) {
 }
 
 bool modConvert::IsGridEventHandler(std::string_view line) const {
-    if (isCommentStart(line)) {
+    // Every handler text begins "Sub ": most lines are ruled out by that one search.
+    if (isCommentStart(line) || !Contains(line, "Sub ")) {
         return false;
     }
     for (const auto& name : GridNames) {
@@ -438,13 +451,14 @@ int modConvert::ConvertProjectText(std::string_view in, std::string& out, std::i
 int modConvert::ConvertCodeText(std::string_view in, std::string& out, std::int16_t from,
                                 std::int16_t to) {
     const bool libsDiffer = row(from).GridLibName() != row(to).GridLibName();
+    const DeclarationTexts declarations(from);
     LineReader reader(in);
     std::string line;
     bool changed = false;
     out.reserve(in.size() + in.size() / 8);
     while (!reader.AtEnd()) {
         ReadLogicalLine(reader, line);
-        if (libsDiffer && FindGridDeclaration(line, from) != 0) {
+        if (libsDiffer && declarations.find(line) != 0) {
             ReplaceAllGridDeclarations(line, from, to);
             writeChangeBlock(out);
             out += line;
@@ -470,6 +484,7 @@ int modConvert::ConvertFormText(std::string_view in, std::string& out, std::int1
         DropDownEvents.emplace_back(s);
     }
     const bool libsDiffer = row(from).GridLibName() != row(to).GridLibName();
+    const DeclarationTexts declarations(from);
     LineReader reader(in);
     std::string line;
     bool inCode = false;
@@ -486,7 +501,7 @@ int modConvert::ConvertFormText(std::string_view in, std::string& out, std::int1
                     writeChangeBlock(out);
                     LineChanged = true;
                 }
-            } else if (libsDiffer && FindGridDeclaration(line, from) != 0) {
+            } else if (libsDiffer && declarations.find(line) != 0) {
                 ReplaceAllGridDeclarations(line, from, to);
                 changed = true;
                 writeChangeBlock(out);

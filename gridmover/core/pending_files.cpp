@@ -1,6 +1,7 @@
 #include "gridmover/core/pending_files.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -52,6 +53,7 @@ CommitResult CommitPendingFiles(modConvert& conv) {
     std::vector<fs::path> ready; // the file that will take each original's name
     std::vector<fs::path> kept;  // "<original>.gmold": the old content until every swap is done
     std::vector<fs::path> staged;
+    std::vector<std::size_t> renamed; // pairs whose temporary file now carries the original's name
 
     auto fail = [&](const fs::path& file, const std::string& why) {
         result.ok = false;
@@ -94,9 +96,12 @@ CommitResult CommitPendingFiles(modConvert& conv) {
     //    system has none), then move the new content in with one atomic rename.
     for (std::size_t i = 0; i < n && result.ok; ++i) {
         fs::path old = besideOriginal(originals[i], ".gmold");
-        ::unlink(old.c_str()); // a leftover of an interrupted run
-        if (::link(originals[i].c_str(), old.c_str()) != 0 &&
-            ::rename(originals[i].c_str(), old.c_str()) != 0) {
+        int linked = ::link(originals[i].c_str(), old.c_str());
+        if (linked != 0 && errno == EEXIST) {
+            ::unlink(old.c_str()); // a leftover of an interrupted run
+            linked = ::link(originals[i].c_str(), old.c_str());
+        }
+        if (linked != 0 && ::rename(originals[i].c_str(), old.c_str()) != 0) {
             fail(originals[i], lastError());
             break;
         }
@@ -105,6 +110,7 @@ CommitResult CommitPendingFiles(modConvert& conv) {
             fail(originals[i], lastError());
             break;
         }
+        renamed.push_back(i);
     }
 
     if (!result.ok) {
@@ -120,7 +126,17 @@ CommitResult CommitPendingFiles(modConvert& conv) {
             ::unlink(old.c_str());
         }
     }
-    DiscardPendingFiles(conv); // whatever temporary file was not renamed into place
+    // The temporary files that were not renamed into place.
+    std::vector<bool> moved(n, false);
+    for (std::size_t i : renamed) {
+        moved[i] = ready[i] == temps[i];
+    }
+    for (std::size_t i = 0; i < temps.size(); ++i) {
+        if (i >= n || !moved[i]) {
+            ::unlink(temps[i].c_str());
+        }
+    }
+    clearLists(conv);
     return result;
 }
 
