@@ -1,4 +1,6 @@
 // citylink: the main window is the whole program; it ends when the window closes.
+#include "citylink/sheets/embedded_engine.h"
+#include "citylink/sheets/registry.h"
 #include "citylink/ui/main_window.h"
 #include "citylink/ui/qt_prompts.h"
 #include "foundation/clock.h"
@@ -6,6 +8,8 @@
 #include "foundation/platform.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 
 #include <filesystem>
 #include <string>
@@ -21,7 +25,19 @@ int main(int argc, char** argv) {
     std::string folder = systemPlatform().programFolder();
     std::filesystem::path programFolder(std::u8string(folder.begin(), folder.end()));
 
+    // The spreadsheet application of the run: the embedded engine, which hands the filled
+    // workbook over as a new file beside the clerk's; the desktop opens it for checking and saving.
+    sheets::BackendRegistry registry;
+    sheets::EmbeddedEngineOptions engine;
+    engine.opener = [](const std::filesystem::path& saved) {
+        std::u8string path = saved.u8string();
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromUtf8(
+            reinterpret_cast<const char*>(path.data()), static_cast<qsizetype>(path.size()))));
+    };
+    sheets::RegisterEmbeddedEngine(registry, engine);
+
     F_うぇぶきらの札幌市連携 window(prompts, log, systemClock(), programFolder);
+    window.setSpreadsheetRegistry(&registry);
     prompts.setParentWidget(&window);
     if (!window.loadSucceeded())
         return 1;

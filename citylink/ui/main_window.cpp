@@ -317,7 +317,30 @@ void F_うぇぶきらの札幌市連携::cmdCSV選択_Click() {
 }
 
 void F_うぇぶきらの札幌市連携::Cmd連携_Click() {
-    // Step 2: the usage-sheet run (延長時間貼付処理) for city code 3.
+    // Step 2: the usage-sheet run for city code 3, the only city this program sets; the run
+    // reports its own outcome.
+    if (cityCode_ == kCitySapporo)
+        延長時間貼付処理();
+}
+
+citylink::UsageSheetRun& F_うぇぶきらの札幌市連携::run() {
+    static const sheets::BackendRegistry kNoBackends;
+    if (!run_)
+        run_ = std::make_unique<citylink::UsageSheetRun>(registry_ ? *registry_ : kNoBackends,
+                                                         prompts_, *this, *this);
+    return *run_;
+}
+
+void F_うぇぶきらの札幌市連携::延長時間貼付処理() {
+    citylink::UsageSheetInputs in;
+    in.targetMonth = 対象日付->value();
+    in.careNeed = Opt大阪市[0]->isChecked() ? citylink::CareNeed::Short : citylink::CareNeed::Standard;
+    in.bands = careBands();
+    in.attendance = &attendance_;
+    in.layoutIni = layoutIniPath();
+    in.caption = caption();
+    in.checkTargetMonth = [this] { return Chk対象月(); };
+    lastRunOutcome_ = run().延長時間貼付処理(in);
 }
 
 void F_うぇぶきらの札幌市連携::対象日付_Change() {

@@ -9,6 +9,8 @@
 #include "citylink/core/busy_guard.h"
 #include "citylink/core/care_bands.h"
 #include "citylink/core/prompts.h"
+#include "citylink/core/usage_sheet_run.h"
+#include "citylink/sheets/registry.h"
 #include "citylink/ui/era_month_edit.h"
 #include "foundation/clock.h"
 #include "foundation/log_sink.h"
@@ -24,6 +26,8 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -64,6 +68,26 @@ public:
     const citylink::AttendanceTable& attendanceTable() const { return attendance_; }
     // The three band fields as the extended-care computation takes them.
     citylink::CareBands careBands() const;
+
+    // The spreadsheet backends the run creates its application from (the program registers the
+    // embedded engine); without one the run ends with "EXCELの起動に失敗しました。".
+    void setSpreadsheetRegistry(const sheets::BackendRegistry* registry) { registry_ = registry; }
+
+    // The usage-sheet run of the run button, and the spreadsheet steps it is made of.
+    void 延長時間貼付処理();
+    bool xAppOpen() { return run().session().xAppOpen(); }
+    bool ExcelFileOpen(const std::string& path) { return run().session().ExcelFileOpen(path); }
+    bool ExcelSheetOpen(const std::string& name) { return run().session().ExcelSheetOpen(name); }
+    void ExcelClose(const std::string& path) { run().session().ExcelClose(path); }
+    void SetCellValue(std::string_view address, int rowOffset, std::string_view value,
+                      int columnOffset) {
+        run().session().SetCellValue(address, rowOffset, value, columnOffset);
+    }
+    static std::string Getファイル名(std::string_view path) {
+        return citylink::SheetSession::Getファイル名(path);
+    }
+    // How the last run ended (nullopt before the first).
+    std::optional<citylink::RunOutcome> lastRunOutcome() const { return lastRunOutcome_; }
 
     std::filesystem::path layoutIniPath() const { return settingsFolder_ / u8"札幌市連携.INI"; }
     std::filesystem::path timeIniPath() const {
@@ -116,6 +140,9 @@ private:
     void Load時間設定();
     void Save時間設定();
 
+    // The run's state (spreadsheet references, extended-care table), created on first use.
+    citylink::UsageSheetRun& run();
+
     Prompts& prompts_;
     mdlLog& log_;
     const Clock& clock_;
@@ -131,4 +158,7 @@ private:
     bool loadSucceeded_ = false;
     bool unloaded_ = false;
     int busyDepth_ = 0;
+    const sheets::BackendRegistry* registry_ = nullptr;
+    std::unique_ptr<citylink::UsageSheetRun> run_;
+    std::optional<citylink::RunOutcome> lastRunOutcome_;
 };
