@@ -35,7 +35,8 @@ constexpr int kExitFinished = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-constexpr std::string_view kHelp = R"(citylink-batch: 出席データCSVから札幌市の時間外保育利用状況表を作成します（画面なし）。
+constexpr std::string_view kHelp =
+    R"(citylink-batch: 出席データCSVから札幌市の時間外保育利用状況表を作成します（画面なし）。
 Fills the city's usage workbook from the month's attendance CSV, without a window.
 
 使い方 / Usage:
@@ -104,8 +105,8 @@ struct Options {
 
 Options parse(int argc, char** argv) {
     static const std::vector<std::string_view> kKeys = {
-        "--month", "--csv",    "--workbook", "--care",        "--bands",  "--config-dir",
-        "--output", "--engine", "--log-dir",  "--show-layout"};
+        "--month",      "--csv",    "--workbook", "--care",    "--bands",
+        "--config-dir", "--output", "--engine",   "--log-dir", "--show-layout"};
     Options options;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
@@ -142,7 +143,8 @@ dates::Date parseMonth(const std::string& text) {
     char dash = 0, extra = 0;
     if (text.size() != 7 || std::sscanf(text.c_str(), "%4d%c%2d%c", &y, &dash, &m, &extra) != 3 ||
         dash != '-' || m < 1 || m > 12 || y < 1900)
-        throw UsageError{"--month は YYYY-MM で指定してください / --month must be YYYY-MM: " + text};
+        throw UsageError{"--month は YYYY-MM で指定してください / --month must be YYYY-MM: " +
+                         text};
     return dates::Date{std::chrono::year{y}, std::chrono::month{static_cast<unsigned>(m)},
                        std::chrono::day{1}};
 }
@@ -152,7 +154,8 @@ CareNeed parseCare(const std::string& text) {
         return CareNeed::Short;
     if (text == "standard")
         return CareNeed::Standard;
-    throw UsageError{"--care は short か standard です / --care must be short or standard: " + text};
+    throw UsageError{"--care は short か standard です / --care must be short or standard: " +
+                     text};
 }
 
 CareBands parseBands(const std::string& text) {
@@ -160,18 +163,21 @@ CareBands parseBands(const std::string& text) {
     std::size_t start = 0;
     while (true) {
         std::size_t comma = text.find(',', start);
-        std::string part = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        std::string part =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         std::optional<dates::TimeOfDay> t = dates::parseTimeOfDay(part);
         if (!t || t->second != 0 || part.find(':') == std::string::npos)
             throw UsageError{"--bands は HH:MM,HH:MM,HH:MM で指定してください / --bands must be "
-                             "HH:MM,HH:MM,HH:MM: " + text};
+                             "HH:MM,HH:MM,HH:MM: " +
+                             text};
         times.push_back(*t);
         if (comma == std::string::npos)
             break;
         start = comma + 1;
     }
     if (times.size() != 3)
-        throw UsageError{"--bands には時刻を3つ指定してください / --bands takes three times: " + text};
+        throw UsageError{"--bands には時刻を3つ指定してください / --bands takes three times: " +
+                         text};
     CareBands bands;
     bands.短時間開始 = times[0];
     bands.短時間終了 = times[1];
@@ -186,7 +192,8 @@ int showLayout(const Options& options, const fs::path& layoutIni, TerminalPrompt
     if (yearText.size() != 4 || std::sscanf(yearText.c_str(), "%4d", &year) != 1 || year < 1900 ||
         yearText.find_first_not_of("0123456789") != std::string::npos)
         throw UsageError{"--show-layout は年度を YYYY で指定してください / --show-layout takes a "
-                         "fiscal year YYYY: " + yearText};
+                         "fiscal year YYYY: " +
+                         yearText};
     if (!options.has("--care"))
         throw UsageError{"--show-layout には --care short|standard が必要です / needs --care"};
     CareNeed need = parseCare(options.get("--care"));
@@ -278,8 +285,8 @@ int runMonth(const Options& options, const fs::path& configDir, const fs::path& 
     std::printf("%s: 園児 %d人、延べ %d日、記入したセル %d / children %d, child-days %d, cells "
                 "written %d%s%s\n",
                 std::string(careNeedText(need)).c_str(), s.children, s.days, s.cellsWritten,
-                s.children, s.days, s.cellsWritten,
-                s.blockAddress.empty() ? "" : ", block ", s.blockAddress.c_str());
+                s.children, s.days, s.cellsWritten, s.blockAddress.empty() ? "" : ", block ",
+                s.blockAddress.c_str());
     return kExitFinished;
 }
 
@@ -305,26 +312,27 @@ int main(int argc, char** argv) {
                                                      : pathOf(systemPlatform().programFolder());
     std::error_code ec;
     if (!fs::is_directory(configDir, ec)) {
-        std::fprintf(stderr,
-                     "citylink-batch: 設定フォルダーがありません / config folder does not exist: %s\n",
-                     utf8Of(configDir).c_str());
+        std::fprintf(
+            stderr,
+            "citylink-batch: 設定フォルダーがありません / config folder does not exist: %s\n",
+            utf8Of(configDir).c_str());
         return kExitUsage;
     }
     std::string logFolder;
     if (options.has("--log-dir")) {
         fs::path dir = pathOf(options.get("--log-dir"));
         if (!fs::is_directory(dir, ec)) {
-            std::fprintf(stderr,
-                         "citylink-batch: ログフォルダーがありません / log folder does not exist: %s\n",
-                         utf8Of(dir).c_str());
+            std::fprintf(
+                stderr,
+                "citylink-batch: ログフォルダーがありません / log folder does not exist: %s\n",
+                utf8Of(dir).c_str());
             return kExitUsage;
         }
         logFolder = utf8Of(dir / "");
     }
     // The processing log as the window writes it: the day's file in the data folder.
-    mdlLog log(
-        [logFolder] { return logFolder.empty() ? Module1::GetDataFolder() : logFolder; },
-        systemClock());
+    mdlLog log([logFolder] { return logFolder.empty() ? Module1::GetDataFolder() : logFolder; },
+               systemClock());
     log.OpenLog();
     log.WriteLog(caption);
 
@@ -349,7 +357,8 @@ int main(int argc, char** argv) {
         exitCode = kExitUsage;
     } catch (const std::exception& error) {
         log.WriteLog(std::string(error.what()));
-        prompts.message(MsgIcon::Critical, "エラー", std::string("エラーで処理を中断しました。") + "\n" + error.what());
+        prompts.message(MsgIcon::Critical, "エラー",
+                        std::string("エラーで処理を中断しました。") + "\n" + error.what());
         exitCode = kExitFailed;
     }
     log.WriteLog("終了");

@@ -58,7 +58,8 @@ UsageSheetRun::UsageSheetRun(const sheets::BackendRegistry& registry, Prompts& p
 
 OpenFileRequest UsageSheetRun::workbookRequest(CareNeed need, std::string_view formTitle) {
     OpenFileRequest request;
-    request.title = need == CareNeed::Short ? "貼付先設定 保育短時間用の" : "貼付先設定 保育標準時間用の";
+    request.title =
+        need == CareNeed::Short ? "貼付先設定 保育短時間用の" : "貼付先設定 保育標準時間用の";
     request.title += formTitle;
     request.title += "を選択してください";
     request.filter = "EXCELファイル|*.xl*|全てのファイル|*.*";
@@ -219,10 +220,9 @@ void UsageSheetRun::pasteRows(const CityLayout& layout, CareNeed need, const Car
                                   std::to_string(static_cast<unsigned>(birth->month())), 0);
             session_.SetCellValue(cellAt(paste.BirthDayColumn, top), 0,
                                   std::to_string(static_cast<unsigned>(birth->day())), 0);
-            for (std::string_view column : {std::string_view(paste.NameColumn),
-                                            std::string_view(paste.BirthYearColumn),
-                                            std::string_view(paste.BirthMonthColumn),
-                                            std::string_view(paste.BirthDayColumn)})
+            for (std::string_view column :
+                 {std::string_view(paste.NameColumn), std::string_view(paste.BirthYearColumn),
+                  std::string_view(paste.BirthMonthColumn), std::string_view(paste.BirthDayColumn)})
                 summary_.cellsWritten += cellAt(column, top).empty() ? 0 : 1;
             previousKey = key;
             grid.resize(grid.size() + static_cast<std::size_t>(rowsPerChild));

@@ -30,8 +30,8 @@ namespace citylink {
 
 // How a run ended.
 enum class RunOutcome {
-    Finished,  // "データの貼りつけを終了しました。..." shown; the workbook is the clerk's
-    QuietEnd,  // a step reported its own failure (no month, layout, start, open) and the run stopped
+    Finished, // "データの貼りつけを終了しました。..." shown; the workbook is the clerk's
+    QuietEnd, // a step reported its own failure (no month, layout, start, open) and the run stopped
     Cancelled, // the clerk cancelled the workbook dialog: "処理を中断しました"
     Error,     // a failure the run reported itself: the extended-care table, a wrong sheet, or
                // any other error ("エラーで処理を中断しました。")
@@ -54,9 +54,9 @@ struct UsageSheetInputs {
 
 // What a finished run wrote, for the batch tool's summary.
 struct RunSummary {
-    int children = 0;       // row groups written
-    int days = 0;           // child-days with extended care placed in the day grid
-    int cellsWritten = 0;   // single-cell writes plus the non-empty cells of the pasted block
+    int children = 0;     // row groups written
+    int days = 0;         // child-days with extended care placed in the day grid
+    int cellsWritten = 0; // single-cell writes plus the non-empty cells of the pasted block
     std::string workbookPath;
     std::string sheetName;
     std::string blockAddress; // "X6:BB9"; "" when nothing was pasted

@@ -8,11 +8,11 @@ namespace {
 
 // Full-width forms of U+FF61..U+FF9F (half-width katakana block), in code order.
 constexpr std::array<char32_t, 0x3F> kHalfToFull = {
-    U'。', U'「', U'」', U'、', U'・', U'ヲ', U'ァ', U'ィ', U'ゥ', U'ェ', U'ォ', U'ャ', U'ュ', U'ョ',
-    U'ッ', U'ー', U'ア', U'イ', U'ウ', U'エ', U'オ', U'カ', U'キ', U'ク', U'ケ', U'コ', U'サ', U'シ',
-    U'ス', U'セ', U'ソ', U'タ', U'チ', U'ツ', U'テ', U'ト', U'ナ', U'ニ', U'ヌ', U'ネ', U'ノ', U'ハ',
-    U'ヒ', U'フ', U'ヘ', U'ホ', U'マ', U'ミ', U'ム', U'メ', U'モ', U'ヤ', U'ユ', U'ヨ', U'ラ', U'リ',
-    U'ル', U'レ', U'ロ', U'ワ', U'ン', U'゛', U'゜'};
+    U'。', U'「', U'」', U'、', U'・', U'ヲ', U'ァ', U'ィ', U'ゥ', U'ェ', U'ォ', U'ャ', U'ュ',
+    U'ョ', U'ッ', U'ー', U'ア', U'イ', U'ウ', U'エ', U'オ', U'カ', U'キ', U'ク', U'ケ', U'コ',
+    U'サ', U'シ', U'ス', U'セ', U'ソ', U'タ', U'チ', U'ツ', U'テ', U'ト', U'ナ', U'ニ', U'ヌ',
+    U'ネ', U'ノ', U'ハ', U'ヒ', U'フ', U'ヘ', U'ホ', U'マ', U'ミ', U'ム', U'メ', U'モ', U'ヤ',
+    U'ユ', U'ヨ', U'ラ', U'リ', U'ル', U'レ', U'ロ', U'ワ', U'ン', U'゛', U'゜'};
 
 constexpr char32_t kHalfVoiced = 0xFF9E;
 constexpr char32_t kHalfSemiVoiced = 0xFF9F;
@@ -24,9 +24,9 @@ char32_t voiced(char32_t kana) {
         // ツ and has none).
         if (kana == U'ッ')
             return 0;
-        bool plain = kana >= U'ハ' ? (kana - U'ハ') % 3 == 0
-                                   : (kana <= U'チ' ? (kana - U'カ') % 2 == 0
-                                                    : (kana - U'ツ') % 2 == 0);
+        bool plain = kana >= U'ハ'
+                         ? (kana - U'ハ') % 3 == 0
+                         : (kana <= U'チ' ? (kana - U'カ') % 2 == 0 : (kana - U'ツ') % 2 == 0);
         return plain ? kana + 1 : 0;
     }
     if (kana == U'ウ')
@@ -44,7 +44,11 @@ char32_t semiVoiced(char32_t kana) {
 std::size_t decode(std::string_view text, std::size_t i, char32_t& out) {
     auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(text[k]); };
     std::uint8_t b = byte(i);
-    std::size_t len = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+    std::size_t len = b < 0x80           ? 1
+                      : (b >> 5) == 0x6  ? 2
+                      : (b >> 4) == 0xE  ? 3
+                      : (b >> 3) == 0x1E ? 4
+                                         : 0;
     if (len == 0 || i + len > text.size())
         return 0;
     char32_t cp = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);

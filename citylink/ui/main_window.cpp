@@ -334,7 +334,8 @@ citylink::UsageSheetRun& F_うぇぶきらの札幌市連携::run() {
 void F_うぇぶきらの札幌市連携::延長時間貼付処理() {
     citylink::UsageSheetInputs in;
     in.targetMonth = 対象日付->value();
-    in.careNeed = Opt大阪市[0]->isChecked() ? citylink::CareNeed::Short : citylink::CareNeed::Standard;
+    in.careNeed =
+        Opt大阪市[0]->isChecked() ? citylink::CareNeed::Short : citylink::CareNeed::Standard;
     in.bands = careBands();
     in.attendance = &attendance_;
     in.layoutIni = layoutIniPath();

@@ -33,7 +33,8 @@ TEST_F(Session, TheSecondIdentifierStartsTheApplicationWithoutAnyMessage) {
     excel->progIds = {"Excel.Application"};
     excel->registerIn(registry);
     ASSERT_TRUE(session.xAppOpen());
-    EXPECT_THAT(calls(), ElementsAre("CreateObject(Excel.Application)", "Workbooks", "Visible=false"));
+    EXPECT_THAT(calls(),
+                ElementsAre("CreateObject(Excel.Application)", "Workbooks", "Visible=false"));
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_THAT(log.lines, ElementsAre("xAppOpen"));
 
@@ -54,8 +55,8 @@ TEST_F(Session, NoApplicationAnywhereIsReported) {
     window.setStatus("EXCEL起動中・・・");
     EXPECT_FALSE(session.xAppOpen());
     EXPECT_FALSE(session.xlApp);
-    EXPECT_THAT(prompts.messages,
-                ElementsAre(RecordedMessage{MsgIcon::Critical, "エラー", "EXCELの起動に失敗しました。"}));
+    EXPECT_THAT(prompts.messages, ElementsAre(RecordedMessage{MsgIcon::Critical, "エラー",
+                                                              "EXCELの起動に失敗しました。"}));
     ASSERT_EQ(log.lines.size(), 2u);
     EXPECT_TRUE(log.lines[1].starts_with("xAppOpen: ")) << log.lines[1];
     EXPECT_TRUE(log.lines[1].ends_with("( 429)")) << log.lines[1];
@@ -84,8 +85,9 @@ TEST_F(Session, AFailedOpenStopsWithItsMessageAndClosesTheApplication) {
     excel->registerIn(registry);
     ASSERT_TRUE(session.xAppOpen());
     EXPECT_FALSE(session.ExcelFileOpen("/in/book.xls"));
-    EXPECT_THAT(prompts.messages, ElementsAre(RecordedMessage{MsgIcon::Critical, "エラー",
-                                                              "EXCELファイルのオープンに失敗しました。"}));
+    EXPECT_THAT(prompts.messages,
+                ElementsAre(RecordedMessage{MsgIcon::Critical, "エラー",
+                                            "EXCELファイルのオープンに失敗しました。"}));
     EXPECT_THAT(log.lines, ElementsAre("xAppOpen", "ExcelFileOpen開始",
                                        "ExcelFileOpen: この形式は開けません( 1004)", "ExcelClose",
                                        "システム外起動なし"));
@@ -152,7 +154,8 @@ TEST_F(Session, AFailingQuitIsLoggedAndTheReferencesGoAnyway) {
 }
 
 TEST(Getファイル名, TakesTheLastComponent) {
-    EXPECT_EQ(SheetSession::Getファイル名("C:\\園\\時間外保育利用状況表.xlsx"), "時間外保育利用状況表.xlsx");
+    EXPECT_EQ(SheetSession::Getファイル名("C:\\園\\時間外保育利用状況表.xlsx"),
+              "時間外保育利用状況表.xlsx");
     EXPECT_EQ(SheetSession::Getファイル名("/home/a/b.xlsm"), "b.xlsm");
     EXPECT_EQ(SheetSession::Getファイル名("b.xlsx"), "b.xlsx");
     EXPECT_EQ(SheetSession::Getファイル名("/home/a/"), "");

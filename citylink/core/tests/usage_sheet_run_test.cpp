@@ -1,12 +1,12 @@
 // The usage-sheet run against the recording double: the order of the calls, every way the run
 // ends, and what lands in which cell.
-#include "citylink/core/usage_sheet_run.h"
 #include "citylink/core/testing/scripted_prompts.h"
+#include "citylink/core/usage_sheet_run.h"
 #include "citylink/sheets/testing/recording_backend.h"
 #include "foundation/mdl_system_ini.h"
 #include "recording_window.h"
-#include "testsupport/test_files.h"
 #include "test_printers.h"
+#include "testsupport/test_files.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -49,7 +49,8 @@ protected:
     UsageSheetInputs in;
 
     void SetUp() override {
-        in.targetMonth = dates::Date{std::chrono::year{2018}, std::chrono::month{5}, std::chrono::day{1}};
+        in.targetMonth =
+            dates::Date{std::chrono::year{2018}, std::chrono::month{5}, std::chrono::day{1}};
         in.attendance = &attendance;
         in.layoutIni = dir / "札幌市連携.INI";
         in.caption = kCaption;
@@ -106,20 +107,29 @@ TEST_F(Run, FinishesInTheOrderOfItsSteps) {
                             "Range(C6)", "Range(C6).Value=アベ　ハナコ", "Range(D6)",
                             "Range(D6).Value=2016", "Range(F6)", "Range(F6).Value=11", "Range(H6)",
                             "Range(H6).Value=23", "Range(C10)", "Range(C10).Value=ヤマダ　タロウ",
-                            "Range(D10)", "Range(D10).Value=2015", "Range(F10)", "Range(F10).Value=4",
-                            "Range(H10)", "Range(H10).Value=9", "Range(X6:BB13)",
-                            "Range(X6:BB13).Value=<8x31 block>", "Visible=true"));
+                            "Range(D10)", "Range(D10).Value=2015", "Range(F10)",
+                            "Range(F10).Value=4", "Range(H10)", "Range(H10).Value=9",
+                            "Range(X6:BB13)", "Range(X6:BB13).Value=<8x31 block>", "Visible=true"));
     EXPECT_FALSE(excel->quitCalled());
+    // The references go in the order sheet, worksheets, workbook, workbooks, application.
+    std::vector<std::string> releases;
+    for (const std::string& call : excel->calls())
+        if (call.starts_with("Release"))
+            releases.push_back(call);
+    EXPECT_THAT(releases, ElementsAre("Release Worksheet", "Release Worksheets", "Release Workbook",
+                                      "Release Workbooks", "Release Application"));
     EXPECT_THAT(prompts.messages, ElementsAre(kFinish));
     ASSERT_EQ(prompts.fileRequests.size(), 1u);
-    EXPECT_EQ(prompts.fileRequests[0].title, "貼付先設定 保育短時間用の時間外保育利用状況表を選択してください");
+    EXPECT_EQ(prompts.fileRequests[0].title,
+              "貼付先設定 保育短時間用の時間外保育利用状況表を選択してください");
     EXPECT_EQ(prompts.fileRequests[0].filter, "EXCELファイル|*.xl*|全てのファイル|*.*");
     EXPECT_EQ(prompts.fileRequests[0].initialFile, "");
-    EXPECT_THAT(log.lines, ElementsAre("Get延長時間_札幌H30", "M札幌市帳票管理の読み込み", "xAppOpen",
-                                       "ExcelFileOpen開始", "ExcelSheetOpen開始"));
+    EXPECT_THAT(log.lines, ElementsAre("Get延長時間_札幌H30", "M札幌市帳票管理の読み込み",
+                                       "xAppOpen", "ExcelFileOpen開始", "ExcelSheetOpen開始"));
     EXPECT_THAT(window.statuses,
-                ElementsAre("延長時間データ読み込み中・・・", "EXCEL起動中・・・", "EXCELファイル展開中・・・",
-                            "時間外保育利用状況表.xlsx 読み込み中", std::string(kShortSheet) + " 1件処理済み",
+                ElementsAre("延長時間データ読み込み中・・・", "EXCEL起動中・・・",
+                            "EXCELファイル展開中・・・", "時間外保育利用状況表.xlsx 読み込み中",
+                            std::string(kShortSheet) + " 1件処理済み",
                             std::string(kShortSheet) + " 2件処理済み", ""));
     EXPECT_EQ(window.busyCalls, 1);
     EXPECT_EQ(summary.children, 2);
@@ -232,7 +242,8 @@ TEST_F(Run, CancellingTheDialogLeavesTheSheetUntouched) {
     add("あ", "2015/01/01", "2018/05/01", "07:30", "16:45");
     prompts.fileChoices.clear();
     ASSERT_EQ(run(), RunOutcome::Cancelled);
-    EXPECT_THAT(prompts.messages, ElementsAre(RecordedMessage{MsgIcon::None, "", "処理を中断しました"}));
+    EXPECT_THAT(prompts.messages,
+                ElementsAre(RecordedMessage{MsgIcon::None, "", "処理を中断しました"}));
     EXPECT_EQ(log.lines.back(), "コマンドダイアログ：キャンセル押下");
     EXPECT_THAT(excel->callsWithout({"Release"}),
                 ElementsAre("CreateObject(Excel.Application.15)", "Workbooks", "Visible=false"));
@@ -244,9 +255,10 @@ TEST_F(Run, AWrongSheetNameClosesTheApplicationAgain) {
     put("2-0", "利用状況表");
     add("あ", "2015/01/01", "2018/05/01", "07:30", "16:45");
     ASSERT_EQ(run(), RunOutcome::Error);
-    EXPECT_THAT(prompts.messages,
-                ElementsAre(RecordedMessage{MsgIcon::Critical, "エラー", "シートのオープンに失敗しました。"},
-                            RecordedMessage{MsgIcon::Information, kCaption, std::string(kWrongSheetMessage)}));
+    EXPECT_THAT(prompts.messages, ElementsAre(RecordedMessage{MsgIcon::Critical, "エラー",
+                                                              "シートのオープンに失敗しました。"},
+                                              RecordedMessage{MsgIcon::Information, kCaption,
+                                                              std::string(kWrongSheetMessage)}));
     EXPECT_EQ(kWrongSheetMessage,
               "選択したEXCELファイルが異なっている、もしくはシート名の設定が異なっています。\n"
               "シートを選択しなおし、もしくは設定画面の貼付シート名を設定し直してください。");
@@ -262,20 +274,22 @@ TEST_F(Run, StepsThatReportTheirOwnFailureEndQuietly) {
     // No month: nothing else happens.
     in.targetMonth.reset();
     EXPECT_EQ(run(), RunOutcome::QuietEnd);
-    EXPECT_THAT(prompts.messages,
-                ElementsAre(RecordedMessage{MsgIcon::Information, kCaption, "対象月を入力して下さい。"}));
+    EXPECT_THAT(prompts.messages, ElementsAre(RecordedMessage{MsgIcon::Information, kCaption,
+                                                              "対象月を入力して下さい。"}));
     EXPECT_EQ(window.busyCalls, 0);
 
     // A fiscal year that is not set up: no application is started.
     prompts.messages.clear();
-    in.targetMonth = dates::Date{std::chrono::year{2020}, std::chrono::month{4}, std::chrono::day{1}};
+    in.targetMonth =
+        dates::Date{std::chrono::year{2020}, std::chrono::month{4}, std::chrono::day{1}};
     EXPECT_EQ(run(), RunOutcome::QuietEnd);
     EXPECT_THAT(texts(), ElementsAre("設定画面から2020年度の設定を行ってください。"));
     EXPECT_EQ(excel->applicationsCreated(), 0);
 
     // No spreadsheet application at all.
     prompts.messages.clear();
-    in.targetMonth = dates::Date{std::chrono::year{2018}, std::chrono::month{5}, std::chrono::day{1}};
+    in.targetMonth =
+        dates::Date{std::chrono::year{2018}, std::chrono::month{5}, std::chrono::day{1}};
     sheets::BackendRegistry empty;
     UsageSheetRun r(empty, prompts, log, window);
     EXPECT_EQ(r.延長時間貼付処理(in), RunOutcome::QuietEnd);
@@ -287,8 +301,8 @@ TEST_F(Run, AFailingWriteEndsWithTheErrorMessageAndKeepsWhatWasWritten) {
     add("あ", "2015/01/01", "2018/05/01", "07:30", "16:45");
     excel->failOn("Range(X6:BB9).Value", "範囲に書き込めません", 1004);
     ASSERT_EQ(run(), RunOutcome::Error);
-    EXPECT_THAT(prompts.messages,
-                ElementsAre(RecordedMessage{MsgIcon::Critical, "エラー", "エラーで処理を中断しました。"}));
+    EXPECT_THAT(prompts.messages, ElementsAre(RecordedMessage{MsgIcon::Critical, "エラー",
+                                                              "エラーで処理を中断しました。"}));
     EXPECT_THAT(log.lines, Contains("範囲に書き込めません(1004)"));
     EXPECT_EQ(cell("C6"), "ア");
     auto calls = excel->callsWithout({"Release"});

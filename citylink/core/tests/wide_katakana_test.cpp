@@ -29,5 +29,7 @@ TEST(WideKatakana, AsciiBecomesFullWidth) {
 TEST(WideKatakana, OtherTextAndBrokenBytesStay) {
     EXPECT_EQ(toWideKatakana("山田　タロウ①Ａ"), "山田　タロウ①Ａ");
     EXPECT_EQ(toWideKatakana(""), "");
-    EXPECT_EQ(toWideKatakana("a\xff" "b\xe3\x81"), "ａ\xffｂ\xe3\x81");
+    EXPECT_EQ(toWideKatakana("a\xff"
+                             "b\xe3\x81"),
+              "ａ\xffｂ\xe3\x81");
 }

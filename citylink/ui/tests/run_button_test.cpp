@@ -37,13 +37,18 @@ TEST(RunButton, FillsTheChosenWorkbookAndHandsOverTheFilledCopy) {
 
     const fs::path csv = work / "march.csv";
     testsupport::writeBytes(
-        csv, cp932::fromUtf8(
-                 "日付,クラス,園児番号,生年月日,年齢,性別,保育必要量,園児名,ふりがな,出欠,登園時間,降園時間,"
-                 "ユーザー定義1,ユーザー定義2,備考\r\n"
-                 "2019/3/4,りす組,7,2016/08/05,2歳,女,保育短時間,阿部　葵,あべ　あおい,出席,7:45,16:20,0,0,\r\n"
-                 "2019/3/5,りす組,7,2016/08/05,2歳,女,保育短時間,阿部　葵,あべ　あおい,出席,08:10,15:00,0,0,\r\n"));
+        csv,
+        cp932::fromUtf8("日付,クラス,園児番号,生年月日,年齢,性別,保育必要量,園児名,ふりがな,出欠,"
+                        "登園時間,降園時間,"
+                        "ユーザー定義1,ユーザー定義2,備考\r\n"
+                        "2019/3/4,りす組,7,2016/08/"
+                        "05,2歳,女,保育短時間,阿部　葵,あべ　あおい,出席,7:45,16:20,0,0,\r\n"
+                        "2019/3/5,りす組,7,2016/08/"
+                        "05,2歳,女,保育短時間,阿部　葵,あべ　あおい,出席,08:10,15:00,0,0,\r\n"));
     const fs::path book = work / "時間外保育利用状況表.xlsx";
-    fs::copy_file(testsupport::sourceDir() / "samples" / testsupport::u8path("時間外保育利用状況表.xlsx"), book);
+    fs::copy_file(testsupport::sourceDir() / "samples" /
+                      testsupport::u8path("時間外保育利用状況表.xlsx"),
+                  book);
 
     prompts.fileChoices = {csv.string()};
     w.cmdCSV選択->click();
@@ -69,7 +74,8 @@ TEST(RunButton, FillsTheChosenWorkbookAndHandsOverTheFilledCopy) {
 
     // What the run wrote, read back from the filled file.
     auto app = sheets::CreateEmbeddedApplication();
-    auto sheet = app->Workbooks()->Open(filled.string())->Worksheets()->Item("利用状況表（保育短時間）");
+    auto sheet =
+        app->Workbooks()->Open(filled.string())->Worksheets()->Item("利用状況表（保育短時間）");
     EXPECT_EQ(sheet->Range("C6")->Value(), "アベ　アオイ");
     EXPECT_EQ(sheet->Range("D6")->Value(), "2016");
     EXPECT_EQ(sheet->Range("F6")->Value(), "8");
