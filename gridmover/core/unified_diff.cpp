@@ -33,7 +33,9 @@ std::vector<Op> editScript(const std::vector<std::string_view>& a,
     std::vector<std::vector<long>> trace;
     long dFound = 0;
     for (long d = 0; d <= max; ++d) {
-        trace.push_back(v);
+        // Only diagonals -d..d can be read back for this step: keeping just those makes the
+        // trace grow with the square of the number of differences, not with the file size.
+        trace.emplace_back(v.begin() + (offset - d), v.begin() + (offset + d + 1));
         bool done = false;
         for (long k = -d; k <= d; k += 2) {
             long x;
@@ -65,16 +67,16 @@ std::vector<Op> editScript(const std::vector<std::string_view>& a,
     long x = n;
     long y = m;
     for (long d = dFound; d > 0; --d) {
-        const std::vector<long>& pv = trace[static_cast<std::size_t>(d)];
+        const std::vector<long>& trail = trace[static_cast<std::size_t>(d)];
+        auto pv = [&](long k) { return trail[static_cast<std::size_t>(k + d)]; };
         long k = x - y;
         long prevK;
-        if (k == -d || (k != d && pv[static_cast<std::size_t>(offset + k - 1)] <
-                                      pv[static_cast<std::size_t>(offset + k + 1)])) {
+        if (k == -d || (k != d && pv(k - 1) < pv(k + 1))) {
             prevK = k + 1;
         } else {
             prevK = k - 1;
         }
-        long prevX = pv[static_cast<std::size_t>(offset + prevK)];
+        long prevX = pv(prevK);
         long prevY = prevX - prevK;
         while (x > prevX && y > prevY) {
             ops.push_back(Op::Keep);
