@@ -71,7 +71,10 @@ public:
 
     // The spreadsheet backends the run creates its application from (the program registers the
     // embedded engine); without one the run ends with "EXCELの起動に失敗しました。".
-    void setSpreadsheetRegistry(const sheets::BackendRegistry* registry) { registry_ = registry; }
+    void setSpreadsheetRegistry(const sheets::BackendRegistry* registry) {
+        registry_ = registry;
+        run_.reset(); // the next run starts from the new backends
+    }
 
     // The usage-sheet run of the run button, and the spreadsheet steps it is made of.
     void 延長時間貼付処理();
