@@ -341,3 +341,17 @@ TEST_F(Run, ABlankColumnInTheLayoutIsLeftOut) {
     EXPECT_EQ(cell("F6"), "1");
     EXPECT_THAT(excel->calls(), Not(Contains("Range(6)")));
 }
+
+TEST_F(Run, OnlyTheSecondIdentifierRegisteredRunsWithoutAnyExtraMessage) {
+    auto second = std::make_shared<RecordingBackend>();
+    second->progIds = {"Excel.Application"};
+    second->setSheets(kBook, {kShortSheet, kStandardSheet});
+    sheets::BackendRegistry onlySecond;
+    second->registerIn(onlySecond);
+    add("あ", "2015/01/01", "2018/05/01", "07:30", "16:45");
+    UsageSheetRun r(onlySecond, prompts, log, window);
+    EXPECT_EQ(r.延長時間貼付処理(in), RunOutcome::Finished);
+    EXPECT_THAT(prompts.messages, ElementsAre(kFinish));
+    EXPECT_EQ(second->calls().front(), "CreateObject(Excel.Application)");
+    EXPECT_EQ(second->cell(kBook, kShortSheet, "X6"), "07");
+}
