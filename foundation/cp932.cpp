@@ -77,7 +77,8 @@ std::optional<std::string> tryFromUtf8(std::string_view utf8) {
 std::size_t wholeCharPrefix(std::string_view bytes, std::size_t maxBytes) {
     std::size_t i = 0;
     while (i < bytes.size()) {
-        std::size_t len = (isLeadByte(static_cast<unsigned char>(bytes[i])) && i + 1 < bytes.size()) ? 2 : 1;
+        std::size_t len =
+            (isLeadByte(static_cast<unsigned char>(bytes[i])) && i + 1 < bytes.size()) ? 2 : 1;
         if (i + len > maxBytes)
             break;
         i += len;

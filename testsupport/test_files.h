@@ -15,7 +15,9 @@ public:
     ScratchDir& operator=(const ScratchDir&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(std::string_view name) const { return path_ / std::filesystem::path(std::u8string(name.begin(), name.end())); }
+    std::filesystem::path operator/(std::string_view name) const {
+        return path_ / std::filesystem::path(std::u8string(name.begin(), name.end()));
+    }
 
 private:
     std::filesystem::path path_;

@@ -9,7 +9,8 @@ enum class MsgIcon { None, Critical, Question, Exclamation, Information };
 
 struct OpenFileRequest {
     std::string title;
-    // VB-style filter: description|patterns|description|patterns ("CSVファイル|*.CSV|全てのファイル|*.*").
+    // VB-style filter: description|patterns|description|patterns
+    // ("CSVファイル|*.CSV|全てのファイル|*.*").
     std::string filter;
     std::string initialFile;
 };

@@ -306,8 +306,8 @@ void F_うぇぶきらの札幌市連携::cmdCSV選択_Click() {
     try {
         std::u8string u8(csvPath_.begin(), csvPath_.end());
         ok = citylink::ReadCSVtoCsvArray(std::filesystem::path(u8), *対象日付->value(), attendance_,
-                                         prompts_, *this, caption(),
-                                         Cmd連携->text().toStdString(), hooks);
+                                         prompts_, *this, caption(), Cmd連携->text().toStdString(),
+                                         hooks);
     } catch (const std::exception& e) {
         busy.reset();
         WriteLog(std::string(e.what()) + "(5)");

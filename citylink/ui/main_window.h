@@ -153,11 +153,11 @@ private:
     QWidget* const content_; // every control but lblMsg; disabled while busy
 
     // ---- Window state ----
-    std::int16_t cityCode_ = 0;  // 3 = Sapporo, the only city this program runs
-    std::string csvPath_;        // the CSV chosen in step 1
+    std::int16_t cityCode_ = 0;            // 3 = Sapporo, the only city this program runs
+    std::string csvPath_;                  // the CSV chosen in step 1
     citylink::AttendanceTable attendance_; // the records read in step 1
-    std::string monthFormat_;    // era format that puts today's month into 対象日付
-    bool activatedOnce_ = false; // the bands are loaded on the first activation only
+    std::string monthFormat_;              // era format that puts today's month into 対象日付
+    bool activatedOnce_ = false;           // the bands are loaded on the first activation only
     bool loadSucceeded_ = false;
     bool unloaded_ = false;
     int busyDepth_ = 0;

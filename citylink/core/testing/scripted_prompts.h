@@ -20,8 +20,8 @@ public:
     std::deque<bool> yesNoAnswers;
     std::deque<std::optional<std::string>> fileChoices;
 
-    std::vector<RecordedMessage> messages;    // every message box and question, in order
-    std::vector<OpenFileRequest> fileRequests;  // every file dialog shown
+    std::vector<RecordedMessage> messages;     // every message box and question, in order
+    std::vector<OpenFileRequest> fileRequests; // every file dialog shown
 
     void message(MsgIcon icon, std::string_view title, std::string_view text) override {
         messages.push_back({icon, std::string(title), std::string(text)});
