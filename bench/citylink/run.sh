@@ -6,6 +6,7 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
+source "$here/../lib.sh"
 build="${1:-$root/build}"
 runs="${2:-11}"
 bench="$build/bench/citylink/citylink_bench_import"
@@ -18,15 +19,6 @@ csv="$work/month.csv"
 echo "file: $(stat -c %s "$csv") bytes, $(($(wc -l <"$csv") - 1)) records"
 "$bench" "$csv" 2019 4 5
 
-# Wall time of one process in microseconds.
-wall_us() {
-    local t0 t1
-    t0=$(date +%s%N)
-    "$@" >/dev/null
-    t1=$(date +%s%N)
-    echo $(((t1 - t0) / 1000))
-}
-median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
 # Warm the page cache and the dynamic loader for both.
 iconv -f CP932 -t UTF-8 "$csv" >/dev/null

@@ -9,6 +9,7 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
+source "$here/../lib.sh"
 build="${1:-$root/build}"
 runs="${2:-7}"
 batch="$build/citylink/app/citylink-batch"
@@ -42,15 +43,6 @@ openpyxl_job() {
     "$@" /usr/bin/python3 "$here/openpyxl_fill.py" "$csv" "$workbook" "$work/p1.xlsx" short >/dev/null
     "$@" /usr/bin/python3 "$here/openpyxl_fill.py" "$csv" "$work/p1.xlsx" "$work/p2.xlsx" standard >/dev/null
 }
-# Wall time of a job (both of its processes) in microseconds.
-wall_us() {
-    local t0 t1
-    t0=$(date +%s%N)
-    "$@"
-    t1=$(date +%s%N)
-    echo $(((t1 - t0) / 1000))
-}
-median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 # Largest "Maximum resident set size" of a job's processes, in kB.
 peak_kb() {
     : >"$work/time.txt"

@@ -7,6 +7,7 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
+source "$here/../lib.sh"
 build="${1:-$root/build}"
 runs="${2:-7}"
 forms="${3:-1000}"
@@ -18,14 +19,6 @@ trap 'rm -rf "$work"' EXIT
 /usr/bin/python3 "$here/make_project.py" "$work/project" --forms "$forms"
 echo "project: $(find "$work/project" -type f | wc -l) files, $(du -sb "$work/project" | cut -f1) bytes"
 
-wall_us() {
-    local t0 t1
-    t0=$(date +%s%N)
-    "$@" >/dev/null
-    t1=$(date +%s%N)
-    echo $(((t1 - t0) / 1000))
-}
-median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
 # Warm the page cache and the loader; check once that the conversion works.
 cp -r "$work/project" "$work/check"
