@@ -2,6 +2,7 @@
 
 #include "foundation/cp932.h"
 #include "foundation/module1.h"
+#include "foundation/utf8.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -30,17 +31,6 @@ std::string yyyymmdd(const std::chrono::year_month_day& d) {
     return buf;
 }
 
-// Length of the UTF-8 sequence that starts with byte b (1 for a stray byte).
-std::size_t sequenceLength(unsigned char b) {
-    if (b >= 0xF0 && b <= 0xF4)
-        return 4;
-    if (b >= 0xE0)
-        return b <= 0xEF ? 3 : 1;
-    if (b >= 0xC2)
-        return 2;
-    return 1;
-}
-
 // The message in CP932, with "?" for each character that CP932 cannot hold (or invalid UTF-8).
 // Elsewhere the suite never substitutes silently; the log is the exception on purpose: an error
 // message quoting a file name with such a character must still reach the log, and failing the
@@ -50,15 +40,10 @@ std::string toLogBytes(std::string_view utf8) {
         return *whole;
     std::string out;
     for (std::size_t i = 0; i < utf8.size();) {
-        std::size_t len =
-            std::min(sequenceLength(static_cast<unsigned char>(utf8[i])), utf8.size() - i);
-        bool wellFormed = len > 1 || static_cast<unsigned char>(utf8[i]) < 0x80;
-        for (std::size_t k = 1; k < len; ++k)
-            wellFormed = wellFormed && (static_cast<unsigned char>(utf8[i + k]) & 0xC0) == 0x80;
-        auto one = wellFormed ? cp932::tryFromUtf8(utf8.substr(i, len)) : std::nullopt;
+        std::size_t start = i;
+        auto cp = utf8::decode(utf8, i);
+        auto one = cp ? cp932::tryFromUtf8(utf8.substr(start, i - start)) : std::nullopt;
         out += one ? *one : std::string("?");
-        // A broken sequence costs one byte only, so that what follows is still read.
-        i += wellFormed ? len : 1;
     }
     return out;
 }

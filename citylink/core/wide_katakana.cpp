@@ -1,4 +1,5 @@
 #include "citylink/core/wide_katakana.h"
+#include "foundation/utf8.h"
 
 #include <array>
 #include <cstdint>
@@ -40,48 +41,6 @@ char32_t semiVoiced(char32_t kana) {
     return 0;
 }
 
-// Decodes one UTF-8 sequence at text[i]; returns its length, or 0 when it is not valid.
-std::size_t decode(std::string_view text, std::size_t i, char32_t& out) {
-    auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(text[k]); };
-    std::uint8_t b = byte(i);
-    std::size_t len = b < 0x80           ? 1
-                      : (b >> 5) == 0x6  ? 2
-                      : (b >> 4) == 0xE  ? 3
-                      : (b >> 3) == 0x1E ? 4
-                                         : 0;
-    if (len == 0 || i + len > text.size())
-        return 0;
-    char32_t cp = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-    for (std::size_t k = 1; k < len; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (byte(i + k) & 0x3F);
-    }
-    static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    out = cp;
-    return len;
-}
-
-void encode(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 } // namespace
 
 std::string toWideKatakana(std::string_view text) {
@@ -89,13 +48,13 @@ std::string toWideKatakana(std::string_view text) {
     out.reserve(text.size() * 3);
     std::size_t i = 0;
     while (i < text.size()) {
-        char32_t cp = 0;
-        std::size_t len = decode(text, i, cp);
-        if (len == 0) {
-            out += text[i++];
+        std::size_t start = i;
+        auto decoded = utf8::decode(text, i);
+        if (!decoded) {
+            out += text[start];
             continue;
         }
-        i += len;
+        char32_t cp = *decoded;
         if (cp == U' ') {
             cp = U'　';
         } else if (cp >= 0x21 && cp <= 0x7E) {
@@ -105,17 +64,17 @@ std::string toWideKatakana(std::string_view text) {
         } else if (cp >= 0xFF61 && cp <= 0xFF9F) {
             cp = kHalfToFull[cp - 0xFF61];
             // A sound mark that follows is part of this kana when the kana has such a form.
-            char32_t next = 0;
-            std::size_t nextLen = i < text.size() ? decode(text, i, next) : 0;
-            if (nextLen && next == kHalfVoiced && voiced(cp)) {
+            std::size_t afterNext = i;
+            auto next = i < text.size() ? utf8::decode(text, afterNext) : std::nullopt;
+            if (next == kHalfVoiced && voiced(cp)) {
                 cp = voiced(cp);
-                i += nextLen;
-            } else if (nextLen && next == kHalfSemiVoiced && semiVoiced(cp)) {
+                i = afterNext;
+            } else if (next == kHalfSemiVoiced && semiVoiced(cp)) {
                 cp = semiVoiced(cp);
-                i += nextLen;
+                i = afterNext;
             }
         }
-        encode(cp, out);
+        utf8::append(cp, out);
     }
     return out;
 }

@@ -1,4 +1,5 @@
 #include "citylink/sheets/xlsx/cell_text.h"
+#include "foundation/utf8.h"
 
 #include <charconv>
 #include <cmath>
@@ -13,57 +14,10 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Decodes one UTF-8 character at text[i]; advances i. Returns U+FFFD for an invalid sequence
-// (overlong forms, surrogates and values past U+10FFFF included) and skips one byte then.
+// The character at text[i] (U+FFFD for a sequence that is not valid UTF-8, which then costs one
+// byte); advances i.
 char32_t decode(std::string_view text, std::size_t& i) {
-    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    unsigned char b0 = byte(i);
-    if (b0 < 0x80) {
-        ++i;
-        return b0;
-    }
-    int length = (b0 >= 0xC2 && b0 <= 0xDF)   ? 2
-                 : (b0 >= 0xE0 && b0 <= 0xEF) ? 3
-                 : (b0 >= 0xF0 && b0 <= 0xF4) ? 4
-                                              : 0;
-    if (length == 0 || i + length > text.size()) {
-        ++i;
-        return 0xFFFD;
-    }
-    char32_t cp = b0 & (0xFF >> (length + 1));
-    for (int k = 1; k < length; ++k) {
-        unsigned char b = byte(i + k);
-        if ((b & 0xC0) != 0x80) {
-            ++i;
-            return 0xFFFD;
-        }
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    bool overlong = (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000);
-    if (overlong || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
-        ++i;
-        return 0xFFFD;
-    }
-    i += length;
-    return cp;
-}
-
-void encode(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    return utf8::decode(text, i).value_or(0xFFFD);
 }
 
 bool isHex(char c) {
@@ -155,7 +109,7 @@ std::string SanitizeUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();)
-        encode(decode(text, i), out);
+        utf8::append(decode(text, i), out);
     return out;
 }
 
@@ -176,7 +130,7 @@ std::string EscapeCellText(std::string_view utf8) {
             std::snprintf(buffer, sizeof buffer, "_x%04X_", static_cast<unsigned>(cp));
             out += buffer;
         } else if (cp == 0xFFFD && utf8.substr(start, 3) != "\xEF\xBF\xBD") {
-            encode(cp, out);
+            utf8::append(cp, out);
         } else {
             out.append(utf8.substr(start, i - start));
         }
@@ -193,7 +147,7 @@ std::string UnescapeCellText(std::string_view stored) {
         if (escapeAt(stored, i)) {
             unsigned cp = 0;
             std::from_chars(stored.data() + i + 2, stored.data() + i + 6, cp, 16);
-            encode(cp >= 0xD800 && cp <= 0xDFFF ? 0xFFFD : cp, out);
+            utf8::append(cp >= 0xD800 && cp <= 0xDFFF ? 0xFFFD : cp, out);
             i += 7;
         } else {
             out += stored[i++];
