@@ -26,17 +26,48 @@ bool isCommentStart(std::string_view line) {
     return t.substr(0, 3) == "Rem" || t.substr(0, 1) == "'";
 }
 
+// Blanks and tabs: what may separate the words of a designer line. VB6 indents with blanks, but a
+// designer file edited by hand may carry tabs, and the block must still be found.
+bool isSpace(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view skipSpace(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size() && isSpace(s[i])) {
+        ++i;
+    }
+    return s.substr(i);
+}
+
+std::string_view trimSpace(std::string_view s) {
+    s = skipSpace(s);
+    std::size_t n = s.size();
+    while (n > 0 && isSpace(s[n - 1])) {
+        --n;
+    }
+    return s.substr(0, n);
+}
+
+// The first word of s (up to a blank or tab).
+std::string_view firstWord(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size() && !isSpace(s[i])) {
+        ++i;
+    }
+    return s.substr(0, i);
+}
+
 // The class of a control block start "Begin <Library.Class> <Name>": its second word; empty for
 // any other line. Only the block start counts, so that a property value that merely contains
 // "Begin MSDBGrid.DBGrid" is not taken for a grid, and "Lumatab.LTab" does not claim the
 // drop-down "Lumatab.LTabDropDown" for the grids.
 std::string_view beginClass(std::string_view line) {
-    std::string_view t = LTrim(line);
-    if (!StartsWithNoCase(t, "Begin ")) {
+    std::string_view t = skipSpace(line);
+    if (!EqualsNoCase(firstWord(t), "Begin")) {
         return {};
     }
-    std::string_view rest = LTrim(t.substr(6));
-    return rest.substr(0, rest.find(' '));
+    return firstWord(skipSpace(t.substr(5)));
 }
 
 enum class BlockKind { None, Grid, DropDown };
@@ -199,7 +230,21 @@ std::uint32_t ParseFrxOffset(std::string_view line) {
 }
 
 bool IsBlockEndLine(std::string_view line) {
-    return line.size() >= 6 && EqualsNoCase(line.substr(line.size() - 6), "   End");
+    if (line.size() >= 6 && EqualsNoCase(line.substr(line.size() - 6), "   End")) {
+        return true;
+    }
+    // The same end line with trailing blanks, or indented with tabs (a designer file edited by
+    // hand): a grid block whose end went unnoticed would swallow the controls after it, grids
+    // included, unconverted.
+    std::string_view t = line;
+    while (!t.empty() && isSpace(t.back())) {
+        t.remove_suffix(1);
+    }
+    if (t.size() >= 6 && EqualsNoCase(t.substr(t.size() - 6), "   End")) {
+        return true;
+    }
+    const std::string_view indent = t.substr(0, t.size() - skipSpace(t).size());
+    return indent.find('\t') != std::string_view::npos && EqualsNoCase(skipSpace(t), "End");
 }
 
 modConvert::modConvert(TempFileSystem* temp) : temp_(temp) {
@@ -251,13 +296,18 @@ bool modConvert::IsGridBeginLine(std::string_view line, std::int16_t from) {
 }
 
 void modConvert::RecordControlName(std::string_view line, std::int16_t from) {
-    std::string_view t = Trim(line);
-    std::size_t first = t.find(' ');
-    std::size_t second = first == std::string_view::npos ? first : t.find(' ', first + 1);
-    if (second == std::string_view::npos || second + 1 >= t.size()) {
+    // The name is what follows the class: the rest of the trimmed line after its second blank
+    // where VB6 wrote the line, and the same where blanks and tabs were doubled or mixed.
+    std::string_view cls = beginClass(line);
+    if (cls.empty()) {
+        return;
+    }
+    std::string_view rest =
+        line.substr(static_cast<std::size_t>(cls.data() - line.data()) + cls.size());
+    std::string name(trimSpace(rest));
+    if (name.empty()) {
         return; // a Begin line without a control name names nothing to record
     }
-    std::string name(t.substr(second + 1));
     switch (blockKind(line, row(from))) {
     case BlockKind::Grid:
         GridNames.push_back(std::move(name));

@@ -72,7 +72,8 @@ void ReplaceAllGridDeclarations(std::string& line, std::int16_t from, std::int16
 // 0 when the line has no ":". Throws std::invalid_argument when that text is not a hexadecimal
 // number of at most eight digits.
 std::uint32_t ParseFrxOffset(std::string_view line);
-// True when the line ends a control block: its last six characters are three blanks and "End".
+// True when the line ends a control block: its last six characters are three blanks and "End"
+// (trailing blanks and tabs aside), or it is "End" indented with tabs.
 bool IsBlockEndLine(std::string_view line);
 
 // The converter's state for one migration run. Not thread-safe; one conversion at a time.

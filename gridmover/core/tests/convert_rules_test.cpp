@@ -108,6 +108,52 @@ TEST_F(Rules, BeginLinesRecordGridsAndDropDowns) {
     EXPECT_FALSE(IsBlockEndLine("   EndProperty"));
 }
 
+TEST_F(Rules, BeginAndEndLinesOfHandEditedDesignerFiles) {
+    // Tabs before or between the words, trailing blanks and tabs, doubled blanks: the block is
+    // found and the name is the word after the class.
+    const std::pair<const char*, const char*> lines[] = {
+        {"\tbegin msdbgrid.dbgrid G1", "\tbegin Lumatab80.LTab G1"},
+        {"\t\tBegin\tMSDBGrid.DBGrid\tG1\t", "\t\tBegin\tLumatab80.LTab\tG1\t"},
+        {"   Begin MSDBGrid.DBGrid  G1  ", "   Begin Lumatab80.LTab  G1  "},
+        {" \t BEGIN MSDBGRID.DBGRID G1 ", " \t BEGIN Lumatab80.LTab G1 "}};
+    for (auto [line, expected] : lines) {
+        conv.ResetDesignerLists();
+        EXPECT_TRUE(conv.IsGridBeginLine(line, 1)) << line;
+        EXPECT_EQ(conv.GridNames, std::vector<std::string>{"G1"}) << line;
+        std::string replaced = line;
+        ReplaceBeginClass(replaced, 1, 12);
+        EXPECT_EQ(replaced, expected);
+    }
+    conv.ResetDesignerLists();
+    EXPECT_TRUE(conv.IsGridBeginLine("\tBegin Lumatab60.LTabDropDown\tDD1 ", 7));
+    EXPECT_EQ(conv.DropDownNames, std::vector<std::string>{"DD1"});
+    EXPECT_TRUE(conv.GridNames.empty());
+    EXPECT_FALSE(conv.IsGridBeginLine("\tBeginProperty MSDBGrid.DBGrid x", 1));
+
+    EXPECT_TRUE(IsBlockEndLine("\tEnd"));
+    EXPECT_TRUE(IsBlockEndLine("\t\tend\t"));
+    EXPECT_TRUE(IsBlockEndLine("      End  "));
+    EXPECT_FALSE(IsBlockEndLine("End"));
+    EXPECT_FALSE(IsBlockEndLine("\tEndProperty"));
+    EXPECT_FALSE(IsBlockEndLine("\tx = End"));
+
+    // A tab-indented grid followed by another grid: both blocks are converted.
+    const std::string form = "VERSION 5.00\r\nBegin VB.Form F \r\n"
+                             "\tBegin MSDBGrid.DBGrid G1 \r\n\tEnd\r\n"
+                             "\tBegin MSDBGrid.DBGrid G2 \r\n\tEnd\r\n"
+                             "End\r\nPrivate Sub G2_LeftColChange()\r\n";
+    conv.ResetDesignerLists();
+    std::string out;
+    ASSERT_EQ(conv.ConvertFormText(form, out, 1, 12, [](std::uint32_t) { return 0; }), 1);
+    EXPECT_EQ(out, "VERSION 5.00\r\nBegin VB.Form F \r\n"
+                   "\tBegin Lumatab80.LTab G1 \r\n\tEnd\r\n"
+                   "\tBegin Lumatab80.LTab G2 \r\n\tEnd\r\n"
+                   "End\r\n" +
+                       std::string(kCodeChangeMarker) +
+                       "\r\n'Private Sub G2_LeftColChange()\r\n"
+                       "Private Sub G2_LeftColChange(ByVal SplitIndex as Integer)\r\n");
+}
+
 TEST_F(Rules, DeclarationsAreRewrittenAllOnTheLineAndMarked) {
     EXPECT_EQ(code("Dim a As MSDBGrid.Column, b As MSDBGrid.Columns\r\n"),
               std::string(kCodeChangeMarker) +
