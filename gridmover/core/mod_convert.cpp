@@ -435,6 +435,9 @@ int modConvert::PatchOleObjectBlobBytes(std::string& data, std::uint32_t offset,
             if (replacement.empty()) {
                 replacement = guidBytes(*t.Item(g->Name));
             }
+            if (replacement == needle) {
+                break; // the same GUID in both versions: replacing it changes nothing
+            }
             data.replace(static_cast<std::size_t>(begin) + p, 16, replacement);
             changed = true;
             if (hits != nullptr) {
@@ -484,18 +487,23 @@ int modConvert::ConvertProjectText(std::string_view in, std::string& out, std::i
                                    std::int16_t to) {
     LineReader reader(in);
     bool replaced = false;
+    bool changed = false;
     out.reserve(in.size() + 64);
     while (!reader.AtEnd()) {
         std::string_view line = reader.Next();
         if (!replaced && IsProjectObjectLine(line, from)) {
-            out += MakeProjectObjectLine(to);
+            std::string made = MakeProjectObjectLine(to);
+            // Only the first matching line is replaced, but one that already reads as the
+            // target's (a conversion to the version it has) is no change.
+            changed = made != line;
+            out += made;
             replaced = true;
         } else {
             out += line;
         }
         out += kCrLf;
     }
-    return replaced ? kChanged : kUnchanged;
+    return changed ? kChanged : kUnchanged;
 }
 
 int modConvert::ConvertCodeText(std::string_view in, std::string& out, std::int16_t from,
@@ -546,7 +554,11 @@ int modConvert::ConvertFormText(std::string_view in, std::string& out, std::int1
         ReadLogicalLine(reader, line);
         if (inCode) {
             if (IsGridEventHandler(line)) {
-                if (RewriteEventSignature(line, from, to)) {
+                // A rule whose replacement is the text it found (rules 3 and 8 when both versions
+                // share the library) changes nothing and is not marked as a code change: a second
+                // conversion to the same version must not stack up marker blocks.
+                const std::string before = line;
+                if (RewriteEventSignature(line, from, to) && line != before) {
                     changed = true;
                     writeChangeBlock(out);
                     LineChanged = true;
@@ -564,8 +576,9 @@ int modConvert::ConvertFormText(std::string_view in, std::string& out, std::int1
             objectLineReplaced = true;
             LineChanged = true;
         } else if (IsGridBeginLine(line, from)) {
+            const std::string before = line;
             ReplaceBeginClass(line, from, to);
-            changed = true;
+            changed = changed || line != before;
             out += line;
             out += kCrLf;
             bool blockEnded = false;

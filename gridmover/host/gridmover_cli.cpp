@@ -113,10 +113,6 @@ int convert(int argc, char** argv) {
         std::cerr << "the target must be one of the current versions (12 or 13)\n";
         return 64;
     }
-    if (from == to) {
-        std::cerr << "source and target are the same version\n";
-        return 64;
-    }
     if (std::string w = dataControlWarning(from, to); !w.empty() && !yes && !dryRun) {
         std::cerr << w << "\n(--yes で続行します)\n";
         return 4;

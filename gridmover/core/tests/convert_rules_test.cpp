@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 using namespace gridmover;
 
 namespace {
@@ -152,6 +154,38 @@ TEST_F(Rules, BeginAndEndLinesOfHandEditedDesignerFiles) {
                        std::string(kCodeChangeMarker) +
                        "\r\n'Private Sub G2_LeftColChange()\r\n"
                        "Private Sub G2_LeftColChange(ByVal SplitIndex as Integer)\r\n");
+}
+
+TEST_F(Rules, ConvertingToTheVersionAlreadyThereChangesNothing) {
+    // A project already on the target version: Begin lines, handlers with the target's types and
+    // GUIDs of the target stay as they are, no marker is added, and nothing counts as converted.
+    const std::string form = MakeFormObjectLine(12) +
+                             "\r\nBegin VB.Form F \r\n   Begin Lumatab80.LTab G1 \r\n"
+                             "      OleObjectBlob   =   \"F.frx\":0000\r\n   End\r\nEnd\r\n"
+                             "Private Sub G1_FetchCellStyle(S As Lumatab80.StyleDisp)\r\n"
+                             "Private Sub G1_UnboundReadData(R As Lumatab80.RowBuffer)\r\n"
+                             "Private Sub G1_FirstRowChange(ByVal SplitIndex as Integer)\r\n";
+    std::string out;
+    int patchResult = -5;
+    EXPECT_EQ(conv.ConvertFormText(form, out, 12, 12,
+                                   [&](std::uint32_t offset) {
+                                       std::string frx(24, '\0');
+                                       frx[4] = 16;
+                                       std::array<std::uint8_t, 16> b{};
+                                       Versions().Item(12)->Item("CLSID_MsDgrid")->ToBytes(b);
+                                       frx.append(reinterpret_cast<const char*>(b.data()), 16);
+                                       const std::string before = frx;
+                                       patchResult = conv.PatchOleObjectBlobBytes(frx, offset, 12,
+                                                                                  12, nullptr);
+                                       EXPECT_EQ(frx, before);
+                                       return patchResult;
+                                   }),
+              0);
+    EXPECT_EQ(patchResult, 0);
+    EXPECT_EQ(out, form);
+    std::string project = "Type=Exe\r\n" + MakeProjectObjectLine(12) + "\r\n";
+    EXPECT_EQ(conv.ConvertProjectText(project, out = {}, 12, 12), 0);
+    EXPECT_EQ(out, project);
 }
 
 TEST_F(Rules, DeclarationsAreRewrittenAllOnTheLineAndMarked) {

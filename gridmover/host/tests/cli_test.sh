@@ -32,6 +32,18 @@ chmod u+w "$work/p/modGrid.bas"
 diff -r "$golden/input" "$work/p"
 [[ -z "$(ls -A "$TMPDIR")" ]]
 
+# Converted once, a project has nothing left to convert, also to the version it now has.
+"$cli" convert --from 1 --to 12 --quiet "$work/p/Orders.vbp"
+for from in 1 12; do
+    set +e
+    "$cli" convert --from "$from" --to 12 --quiet "$work/p/Orders.vbp" >/dev/null
+    rc=$?
+    set -e
+    [[ $rc -eq 1 ]]
+    diff -r "$golden/expected" "$work/p"
+done
+[[ -z "$(ls -A "$TMPDIR")" ]]
+
 set +e
 "$cli" convert --from 12 --to 1 "$work/p/Orders.vbp" 2>/dev/null
 rc=$?
