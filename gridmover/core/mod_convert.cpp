@@ -5,6 +5,7 @@
 #include "gridmover/core/vb_text.h"
 
 #include <array>
+#include <cstdio>
 #include <fstream>
 #include <stdexcept>
 
@@ -632,17 +633,28 @@ private:
     std::vector<fs::path> paths_;
 };
 
+// A file the converter needs: a missing one fails the conversion, named in the reason.
+void requireFile(const fs::path& file) {
+    std::error_code ec;
+    if (!fs::exists(file, ec)) {
+        throw std::runtime_error(file.string() + ": file not found");
+    }
+}
+
 } // namespace
 
 int modConvert::ConvertProjectFile(const fs::path& path, std::int16_t from, std::int16_t to) {
     UnlistedTemps guard;
+    LastError.clear();
     try {
         auto temp = newTempFile();
         if (!temp) {
+            LastError = "no temporary file";
             return kFailed;
         }
         guard.add(*temp);
         const fs::path original = ResolvePathCaseInsensitive(path);
+        requireFile(original);
         if (IsReadOnlyFile(original)) {
             return kReadOnly;
         }
@@ -655,20 +667,27 @@ int modConvert::ConvertProjectFile(const fs::path& path, std::int16_t from, std:
         int r = ConvertProjectText(in, out, from, to);
         WriteFileBytes(*temp, out);
         return r;
+    } catch (const std::exception& e) {
+        LastError = e.what();
+        return kFailed;
     } catch (...) {
+        LastError = "unexpected error";
         return kFailed;
     }
 }
 
 int modConvert::ConvertCodeFile(const fs::path& path, std::int16_t from, std::int16_t to) {
     UnlistedTemps guard;
+    LastError.clear();
     try {
         auto temp = newTempFile();
         if (!temp) {
+            LastError = "no temporary file";
             return kFailed;
         }
         guard.add(*temp);
         const fs::path original = ResolvePathCaseInsensitive(path);
+        requireFile(original);
         if (IsReadOnlyFile(original)) {
             return kReadOnly;
         }
@@ -681,7 +700,11 @@ int modConvert::ConvertCodeFile(const fs::path& path, std::int16_t from, std::in
         int r = ConvertCodeText(in, out, from, to);
         WriteFileBytes(*temp, out);
         return r;
+    } catch (const std::exception& e) {
+        LastError = e.what();
+        return kFailed;
     } catch (...) {
+        LastError = "unexpected error";
         return kFailed;
     }
 }
@@ -689,25 +712,31 @@ int modConvert::ConvertCodeFile(const fs::path& path, std::int16_t from, std::in
 int modConvert::ConvertFormFile(const fs::path& designer, const fs::path& binary, std::int16_t from,
                                 std::int16_t to) {
     UnlistedTemps guard;
+    LastError.clear();
     try {
         auto folder = temp_->GetTempPath();
         if (!folder) {
+            LastError = "no temporary folder";
             return kFailed;
         }
         // Both temporary files carry the same prefix, taken before either is listed.
         const std::string prefix = std::to_string(TempFiles.size()) + "lt5";
         auto designerTemp = temp_->GetTempFileName(*folder, prefix, 0);
         if (!designerTemp) {
+            LastError = "no temporary file in " + folder->string();
             return kFailed;
         }
         guard.add(*designerTemp);
         auto binaryTemp = temp_->GetTempFileName(*folder, prefix, 0);
         if (!binaryTemp) {
+            LastError = "no temporary file in " + folder->string();
             return kFailed;
         }
         guard.add(*binaryTemp);
         const fs::path designerFile = ResolvePathCaseInsensitive(designer);
         const fs::path binaryFile = ResolvePathCaseInsensitive(binary);
+        requireFile(binaryFile);
+        requireFile(designerFile);
         const bool binaryReadOnly = IsReadOnlyFile(binaryFile);
         const bool designerReadOnly = IsReadOnlyFile(designerFile);
         if (designerReadOnly) {
@@ -735,9 +764,17 @@ int modConvert::ConvertFormFile(const fs::path& designer, const fs::path& binary
         int r = ConvertFormText(in, out, from, to, [&](std::uint32_t offset) {
             int p = PatchOleObjectBlobBytes(binaryData, offset, from, to, &hits);
             patched = patched || p == kChanged;
+            if (p == kFailed) {
+                char at[16];
+                std::snprintf(at, sizeof at, "%04X", offset);
+                LastError = binaryFile.string() + ": no property record fits at offset " + at;
+            }
             return p;
         });
         if (r == kFailed) {
+            if (LastError.empty()) {
+                LastError = designerFile.string() + ": a grid block has no end line";
+            }
             WriteFileBytes(*binaryTemp, binaryOriginal);
             return kFailed;
         }
@@ -747,7 +784,11 @@ int modConvert::ConvertFormFile(const fs::path& designer, const fs::path& binary
             BlobPatches.push_back({binaryFile, at, name});
         }
         return r;
+    } catch (const std::exception& e) {
+        LastError = e.what();
+        return kFailed;
     } catch (...) {
+        LastError = "unexpected error";
         return kFailed;
     }
 }

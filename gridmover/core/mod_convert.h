@@ -92,6 +92,9 @@ public:
     std::vector<PendingKind> PendingKinds;            // text or binary, position for position
     std::vector<BlobPatch> BlobPatches;               // every GUID replaced, for reports
     bool LineChanged = false;
+    // Why the last converter returned -1 (a missing file, an unreadable record, ...), in words
+    // for the log or the command line; empty after a converter that did not fail.
+    std::string LastError;
 
     // Empties the four name and event lists; the run calls it before each designer file.
     void ResetDesignerLists();

@@ -22,6 +22,7 @@ ConvertProjectFiles(modConvert& conv, const VbProject& project, std::int16_t fro
         if (r < 0) {
             out.result = r;
             out.failedFile = r == kBinaryReadOnly ? c.files[1] : c.files[0];
+            out.detail = conv.LastError;
             return out;
         }
         if (r == kChanged) {
@@ -39,6 +40,7 @@ ConvertProjectFiles(modConvert& conv, const VbProject& project, std::int16_t fro
         if (r < 0) {
             out.result = r;
             out.failedFile = file;
+            out.detail = conv.LastError;
             return out;
         }
         if (r == kChanged) {
@@ -51,6 +53,7 @@ ConvertProjectFiles(modConvert& conv, const VbProject& project, std::int16_t fro
         out.result = r;
         if (r < 0) {
             out.failedFile = project.file;
+            out.detail = conv.LastError;
         }
         return out;
     }

@@ -18,6 +18,7 @@ struct ProjectConversion {
     // code for failedFile.
     int result = 0;
     std::filesystem::path failedFile;
+    std::string detail; // on -1: the converter's reason (modConvert::LastError)
 };
 
 // progress(label, done): label is the component's name for designer files and the path for code

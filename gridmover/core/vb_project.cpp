@@ -56,21 +56,42 @@ fs::path nativePath(std::string_view entry, const fs::path& folder) {
     return folder / path;
 }
 
-std::string vbName(const fs::path& file) {
+// What the project reader needs of a designer file: its VB_Name, and whether its designer section
+// refers to a binary companion (a property read from "<file><ext>":offset).
+struct DesignerFacts {
+    std::string name;
+    bool refersToBinary = false;
+};
+
+DesignerFacts designerFacts(const fs::path& file, const std::string& binaryExt) {
+    DesignerFacts facts;
     try {
         std::string data = ReadFileBytes(file);
         LineReader reader(data);
+        bool designerSection = true;
+        const std::string reference = binaryExt + "\":";
         while (!reader.AtEnd()) {
             std::string_view line = reader.Next();
+            if (designerSection) {
+                if (vbtext::EqualsNoCase(line, "End")) {
+                    designerSection = false;
+                } else if (!binaryExt.empty() && vbtext::Contains(line, reference)) {
+                    facts.refersToBinary = true;
+                }
+            }
             if (vbtext::StartsWithNoCase(line, "Attribute VB_Name = \"")) {
                 std::string_view rest = line.substr(21);
                 std::string name(rest.substr(0, rest.find('"')));
-                return cp932::tryToUtf8(name).value_or(name);
+                facts.name = cp932::tryToUtf8(name).value_or(name);
+                break;
             }
         }
     } catch (...) {
     }
-    return file.stem().string();
+    if (facts.name.empty()) {
+        facts.name = file.stem().string();
+    }
+    return facts;
 }
 
 // The binary companion's extension for each designer kind, as VB6 names it.
@@ -134,11 +155,16 @@ VbProject ReadVbProject(const fs::path& vbp) {
         } else {
             fs::path p = ProjectEntryPath(value, folder);
             c.files.push_back(p);
-            c.name = vbName(p);
-            if (std::string ext = companionExtension(p); !ext.empty()) {
+            const std::string ext = companionExtension(p);
+            const DesignerFacts facts = designerFacts(p, ext);
+            c.name = facts.name;
+            if (!ext.empty()) {
                 fs::path companion = ResolvePathCaseInsensitive(fs::path(p).replace_extension(ext));
                 std::error_code ec;
-                if (fs::exists(companion, ec)) {
+                // A companion the designer refers to is listed even when it is missing: the
+                // designer then fails to convert, naming the file, instead of being left out
+                // while the rest of the project moves to the new grid.
+                if (fs::exists(companion, ec) || facts.refersToBinary) {
                     c.files.push_back(companion);
                 }
             }

@@ -30,7 +30,8 @@ struct VbProject {
 std::filesystem::path ProjectEntryPath(std::string_view entry, const std::filesystem::path& folder);
 
 // Reads the project file. Throws std::runtime_error when it cannot be read. Components whose files
-// are missing are listed all the same (the converters then report the missing file).
+// are missing are listed all the same (the converters then report the missing file); a designer's
+// binary companion is listed when it exists or when the designer refers to it.
 VbProject ReadVbProject(const std::filesystem::path& vbp);
 
 } // namespace gridmover

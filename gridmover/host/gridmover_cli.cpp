@@ -122,7 +122,7 @@ int convert(int argc, char** argv) {
     try {
         project = ReadVbProject(vbp);
     } catch (const std::exception& e) {
-        std::cerr << "ﾌｧｲﾙ変換中にｴﾗｰが発生しました。" << vbp << "\n";
+        std::cerr << "ﾌｧｲﾙ変換中にｴﾗｰが発生しました。" << vbp << "\n" << e.what() << "\n";
         return 2;
     }
     modConvert conv;
@@ -147,10 +147,14 @@ int convert(int argc, char** argv) {
     case kFailed:
         DiscardPendingFiles(conv);
         std::cerr << "ﾌｧｲﾙ変換中にｴﾗｰが発生しました。" << r.failedFile.string() << "\n";
+        if (!r.detail.empty()) {
+            std::cerr << r.detail << "\n";
+        }
         return 2;
     default:
         DiscardPendingFiles(conv);
-        std::cerr << "次のﾌｧｲﾙは読み出し専用です。\n\r\n" << r.failedFile.string() << "\n";
+        // The message box puts the path on a line of its own; a terminal needs no CR for that.
+        std::cerr << "次のﾌｧｲﾙは読み出し専用です。\n" << r.failedFile.string() << "\n";
         return 2;
     }
 

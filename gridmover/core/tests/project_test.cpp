@@ -1,3 +1,6 @@
+#include "gridmover/core/grid_version.h"
+#include "gridmover/core/pending_files.h"
+#include "gridmover/core/project_conversion.h"
 #include "gridmover/core/vb_project.h"
 
 #include "foundation/cp932.h"
@@ -62,4 +65,42 @@ TEST(VbProject, ComponentsCodeFilesAndTheirPaths) {
     EXPECT_EQ(p.codeFiles[3], dir / "proj" / u8path("帳票.bas"));
     EXPECT_EQ(p.components[2].name, "Util");
     EXPECT_THROW(ReadVbProject(dir / "none.vbp"), std::runtime_error);
+}
+
+TEST(VbProject, AMissingBinaryFileTheDesignerRefersToFailsTheConversion) {
+    // Two forms with grids; the second one's .frx is gone. Leaving that form out would move the
+    // project to the new grid with one form still on the old one: the conversion must fail on it,
+    // name the missing file, and leave nothing pending.
+    ScratchDir dir;
+    LoadGridVersions();
+    const std::string form = "VERSION 5.00\r\n"
+                             "Object = \"{00028C01-0000-0000-0000-000000000046}#1.0#0\"; "
+                             "\"DBGRID32.OCX\"\r\n"
+                             "Begin VB.Form F \r\n"
+                             "   Begin MSDBGrid.DBGrid G \r\n"
+                             "      OleObjectBlob   =   \"X.frx\":0000\r\n"
+                             "   End\r\n"
+                             "End\r\n";
+    std::string record(24, '\0');
+    writeBytes(dir / "A.frm", form);
+    writeBytes(dir / "A.frx", record);
+    writeBytes(dir / "B.frm", form);
+    writeBytes(dir / "C.frm", "VERSION 5.00\r\nBegin VB.Form C \r\nEnd\r\n"); // needs no .frx
+    writeBytes(dir / "P.vbp", "Type=Exe\r\nObject={00028C01-0000-0000-0000-000000000046}#1.0#0; "
+                              "DBGRID32.OCX\r\nForm=A.frm\r\nForm=B.frm\r\nForm=C.frm\r\n");
+    VbProject p = ReadVbProject(dir / "P.vbp");
+    ASSERT_EQ(p.components.size(), 3u);
+    EXPECT_EQ(p.components[1].files, (std::vector<fs::path>{dir / "B.frm", dir / "B.frx"}));
+    EXPECT_EQ(p.components[2].files.size(), 1u);
+
+    fs::create_directory(dir / "tmp");
+    FolderTempFiles temp(dir / "tmp");
+    modConvert conv(&temp);
+    ProjectConversion r = ConvertProjectFiles(conv, p, 1, 12);
+    EXPECT_EQ(r.result, -1);
+    EXPECT_EQ(r.failedFile, dir / "B.frm");
+    EXPECT_NE(r.detail.find("B.frx"), std::string::npos) << r.detail;
+    DiscardPendingFiles(conv);
+    EXPECT_TRUE(fs::is_empty(dir / "tmp"));
+    EXPECT_EQ(testsupport::readBytes(dir / "A.frm"), form);
 }

@@ -32,6 +32,18 @@ chmod u+w "$work/p/modGrid.bas"
 diff -r "$golden/input" "$work/p"
 [[ -z "$(ls -A "$TMPDIR")" ]]
 
+# A form whose .frx is missing fails the run, names the file and changes nothing.
+mv "$work/p/frmOrders.frx" "$work/frmOrders.frx"
+set +e
+err="$("$cli" convert --from 1 --to 12 --quiet "$work/p/Orders.vbp" 2>&1)"
+rc=$?
+set -e
+[[ $rc -eq 2 ]]
+grep -q 'frmOrders.frx: file not found' <<<"$err"
+mv "$work/frmOrders.frx" "$work/p/frmOrders.frx"
+diff -r "$golden/input" "$work/p"
+[[ -z "$(ls -A "$TMPDIR")" ]]
+
 # Converted once, a project has nothing left to convert, also to the version it now has.
 "$cli" convert --from 1 --to 12 --quiet "$work/p/Orders.vbp"
 for from in 1 12; do
