@@ -132,7 +132,9 @@ std::string_view LineReader::Next() {
     std::size_t end = (lf == std::string_view::npos) ? data_.size() : lf;
     std::string_view line = data_.substr(pos_, end - pos_);
     pos_ = (lf == std::string_view::npos) ? data_.size() : lf + 1;
-    if (lf != std::string_view::npos && !line.empty() && line.back() == '\r') {
+    // The CR of a CR LF, and a CR that ends the file (its LF cut off): line ends, not text, or
+    // the output would carry a stray CR before its own CR LF.
+    if (!line.empty() && line.back() == '\r') {
         line.remove_suffix(1);
     }
     return line;

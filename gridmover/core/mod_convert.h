@@ -5,8 +5,9 @@
 // all pairs at once (pending_files.h) or discards them.
 //
 // Files are handled as bytes (CP932 in Japanese projects): a line that is not rewritten is written
-// back byte for byte, also when it is not valid CP932. A line ends at LF; a CR right before it is
-// part of the line end, so files with CR LF and files that lost their CRs both read correctly.
+// back byte for byte, also when it is not valid CP932. A line ends at LF; a CR right before it (or
+// at the very end of the file) is part of the line end, so files with CR LF and files that lost
+// their CRs both read correctly.
 // Every output line ends in CR LF, as VB6 writes it, including a last line that had no line end.
 #include "gridmover/core/temp_files.h"
 

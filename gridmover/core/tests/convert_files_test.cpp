@@ -228,5 +228,9 @@ TEST_F(ConvertFiles, LineEndsBecomeCrLfAndUntouchedBytesStay) {
     writeBytes(dir / "E.bas", "");
     EXPECT_EQ(conv.ConvertCodeFile(dir / "E.bas", 1, 12), 0);
     EXPECT_EQ(readBytes(conv.TempFiles[1]), "");
+    // A file cut off between the CR and the LF of its last line.
+    writeBytes(dir / "C.bas", "a\r\nb\r");
+    EXPECT_EQ(conv.ConvertCodeFile(dir / "C.bas", 1, 12), 0);
+    EXPECT_EQ(readBytes(conv.TempFiles[2]), "a\r\nb\r\n");
     DiscardPendingFiles(conv);
 }
