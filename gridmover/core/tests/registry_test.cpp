@@ -95,3 +95,32 @@ TEST(WineRegistry, DecidesWhichVersionsTheDialogOffers) {
     ASSERT_EQ(lists.to.size(), 1u);
     EXPECT_EQ(lists.to[0].row, 12);
 }
+
+TEST(WineRegistry, ReadsWhatWineWritesAroundTheKeys) {
+    // Value lines, hex values continued over lines, "#time" and "#link" lines, and key names
+    // with escaped brackets and non-ASCII characters (short and four-digit \x forms) never make
+    // or hide a key.
+    ScratchDir prefix;
+    writeBytes(prefix / "user.reg",
+               "WINE REGISTRY Version 2\n"
+               ";; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n"
+               "\n#arch=win32\n\n"
+               "[Software\\\\Classes\\\\CLSID\\\\{B89B1084-9546-4204-B68F-2463DB74C547}] "
+               "1600000000\n"
+               "#time=1d6f0a1b2c3d4e5\n"
+               "@=\"[Software\\\\Classes\\\\CLSID\\\\{0}]\"\n"
+               "\"Data\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,\\\n"
+               "  14,15\n"
+               "[Software\\\\Classes\\\\A\\]B] 1\n"
+               "#link\n"
+               "[Software\\\\Classes\\\\\\xe9t\\xe9] 1\n"
+               "[Software\\\\Classes\\\\x\\x00e9a] 1\n");
+    WineRegistry reg(prefix.path());
+    EXPECT_TRUE(reg.KeyExists("CLSID\\{B89B1084-9546-4204-B68F-2463DB74C547}"));
+    EXPECT_FALSE(reg.KeyExists("CLSID\\{0}"));
+    EXPECT_TRUE(reg.KeyExists("A]B"));
+    EXPECT_TRUE(reg.KeyExists("\xC3\xA9t\xC3\xA9"));
+    EXPECT_TRUE(reg.KeyExists("x\xC3\xA9"
+                              "a"));
+    EXPECT_FALSE(reg.KeyExists("  14,15"));
+}
