@@ -402,6 +402,12 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
                                                 std::to_string(got) + "個）。"};
             return result;
         }
+        // A record with nothing in any field is no attendance: a spreadsheet that the export
+        // passed through writes its formatted but empty rows as lines of 14 commas. Kept, it
+        // would refuse the whole month with the month message, its empty `date` being no date.
+        if (std::all_of(views.begin(), views.end(),
+                        [](std::string_view v) { return trimBlanks(v).empty(); }))
+            continue;
         views[0] = dateNormaliser.normalise(views[0], dateBuffer);
         views[3] = dateNormaliser.normalise(views[3], birthDateBuffer);
         records.emplace_back(views);

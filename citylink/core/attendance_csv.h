@@ -82,8 +82,10 @@ struct AttendanceCsvResult {
 
 // The export's bytes to records: decode (above), drop the 15 header fields, then take fields 15 at
 // a time; `date` and `birthDate` become "yyyy/mm/dd" when dates::parseDate accepts them and keep
-// their text otherwise. Errors: bytes neither CP932 nor UTF-8; fewer than 15 header fields or a
-// last record with fewer than 15 fields; no record after the header.
+// their text otherwise. A record whose 15 fields are all blank is dropped (the empty rows a
+// spreadsheet writes when the export was opened and saved in it). Errors: bytes neither CP932 nor
+// UTF-8; fewer than 15 header fields or a last record with fewer than 15 fields; no record after
+// the header.
 AttendanceCsvResult parseAttendanceCsv(std::string_view bytes);
 
 // Larger files are refused without reading them: a month of a big nursery is a few megabytes, and

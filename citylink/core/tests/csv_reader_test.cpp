@@ -172,6 +172,24 @@ TEST(ParseAttendanceCsv, DateColumnsThatAreNoDatesKeepTheirText) {
     EXPECT_EQ(r.records[1].birthDate(), "2019/05/01");
 }
 
+TEST(ParseAttendanceCsv, EmptyRowsOfASpreadsheetSaveAreNoRecords) {
+    // The export opened in a spreadsheet and saved again: the records as they were, then rows
+    // that the sheet had formatted but left empty, one line of 14 commas each.
+    const std::string sjis = fixture("april2019.csv");
+    const auto expected = parseAttendanceCsv(sjis).records;
+    auto r = parseAttendanceCsv(sjis + ",,,,,,,,,,,,,,\r\n , ,,,,,,,,,,,,,\r\n,,,,,,,,,,,,,,\r\n");
+    ASSERT_TRUE(r.ok()) << r.error->description;
+    EXPECT_EQ(r.records, expected);
+
+    // Nothing but empty rows after the header is still a file without records.
+    const std::string header = "h1,h2,h3,h4,h5,h6,h7,h8,h9,h10,h11,h12,h13,h14,h15\r\n";
+    EXPECT_EQ(parseAttendanceCsv(header + ",,,,,,,,,,,,,,\r\n").error->number, 9);
+    // One value anywhere keeps the record (and its empty date then refuses the month).
+    auto one = parseAttendanceCsv(header + ",,,,,,,,,,,,,,x\r\n");
+    ASSERT_TRUE(one.ok());
+    EXPECT_EQ(one.records.size(), 1u);
+}
+
 TEST(ReadAttendanceCsvFile, MissingAndDirectory) {
     testsupport::ScratchDir dir;
     EXPECT_EQ(readAttendanceCsvFile(dir / "none.csv").error->number, 53);
