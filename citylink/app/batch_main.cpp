@@ -362,6 +362,13 @@ int main(int argc, char** argv) {
         exitCode = kExitFailed;
     }
     log.WriteLog("終了");
+    // The messages are the window's and say only that a step failed; the reason (the file that
+    // is missing, the sheet that is not there) is in the processing log. Without a window to look
+    // at, the log is where the operator must look next: say where it is.
+    if (exitCode == kExitFailed && log.LogOpened())
+        std::fprintf(stderr,
+                     "詳しい理由は処理ログにあります / the reason is in the processing log: %s%s\n",
+                     log.LogFolder().c_str(), log.LogFileName().c_str());
     log.CloseLog();
     return exitCode;
 }

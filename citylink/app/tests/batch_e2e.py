@@ -198,6 +198,9 @@ with tempfile.TemporaryDirectory() as tmp:
     p = run(*common, "--workbook", xls, expect=1)
     check("critical: エラー: EXCELファイルのオープンに失敗しました。" in p.stderr, "xls: " + p.stderr)
     check("データの貼りつけを終了しました" not in p.stderr, "no finish after a failed open")
+    # The message says only that the open failed; the reason is in the log, and stderr says where.
+    log_hint = "the reason is in the processing log: " + os.path.join(logs, "")
+    check(log_hint in p.stderr and p.stderr.rstrip().endswith("_.log"), "log named: " + p.stderr)
     wrong = os.path.join(tmp, "wrong")
     os.makedirs(wrong)
     write_layout(wrong, 2024, extra=[("2-0", "利用状況表")])
