@@ -56,11 +56,11 @@ fs::path nativePath(std::string_view entry, const fs::path& folder) {
     return folder / path;
 }
 
-// What the project reader needs of a designer file: its VB_Name, and whether its designer section
-// refers to a binary companion (a property read from "<file><ext>":offset).
+// What the project reader needs of a designer file: its VB_Name, and the binary companion its
+// designer section refers to (a property read from "<file><ext>":offset), as written there.
 struct DesignerFacts {
     std::string name;
-    bool refersToBinary = false;
+    std::string binaryReference; // empty when the designer refers to none
 };
 
 DesignerFacts designerFacts(const fs::path& file, const std::string& binaryExt) {
@@ -75,8 +75,14 @@ DesignerFacts designerFacts(const fs::path& file, const std::string& binaryExt) 
             if (designerSection) {
                 if (vbtext::EqualsNoCase(line, "End")) {
                     designerSection = false;
-                } else if (!binaryExt.empty() && vbtext::Contains(line, reference)) {
-                    facts.refersToBinary = true;
+                } else if (!binaryExt.empty() && facts.binaryReference.empty()) {
+                    // The file name runs from the opening quote to the extension.
+                    std::size_t at = vbtext::Find(line, reference);
+                    std::size_t open = at == vbtext::npos ? at : line.rfind('"', at);
+                    if (open != std::string_view::npos) {
+                        facts.binaryReference =
+                            line.substr(open + 1, at + binaryExt.size() - open - 1);
+                    }
                 }
             }
             if (vbtext::StartsWithNoCase(line, "Attribute VB_Name = \"")) {
@@ -159,12 +165,20 @@ VbProject ReadVbProject(const fs::path& vbp) {
             const DesignerFacts facts = designerFacts(p, ext);
             c.name = facts.name;
             if (!ext.empty()) {
+                // VB6 names the companion after the designer file. A designer renamed outside VB6
+                // still refers to its old companion: that one is taken when it exists instead.
                 fs::path companion = ResolvePathCaseInsensitive(fs::path(p).replace_extension(ext));
                 std::error_code ec;
+                if (!fs::exists(companion, ec) && !facts.binaryReference.empty()) {
+                    fs::path referred = ProjectEntryPath(facts.binaryReference, p.parent_path());
+                    if (fs::exists(referred, ec)) {
+                        companion = referred;
+                    }
+                }
                 // A companion the designer refers to is listed even when it is missing: the
                 // designer then fails to convert, naming the file, instead of being left out
                 // while the rest of the project moves to the new grid.
-                if (fs::exists(companion, ec) || facts.refersToBinary) {
+                if (fs::exists(companion, ec) || !facts.binaryReference.empty()) {
                     c.files.push_back(companion);
                 }
             }

@@ -67,7 +67,7 @@ TEST(VbProject, ComponentsCodeFilesAndTheirPaths) {
     EXPECT_THROW(ReadVbProject(dir / "none.vbp"), std::runtime_error);
 }
 
-TEST(VbProject, AMissingBinaryFileTheDesignerRefersToFailsTheConversion) {
+TEST(VbProject, TheBinaryFileADesignerRefersToIsTakenAndAMissingOneFailsTheRun) {
     // Two forms with grids; the second one's .frx is gone. Leaving that form out would move the
     // project to the new grid with one form still on the old one: the conversion must fail on it,
     // name the missing file, and leave nothing pending.
@@ -86,8 +86,17 @@ TEST(VbProject, AMissingBinaryFileTheDesignerRefersToFailsTheConversion) {
     writeBytes(dir / "A.frx", record);
     writeBytes(dir / "B.frm", form);
     writeBytes(dir / "C.frm", "VERSION 5.00\r\nBegin VB.Form C \r\nEnd\r\n"); // needs no .frx
+    // A designer renamed outside VB6 still refers to its old companion, which is taken.
+    writeBytes(dir / "D.frm", form);
+    writeBytes(dir / "x.FRX", record);
+    writeBytes(dir / "P.vbp", "Type=Exe\r\nObject={00028C01-0000-0000-0000-000000000046}#1.0#0; "
+                              "DBGRID32.OCX\r\nForm=D.frm\r\n");
+    EXPECT_EQ(ReadVbProject(dir / "P.vbp").components[0].files,
+              (std::vector<fs::path>{dir / "D.frm", dir / "x.FRX"}));
+
     writeBytes(dir / "P.vbp", "Type=Exe\r\nObject={00028C01-0000-0000-0000-000000000046}#1.0#0; "
                               "DBGRID32.OCX\r\nForm=A.frm\r\nForm=B.frm\r\nForm=C.frm\r\n");
+    fs::remove(dir / "x.FRX");
     VbProject p = ReadVbProject(dir / "P.vbp");
     ASSERT_EQ(p.components.size(), 3u);
     EXPECT_EQ(p.components[1].files, (std::vector<fs::path>{dir / "B.frm", dir / "B.frx"}));
