@@ -1,6 +1,7 @@
 // citylink: the main window is the whole program; it ends when the window closes.
 #include "citylink/sheets/embedded_engine.h"
 #include "citylink/sheets/registry.h"
+#include "citylink/ui/filled_workbook_opener.h"
 #include "citylink/ui/main_window.h"
 #include "citylink/ui/qt_prompts.h"
 #include "foundation/clock.h"
@@ -8,8 +9,6 @@
 #include "foundation/platform.h"
 
 #include <QApplication>
-#include <QDesktopServices>
-#include <QUrl>
 
 #include <filesystem>
 #include <string>
@@ -25,18 +24,15 @@ int main(int argc, char** argv) {
     std::string folder = systemPlatform().programFolder();
     std::filesystem::path programFolder(std::u8string(folder.begin(), folder.end()));
 
+    F_うぇぶきらの札幌市連携 window(prompts, log, systemClock(), programFolder);
+
     // The spreadsheet application of the run: the embedded engine, which hands the filled
-    // workbook over as a new file beside the clerk's; the desktop opens it for checking and saving.
+    // workbook over as a new file beside the clerk's; the desktop opens it for checking and saving
+    // (or, where it cannot, the clerk is told where the file is).
     sheets::BackendRegistry registry;
     sheets::EmbeddedEngineOptions engine;
-    engine.opener = [](const std::filesystem::path& saved) {
-        std::u8string path = saved.u8string();
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromUtf8(
-            reinterpret_cast<const char*>(path.data()), static_cast<qsizetype>(path.size()))));
-    };
+    engine.opener = filledWorkbookOpener(prompts, [&window] { return window.caption(); });
     sheets::RegisterEmbeddedEngine(registry, engine);
-
-    F_うぇぶきらの札幌市連携 window(prompts, log, systemClock(), programFolder);
     window.setSpreadsheetRegistry(&registry);
     prompts.setParentWidget(&window);
     if (!window.loadSucceeded())

@@ -1,0 +1,22 @@
+#include "citylink/ui/filled_workbook_opener.h"
+
+#include <QDesktopServices>
+#include <QString>
+
+std::function<void(const std::filesystem::path&)>
+filledWorkbookOpener(Prompts& prompts, std::function<std::string()> caption,
+                     std::function<bool(const QUrl&)> open) {
+    if (!open)
+        open = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    return [&prompts, caption = std::move(caption),
+            open = std::move(open)](const std::filesystem::path& saved) {
+        std::u8string u8 = saved.u8string();
+        std::string path(u8.begin(), u8.end());
+        QUrl url = QUrl::fromLocalFile(
+            QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size())));
+        if (open(url))
+            return;
+        showInfo(prompts, caption ? caption() : std::string(),
+                 "記入済みのブックを次のファイルに保存しました。\n" + path);
+    };
+}
