@@ -341,7 +341,8 @@ int main(int argc, char** argv) {
         // As the window's load step does: the first fiscal year's layout on a fresh folder.
         const fs::path layoutIni = configDir / pathOf(kLayoutFileName);
         try {
-            Init札幌市帳票管理(layoutIni);
+            if (!Init札幌市帳票管理(layoutIni))
+                log.WriteLog("Init札幌市帳票管理: 札幌市連携.INIに書き込めません。");
         } catch (const std::exception& error) {
             log.WriteLog(std::string("Err:Form_Load:") + error.what());
             prompts.message(MsgIcon::Critical, caption, "エラーが発生しました。処理を中断します");

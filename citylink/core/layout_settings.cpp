@@ -105,14 +105,17 @@ std::optional<std::int16_t> toInt16(std::string_view text) {
     return static_cast<std::int16_t>(value);
 }
 
-void Init札幌市帳票管理(const std::filesystem::path& iniFile) {
+bool Init札幌市帳票管理(const std::filesystem::path& iniFile) {
     const std::string section(kFirstFiscalYear);
     if (!GetIniString(iniFile, section, "1-1").empty())
-        return;
+        return true;
+    bool written = true;
     for (const auto& [key, value] : kDefaults)
-        PutIniString(iniFile, section, key, value);
+        written = PutIniString(iniFile, section, key, value) != 0 && written;
     for (std::string_view key : {"4-1", "4-2"})
-        PutIniString(iniFile, section, key, GetIniString(iniFile, "2016", key));
+        written =
+            PutIniString(iniFile, section, key, GetIniString(iniFile, "2016", key)) != 0 && written;
+    return written;
 }
 
 bool M札幌市帳票管理(const std::filesystem::path& iniFile, dates::Date targetMonth,

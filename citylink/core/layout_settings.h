@@ -50,7 +50,9 @@ struct CityLayout {
 // Seeds the first fiscal year: when "1-1" of section "2018" is empty, writes the 23 default keys
 // of both care needs in their fixed order, then "4-1" and "4-2" copied from section "2016" (empty
 // when there is none). Does nothing when "1-1" is set. Errors of the INI access propagate.
-void Init札幌市帳票管理(const std::filesystem::path& iniFile);
+// Returns false when a write did not take (a read-only or missing folder): like the profile
+// functions it stands on, the seeding raises nothing then, and the caller decides what to tell.
+bool Init札幌市帳票管理(const std::filesystem::path& iniFile);
 
 // Loads and validates the layout of the fiscal year of `targetMonth` for `careNeed` into `out`.
 // Logs "M札幌市帳票管理の読み込み" first.

@@ -359,9 +359,13 @@ bool F_うぇぶきらの札幌市連携::Chk対象月() {
 }
 
 void F_うぇぶきらの札幌市連携::Init札幌市帳票管理() {
-    // Seeds the first fiscal year's section of the layout file when it is missing; a failure
-    // surfaces in Form_Load.
-    citylink::Init札幌市帳票管理(layoutIniPath());
+    // Seeds the first fiscal year's section of the layout file when it is missing; an error of
+    // the file access surfaces in Form_Load. A write that does not take (the program's folder is
+    // read-only) raises nothing, as with the profile functions: the window still opens, since a
+    // year set up in an existing file can be run; a run for an unseeded year asks for its
+    // settings. Only the log hears of it, as with the bands file on closing.
+    if (!citylink::Init札幌市帳票管理(layoutIniPath()))
+        WriteLog("Init札幌市帳票管理: 札幌市連携.INIに書き込めません。");
 }
 
 namespace {

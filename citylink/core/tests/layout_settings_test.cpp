@@ -71,6 +71,14 @@ TEST_F(Layout, FreshInstallSeedsTheFirstYearOnce) {
     EXPECT_EQ(prompts.messages, std::vector<RecordedMessage>{kFailed});
 }
 
+TEST_F(Layout, ASeedingThatCannotBeWrittenSaysSo) {
+    // A folder that is not there stands for one that cannot be written (tests may run as root).
+    EXPECT_FALSE(Init札幌市帳票管理(dir / "missing" / "札幌市連携.INI"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
+    EXPECT_TRUE(Init札幌市帳票管理(ini));
+    EXPECT_TRUE(Init札幌市帳票管理(ini)); // already seeded: nothing to write
+}
+
 TEST_F(Layout, ItemNumbersAreCopiedFromTheOldYear) {
     PutIniString(ini, "2016", "4-1", "3");
     PutIniString(ini, "2016", "4-2", "5");

@@ -119,6 +119,21 @@ TEST_F(MainWindowTest, OpeningAndClosingWriteTheLogInCp932) {
               entry("うぇぶきらの札幌市連携 Ver7.5.0") + entry("Form_Load終了") + entry("終了"));
 }
 
+TEST_F(MainWindowTest, ASettingsFolderThatCannotBeWrittenStillOpensTheWindow) {
+    // The layout file cannot be seeded (a folder that is not there stands for a read-only one):
+    // the clerk still gets the window, and the log says why the first year has no settings.
+    {
+        Window w(prompts, log, clock, programDir / "missing");
+        EXPECT_TRUE(w.loadSucceeded());
+        EXPECT_TRUE(prompts.messages.empty());
+        EXPECT_TRUE(w.Cmd設定ファイル->isVisibleTo(&w));
+        w.close();
+    }
+    EXPECT_EQ(logBytes(), entry("うぇぶきらの札幌市連携 Ver7.5.0") +
+                              entry("Init札幌市帳票管理: 札幌市連携.INIに書き込めません。") +
+                              entry("Form_Load終了") + entry("終了"));
+}
+
 TEST_F(MainWindowTest, FailedLoadIsLoggedShownAndUnloadsTheWindow) {
     clock.set({2024, 13, 2, 9, 30, 5}); // a clock that gives no date
     auto w = open();
