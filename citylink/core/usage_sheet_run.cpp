@@ -141,10 +141,7 @@ RunOutcome UsageSheetRun::延長時間貼付処理(const UsageSheetInputs& in) {
             std::vector<DayRow> grid(1); // row 0 is never pasted
             if (!session_.ExcelSheetOpen(paste.SheetName)) {
                 prompts_.message(MsgIcon::Information, in.caption, kWrongSheetMessage);
-                try {
-                    session_.xlApp->setVisible(true);
-                } catch (...) {
-                }
+                // The application is let go without being shown (see the error end below).
                 session_.ExcelClose(workbookPath);
                 busy.release();
                 return RunOutcome::Error;
@@ -181,12 +178,11 @@ RunOutcome UsageSheetRun::延長時間貼付処理(const UsageSheetInputs& in) {
         }
         log_.WriteLog(description + "(" + std::to_string(number) + ")");
         showError(prompts_, "エラーで処理を中断しました。");
-        // From here every failure is passed over; what was written stays, nothing is saved.
-        try {
-            if (session_.xlApp)
-                session_.xlApp->setVisible(true);
-        } catch (...) {
-        }
+        // From here every failure is passed over; nothing is saved. The application is not shown
+        // before it is let go: an application that hands its workbooks over as files (the
+        // embedded engine) saves the workbook when shown, and a failed run must not leave a
+        // partly filled copy under the name of the filled workbook, opened on the desktop as if
+        // the run had finished. ExcelClose quits it, which drops what was written.
         session_.ExcelClose(workbookPath);
         busy.release();
         return RunOutcome::Error;

@@ -204,10 +204,24 @@ with tempfile.TemporaryDirectory() as tmp:
     wrong = os.path.join(tmp, "wrong")
     os.makedirs(wrong)
     write_layout(wrong, 2024, extra=[("2-0", "利用状況表")])
+    before = sorted(os.listdir(tmp))
     p = run("--month", "2024-06", "--csv", month_csv, "--workbook", book, "--config-dir", wrong,
             "--log-dir", logs, expect=1)
     check("critical: エラー: シートのオープンに失敗しました。" in p.stderr and
           "選択したEXCELファイルが異なっている" in p.stderr, "wrong sheet: " + p.stderr)
+    # A failed run leaves no copy that reads as the filled workbook: neither an unchanged one
+    # (wrong sheet) nor a partly filled one (an error after the first writes).
+    check(sorted(os.listdir(tmp)) == before, "no file left by the wrong-sheet run: %s" %
+          sorted(set(os.listdir(tmp)) - set(before)))
+    broken = os.path.join(tmp, "broken")
+    os.makedirs(broken)
+    write_layout(broken, 2024, extra=[("2-2", "XFA")])  # day 1 too far right for 31 days
+    before = sorted(os.listdir(tmp))
+    p = run("--month", "2024-06", "--csv", month_csv, "--workbook", book, "--config-dir", broken,
+            "--log-dir", logs, expect=1)
+    check("critical: エラー: エラーで処理を中断しました。" in p.stderr, "error end: " + p.stderr)
+    check(sorted(os.listdir(tmp)) == before, "no file left by the failed run: %s" %
+          sorted(set(os.listdir(tmp)) - set(before)))
     csv_2025 = os.path.join(tmp, "month2025.csv")
     subprocess.run(["/usr/bin/python3", GENERATOR, csv_2025, "--children", "3", "--year", "2025",
                     "--month", "6"], check=True)
