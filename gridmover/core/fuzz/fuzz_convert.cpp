@@ -1,7 +1,8 @@
 // ReadLogicalLine and the three text converters on arbitrary bytes. Besides crashes and
 // sanitizer findings it checks what must hold for any input: the physical lines of a logical line
-// are exactly what was read, and a conversion between two rows of the same library leaves code
-// untouched apart from the line ends.
+// are exactly what was read, a conversion between two rows of the same library leaves code
+// untouched apart from the line ends, and a conversion to the same row reports no change that
+// leaves the bytes as they were.
 #include "gridmover/core/grid_version.h"
 #include "gridmover/core/mod_convert.h"
 
@@ -81,6 +82,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (binary.size() != text.size()) {
         std::abort();
+    }
+
+    // Converting to the version the text already has reports a change only where bytes change
+    // (letter case of a class or an Object line), and never patches a GUID.
+    out.clear();
+    conv.ResetDesignerLists();
+    try {
+        std::string same(text);
+        int s = conv.ConvertFormText(text, out, to, to, [&](std::uint32_t offset) {
+            int p = conv.PatchOleObjectBlobBytes(same, offset, to, to, nullptr);
+            if (p == 1) {
+                std::abort();
+            }
+            return p;
+        });
+        if (s == 1 && out == withCrLf(text)) {
+            std::abort();
+        }
+        out.clear();
+        if (conv.ConvertProjectText(text, out, to, to) == 1 && out == withCrLf(text)) {
+            std::abort();
+        }
+    } catch (const std::invalid_argument&) {
     }
     return 0;
 }
