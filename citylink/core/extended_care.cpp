@@ -39,8 +39,15 @@ bool Get延長時間_札幌H30(const AttendanceTable& attendance, std::optional<
         for (const AttendanceRecord& record : attendance) {
             if (!isExtendedCare(record, selected, bands))
                 continue;
+            // A record without a reading (the service leaves it empty when none was entered)
+            // takes the child's name in its place. With an empty reading the child's group on
+            // the city's sheet would have no name at all, and two such children born on one day
+            // would share one key, and so one row group, their days mixed together.
+            std::string_view reading = record.nameReading();
+            if (reading.find_first_not_of(" \t") == std::string_view::npos)
+                reading = record.childName();
             int row = table.appendRow();
-            std::string childKey(record.nameReading());
+            std::string childKey(reading);
             childKey.append(record.birthDate());
             table.set(row, kColChildKey, std::move(childKey));
             table.set(row, kColChildName, std::string(record.childName()));
@@ -49,7 +56,7 @@ bool Get延長時間_札幌H30(const AttendanceTable& attendance, std::optional<
             table.set(row, kColDate, std::string(record.date()));
             table.set(row, kColArrival, std::string(record.arrival()));
             table.set(row, kColDeparture, std::string(record.departure()));
-            table.set(row, kColNameReading, std::string(record.nameReading()));
+            table.set(row, kColNameReading, std::string(reading));
         }
         table.sort(1, table.upperRow(), {{kColNameReading}, {kColBirthDate}, {kColDate}});
         return true;

@@ -17,10 +17,10 @@ enum ExtendedCareColumn : int {
     kColChildName = 1,
     kColBirthDate = 2, // "yyyy/mm/dd"
     kColCareNeed = 3,
-    kColDate = 4,      // "yyyy/mm/dd"
-    kColArrival = 5,   // the record's text as exported
-    kColDeparture = 6, // the record's text as exported
-    kColNameReading = 7,
+    kColDate = 4,        // "yyyy/mm/dd"
+    kColArrival = 5,     // the record's text as exported
+    kColDeparture = 6,   // the record's text as exported
+    kColNameReading = 7, // the child's name when the record has no reading
     kExtendedCareColumns = 8,
 };
 
@@ -36,7 +36,8 @@ bool isExtendedCare(const AttendanceRecord& record, std::optional<CareNeed> sele
 
 // Fills `table` (emptied first, 8 columns) with the extended-care records of `attendance` in table
 // order, then sorts the rows by name reading, birth date and date (text, stable): the rows of one
-// child stand together in date order, children with one reading apart by birth date.
+// child stand together in date order, children with one reading apart by birth date. A record
+// with a blank reading takes the child's name as its reading (in the key and in column 7).
 // Logs "Get延長時間_札幌H30". On any failure shows "延長時間の取得に失敗しました" (critical
 // icon, title "エラー") and returns false; the table then holds what was added so far.
 bool Get延長時間_札幌H30(const AttendanceTable& attendance, std::optional<CareNeed> selected,

@@ -105,6 +105,23 @@ TEST_F(Computation, RowsAreGroupedByChildInDateOrder) {
     EXPECT_EQ(table.get(1, kColNameReading), "あべ けん");
 }
 
+TEST_F(Computation, AChildWithoutReadingIsKeptApartByName) {
+    // Twins whose readings were never entered: one birth date, no reading.
+    attendance.append(rec("2019/04/01", kShort, "07:00", "", "", "2016/01/01", "佐藤　空"));
+    attendance.append(rec("2019/04/01", kShort, "07:10", "", " ", "2016/01/01", "佐藤　海"));
+    attendance.append(rec("2019/04/02", kShort, "07:20", "", "", "2016/01/01", "佐藤　空"));
+    ASSERT_TRUE(run(CareNeed::Short));
+    ASSERT_EQ(table.upperRow(), 3);
+    std::vector<std::string> keys;
+    for (int row = 1; row <= table.upperRow(); ++row)
+        keys.push_back(table.get(row, kColChildKey) + " " + table.get(row, kColNameReading) + " " +
+                       table.get(row, kColDate));
+    // Two keys, each child's rows together, the name standing in for the reading.
+    EXPECT_EQ(keys, (std::vector<std::string>{"佐藤　海2016/01/01 佐藤　海 2019/04/01",
+                                              "佐藤　空2016/01/01 佐藤　空 2019/04/01",
+                                              "佐藤　空2016/01/01 佐藤　空 2019/04/02"}));
+}
+
 TEST_F(Computation, EachRunStartsFromAnEmptyTable) {
     attendance.append(rec("2019/04/01", kStandard, "07:00", "19:00"));
     ASSERT_TRUE(run(CareNeed::Standard));
