@@ -267,3 +267,63 @@ Public g As MSDBGrid.DBGrid
 """, crlf=False)
 with open(os.path.join(HERE, c, "case.txt"), "w") as f:
     f.write("1 12 1\n")
+
+# --- 6. a Japanese project edited by hand ------------------------------------------------------
+# Tabs before and between the words of a grid block's Begin and End lines, a lower-case Begin,
+# trailing blanks, a name after a doubled blank; double-byte characters whose second byte is "\",
+# "_" or an ASCII letter in captions, comments and at the end of continued lines; file names that
+# differ in letter case from the disk's.
+c = "hand_edited_japanese"
+write(c, "Kokyaku.vbp", """Type=Exe
+Object={00028C01-0000-0000-0000-000000000046}#1.0#0; DBGRID32.OCX
+Form=kokyaku.FRM
+Module=Mod表示; modhyoji.bas
+Name="顧客管理"
+""")
+blob1 = record(b"\x01" * 8 + guid(ROW1["CLSID_MsDgrid"]) + b"\x02" * 4
+               + guid(ROW1["IID_DMgColumn"]) + b"\x03" * 4)
+blob2 = record(b"\x05" * 3 + guid(ROW1["CLSID_MsDgrid"]) + b"\x06" * 5)
+between = b"\x0b\x00" + "ソフト表示".encode("cp932")
+write(c, "KOKYAKU.FRX", blob1 + between + blob2)
+write(c, "Kokyaku.frm", f"""VERSION 5.00
+Object = "{{00028C01-0000-0000-0000-000000000046}}#1.0#0"; "DBGRID32.OCX"
+Begin VB.Form 顧客 
+   Caption         =   "顧客一覧表ソ能ア"
+   Begin VB.Frame 枠 
+      Caption         =   "予定表"
+\tbegin msdbgrid.dbgrid\t顧客グリッド 
+\t\tCaption         =   "ダ表示ソ"
+\t\tOleObjectBlob   =   "Kokyaku.frx":0000
+\tEnd
+   End
+   Begin MSDBGrid.DBGrid  DBGrid2  
+      OleObjectBlob   =   "Kokyaku.frx":{len(blob1) + len(between):04X}
+   End  
+   Begin VB.Label ラベル 
+      Caption         =   "Begin MSDBGrid.DBGrid ソ"
+   End
+End
+Attribute VB_Name = "顧客"
+' 一覧の表示 ソフト ダ
+Rem 表示 _
+Private Sub 顧客グリッド_FirstRowChange()
+    lbl.Caption = "オランダ" ' オランダ
+End Sub
+Private Sub DBGrid2_FormatText(ByVal ColIndex As Integer, _
+        Value as Variant)
+End Sub
+Dim 列 As MSDBGrid.Column ' オランダ
+Private Sub 表示_Click() ' 表示ソ
+    Dim c As New MSDBGrid.Columns, d As MSDBGrid.Column
+End Sub
+'' Private Sub 顧客グリッド_LeftColChange()
+""")
+write(c, "modHyoji.BAS", """Attribute VB_Name = "Mod表示"
+' 表示用のモジュール
+Public g列 As MSDBGrid.Column ' オランダ
+Public Sub 表示(ByVal c As MSDBGrid.Column, _
+    ByVal s As String)
+End Sub
+""")
+with open(os.path.join(HERE, c, "case.txt"), "w") as f:
+    f.write("1 12 1\n")
