@@ -1,6 +1,29 @@
 #include "gridmover/core/project_conversion.h"
 
+#include <set>
+#include <system_error>
+
 namespace gridmover {
+
+namespace {
+
+// The files already converted in this run, by their canonical path. A file must not become two
+// pending pairs: each copy would be converted from the original, the last one committed would
+// silently drop the other's changes, and a rollback could no longer restore the original.
+class ConvertedFiles {
+public:
+    // True when file was not seen before (it is recorded now).
+    bool add(const std::filesystem::path& file) {
+        std::error_code ec;
+        std::filesystem::path key = std::filesystem::weakly_canonical(file, ec);
+        return seen_.insert(ec ? file : key).second;
+    }
+
+private:
+    std::set<std::filesystem::path> seen_;
+};
+
+} // namespace
 
 ProjectConversion
 ConvertProjectFiles(modConvert& conv, const VbProject& project, std::int16_t from, std::int16_t to,
@@ -11,12 +34,23 @@ ConvertProjectFiles(modConvert& conv, const VbProject& project, std::int16_t fro
         }
     };
     ProjectConversion out;
+    ConvertedFiles converted;
     bool gridConverted = false;
     for (const auto& c : project.components) {
         if (c.files.size() < 2) {
             continue;
         }
         report(c.name, false);
+        // Two designers with one binary file (a form copied outside VB6 that still refers to
+        // the original's .frx), or a designer listed twice: their patches cannot both be kept.
+        for (const auto& f : {c.files[0], c.files[1]}) {
+            if (!converted.add(f)) {
+                out.result = kFailed;
+                out.failedFile = c.files[0];
+                out.detail = f.string() + ": used by two components of the project";
+                return out;
+            }
+        }
         conv.ResetDesignerLists();
         int r = conv.ConvertFormFile(c.files[0], c.files[1], from, to);
         if (r < 0) {
@@ -35,6 +69,9 @@ ConvertProjectFiles(modConvert& conv, const VbProject& project, std::int16_t fro
         return out;
     }
     for (const auto& file : project.codeFiles) {
+        if (!converted.add(file)) {
+            continue; // listed twice: converted once already
+        }
         report(file.string(), false);
         int r = conv.ConvertCodeFile(file, from, to);
         if (r < 0) {

@@ -24,7 +24,8 @@ struct ProjectConversion {
 // progress(label, done): label is the component's name for designer files and the path for code
 // files and the project file; called with done = false before and done = true after a file whose
 // converter returned 1. Stops at the first failure or at "nothing to convert", leaving what was
-// converted so far pending.
+// converted so far pending. A code file listed twice is converted once; a designer or binary file
+// that two components share fails the run (-1), since only one copy of it could be kept.
 ProjectConversion
 ConvertProjectFiles(modConvert& conv, const VbProject& project, std::int16_t from, std::int16_t to,
                     const std::function<void(const std::string& label, bool done)>& progress = {});

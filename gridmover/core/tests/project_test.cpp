@@ -113,3 +113,39 @@ TEST(VbProject, TheBinaryFileADesignerRefersToIsTakenAndAMissingOneFailsTheRun) 
     EXPECT_TRUE(fs::is_empty(dir / "tmp"));
     EXPECT_EQ(testsupport::readBytes(dir / "A.frm"), form);
 }
+
+TEST(VbProject, AFileListedTwiceBecomesOnePendingPairAtMost) {
+    // Form2 was copied from Form1 outside VB6 and still reads Form1's .frx: converting both would
+    // make two copies of one file, and committing the second would drop the first one's patches.
+    ScratchDir dir;
+    LoadGridVersions();
+    std::string form = "VERSION 5.00\r\nBegin VB.Form F \r\n   Begin MSDBGrid.DBGrid G \r\n"
+                       "      OleObjectBlob   =   \"Form1.frx\":0000\r\n   End\r\nEnd\r\n";
+    writeBytes(dir / "Form1.frm", form);
+    writeBytes(dir / "Form2.frm", form);
+    writeBytes(dir / "Form1.frx", std::string(24, '\0'));
+    writeBytes(dir / "M.bas", "Dim c As MSDBGrid.Column\r\n");
+    const std::string head = "Type=Exe\r\nObject={00028C01-0000-0000-0000-000000000046}#1.0#0; "
+                             "DBGRID32.OCX\r\nForm=Form1.frm\r\n";
+    fs::create_directory(dir / "tmp");
+    FolderTempFiles temp(dir / "tmp");
+
+    writeBytes(dir / "P.vbp", head + "Form=Form2.frm\r\n");
+    modConvert conv(&temp);
+    ProjectConversion r = ConvertProjectFiles(conv, ReadVbProject(dir / "P.vbp"), 1, 12);
+    EXPECT_EQ(r.result, -1);
+    EXPECT_EQ(r.failedFile, dir / "Form2.frm");
+    EXPECT_NE(r.detail.find("Form1.frx"), std::string::npos) << r.detail;
+    DiscardPendingFiles(conv);
+
+    // The same module under two names is converted once.
+    writeBytes(dir / "P.vbp", head + "Module=M; M.bas\r\nModule=M2; .\\m.BAS\r\n");
+    r = ConvertProjectFiles(conv, ReadVbProject(dir / "P.vbp"), 1, 12);
+    EXPECT_EQ(r.result, 1) << r.detail;
+    EXPECT_EQ(conv.OriginalFiles.size(), 4u); // form, .frx, module, project
+    ASSERT_TRUE(CommitPendingFiles(conv).ok);
+    EXPECT_EQ(testsupport::readBytes(dir / "M.bas"),
+              "'*** Orvel Migration Utility Code Change ***\r\n'Dim c As MSDBGrid.Column\r\n"
+              "Dim c As Lumatab80.Column\r\n");
+    EXPECT_TRUE(fs::is_empty(dir / "tmp"));
+}
