@@ -41,13 +41,16 @@ std::string_view skipSpace(std::string_view s) {
     return s.substr(i);
 }
 
-std::string_view trimSpace(std::string_view s) {
-    s = skipSpace(s);
+std::string_view rtrimSpace(std::string_view s) {
     std::size_t n = s.size();
     while (n > 0 && isSpace(s[n - 1])) {
         --n;
     }
     return s.substr(0, n);
+}
+
+std::string_view trimSpace(std::string_view s) {
+    return rtrimSpace(skipSpace(s));
 }
 
 // The first word of s (up to a blank or tab).
@@ -239,10 +242,7 @@ bool IsBlockEndLine(std::string_view line) {
     // The same end line with trailing blanks, or indented with tabs (a designer file edited by
     // hand): a grid block whose end went unnoticed would swallow the controls after it, grids
     // included, unconverted.
-    std::string_view t = line;
-    while (!t.empty() && isSpace(t.back())) {
-        t.remove_suffix(1);
-    }
+    std::string_view t = rtrimSpace(line);
     if (t.size() >= 6 && EqualsNoCase(t.substr(t.size() - 6), "   End")) {
         return true;
     }
@@ -572,7 +572,10 @@ int modConvert::ConvertFormText(std::string_view in, std::string& out, std::int1
                 writeChangeBlock(out);
                 LineChanged = true;
             }
-        } else if (EqualsNoCase(line, "End")) {
+        } else if (EqualsNoCase(rtrimSpace(line), "End")) {
+            // The designer section's end ("End" at the start of a line; VB6 writes it bare, a
+            // hand-edited file may leave blanks after it, and missing it would leave every
+            // handler and declaration of the form unconverted).
             inCode = true;
         } else if (!objectLineReplaced && IsFormObjectLine(line, from)) {
             line = MakeFormObjectLine(to);

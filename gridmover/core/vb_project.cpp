@@ -73,7 +73,7 @@ DesignerFacts designerFacts(const fs::path& file, const std::string& binaryExt) 
         while (!reader.AtEnd()) {
             std::string_view line = reader.Next();
             if (designerSection) {
-                if (vbtext::EqualsNoCase(line, "End")) {
+                if (vbtext::EqualsNoCase(vbtext::RTrim(line), "End")) {
                     designerSection = false;
                 } else if (!binaryExt.empty() && facts.binaryReference.empty()) {
                     // The file name runs from the opening quote to the extension.

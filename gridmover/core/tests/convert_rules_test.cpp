@@ -154,6 +154,13 @@ TEST_F(Rules, BeginAndEndLinesOfHandEditedDesignerFiles) {
                        std::string(kCodeChangeMarker) +
                        "\r\n'Private Sub G2_LeftColChange()\r\n"
                        "Private Sub G2_LeftColChange(ByVal SplitIndex as Integer)\r\n");
+
+    // The designer section's "End" followed by blanks still starts the code.
+    conv.ResetDesignerLists();
+    std::string trailing = form;
+    trailing.replace(trailing.find("End\r\nPrivate"), 3, "End \t");
+    ASSERT_EQ(conv.ConvertFormText(trailing, out = {}, 1, 12, [](std::uint32_t) { return 0; }), 1);
+    EXPECT_NE(out.find("G2_LeftColChange(ByVal SplitIndex as Integer)"), std::string::npos) << out;
 }
 
 TEST_F(Rules, ConvertingToTheVersionAlreadyThereChangesNothing) {
