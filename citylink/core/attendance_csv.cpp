@@ -2,6 +2,7 @@
 
 #include "foundation/cp932.h"
 #include "foundation/dates.h"
+#include "foundation/file_bytes.h"
 
 #include <algorithm>
 #include <array>
@@ -422,46 +423,27 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
 
 AttendanceCsvResult readAttendanceCsvFile(const std::filesystem::path& file) {
     AttendanceCsvResult result;
-    std::error_code ec;
-    auto status = std::filesystem::status(file, ec);
-    if (ec || !std::filesystem::exists(status)) {
+    FileBytes in(file, kMaxCsvBytes);
+    switch (in.error()) {
+    case FileBytes::Error::None:
+        return parseAttendanceCsv(in.bytes());
+    case FileBytes::Error::NotFound:
         result.error = CsvReadError{53, "ファイルが見つかりません。" + quoted(file)};
-        return result;
-    }
-    if (std::filesystem::is_directory(status)) {
+        break;
+    case FileBytes::Error::NotAFile:
         result.error = CsvReadError{75, "ファイルではありません。" + quoted(file)};
-        return result;
-    }
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(file.c_str(), "rb"),
-                                                       &std::fclose);
-    if (!in) {
+        break;
+    case FileBytes::Error::CannotOpen:
         result.error = CsvReadError{75, "ファイルを開けません。" + quoted(file)};
-        return result;
-    }
-    std::string bytes;
-    const std::uintmax_t size = std::filesystem::file_size(file, ec);
-    if (!ec && size > kMaxCsvBytes) {
+        break;
+    case FileBytes::Error::TooLarge:
         result.error = CsvReadError{7, "ファイルが大きすぎます。" + quoted(file)};
-        return result;
-    }
-    // One read of the whole file when its size is known, chunks otherwise (pipes and the like).
-    bytes.resize(ec ? 0 : static_cast<std::size_t>(size));
-    std::size_t used = std::fread(bytes.data(), 1, bytes.size(), in.get());
-    bytes.resize(used);
-    char buffer[1 << 14];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, in.get())) > 0) {
-        if (bytes.size() + got > kMaxCsvBytes) {
-            result.error = CsvReadError{7, "ファイルが大きすぎます。" + quoted(file)};
-            return result;
-        }
-        bytes.append(buffer, got);
-    }
-    if (std::ferror(in.get())) {
+        break;
+    case FileBytes::Error::CannotRead:
         result.error = CsvReadError{75, "ファイルを読み込めません。" + quoted(file)};
-        return result;
+        break;
     }
-    return parseAttendanceCsv(bytes);
+    return result;
 }
 
 } // namespace citylink
