@@ -648,7 +648,8 @@ void requireFile(const fs::path& file) {
 
 } // namespace
 
-int modConvert::ConvertProjectFile(const fs::path& path, std::int16_t from, std::int16_t to) {
+int modConvert::convertTextFile(const fs::path& path, std::int16_t from, std::int16_t to,
+                                TextRewrite rewrite) {
     UnlistedTemps guard;
     LastError.clear();
     try {
@@ -669,7 +670,7 @@ int modConvert::ConvertProjectFile(const fs::path& path, std::int16_t from, std:
         PendingKinds.push_back(PendingKind::Text);
         guard.listed();
         std::string out;
-        int r = ConvertProjectText(in, out, from, to);
+        int r = (this->*rewrite)(in, out, from, to);
         WriteFileBytes(*temp, out);
         return r;
     } catch (const std::exception& e) {
@@ -681,37 +682,12 @@ int modConvert::ConvertProjectFile(const fs::path& path, std::int16_t from, std:
     }
 }
 
+int modConvert::ConvertProjectFile(const fs::path& path, std::int16_t from, std::int16_t to) {
+    return convertTextFile(path, from, to, &modConvert::ConvertProjectText);
+}
+
 int modConvert::ConvertCodeFile(const fs::path& path, std::int16_t from, std::int16_t to) {
-    UnlistedTemps guard;
-    LastError.clear();
-    try {
-        auto temp = newTempFile();
-        if (!temp) {
-            LastError = "no temporary file";
-            return kFailed;
-        }
-        guard.add(*temp);
-        const fs::path original = ResolvePathCaseInsensitive(path);
-        requireFile(original);
-        if (IsReadOnlyFile(original)) {
-            return kReadOnly;
-        }
-        std::string in = ReadFileBytes(original);
-        OriginalFiles.push_back(original);
-        TempFiles.push_back(*temp);
-        PendingKinds.push_back(PendingKind::Text);
-        guard.listed();
-        std::string out;
-        int r = ConvertCodeText(in, out, from, to);
-        WriteFileBytes(*temp, out);
-        return r;
-    } catch (const std::exception& e) {
-        LastError = e.what();
-        return kFailed;
-    } catch (...) {
-        LastError = "unexpected error";
-        return kFailed;
-    }
+    return convertTextFile(path, from, to, &modConvert::ConvertCodeText);
 }
 
 int modConvert::ConvertFormFile(const fs::path& designer, const fs::path& binary, std::int16_t from,

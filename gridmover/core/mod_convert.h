@@ -140,6 +140,11 @@ public:
 
 private:
     std::optional<std::filesystem::path> newTempFile();
+    // The project and code converters: one text file into one temporary, by the given rewrite.
+    using TextRewrite = int (modConvert::*)(std::string_view, std::string&, std::int16_t,
+                                            std::int16_t);
+    int convertTextFile(const std::filesystem::path& path, std::int16_t from, std::int16_t to,
+                        TextRewrite rewrite);
     void writeRawLines(std::string& out) const;
     void writeChangeBlock(std::string& out) const;
 
