@@ -29,14 +29,22 @@ AttendanceRecord::AttendanceRecord(const std::array<std::string_view, kFieldCoun
     }
 }
 
-std::string_view AttendanceRecord::column(int number) const {
-    if (number < 1 || number > kFieldCount)
-        throw std::out_of_range("AttendanceRecord: no column " + std::to_string(number));
-    return field(static_cast<std::size_t>(number - 1));
+namespace {
+
+std::array<std::string_view, kAttendanceFieldCount> valuesOf(const AttendanceRecordView& view) {
+    std::array<std::string_view, kAttendanceFieldCount> values;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        values[i] = view.field(i);
+    return values;
 }
 
+} // namespace
+
+AttendanceRecord::AttendanceRecord(const AttendanceRecordView& view)
+    : AttendanceRecord(valuesOf(view)) {}
+
 void AttendanceRecord::setColumn(int number, std::string_view value) {
-    column(number); // range check
+    checkColumn(number);
     std::array<std::string, kFieldCount> copies;
     std::array<std::string_view, kFieldCount> views;
     for (int i = 0; i < kFieldCount; ++i) {
@@ -45,6 +53,82 @@ void AttendanceRecord::setColumn(int number, std::string_view value) {
         views[static_cast<std::size_t>(i)] = copies[static_cast<std::size_t>(i)];
     }
     *this = AttendanceRecord(views);
+}
+
+AttendanceRecordView::AttendanceRecordView(const AttendanceRecord& record) : record_(&record) {}
+
+AttendanceRecordView AttendanceTable::at(std::size_t i) const {
+    if (i < 1 || i > fields_.size())
+        throw std::out_of_range("AttendanceTable: no record " + std::to_string(i));
+    return view(i - 1);
+}
+
+void AttendanceTable::clear() {
+    text_.clear();
+    fields_.clear();
+}
+
+void AttendanceTable::reserve(std::size_t records, std::size_t textBytes) {
+    fields_.reserve(records);
+    text_.reserve(textBytes);
+}
+
+std::uint32_t AttendanceTable::store(std::string_view value) {
+    if (text_.empty()) // offset 0: the empty value every empty field shares
+        text_.assign(sizeof(std::uint32_t), '\0');
+    if (value.empty())
+        return 0;
+    const std::size_t at = text_.size();
+    // A value taken from this very table must survive the buffer moving.
+    if (value.data() >= text_.data() && value.data() < text_.data() + text_.size()) {
+        const std::string copy(value);
+        return store(copy);
+    }
+    if (value.size() > UINT32_MAX || at + sizeof(std::uint32_t) + value.size() > UINT32_MAX)
+        throw std::length_error("AttendanceTable: too much text");
+    const auto length = static_cast<std::uint32_t>(value.size());
+    text_.resize(at + sizeof length + value.size());
+    std::memcpy(text_.data() + at, &length, sizeof length);
+    std::memcpy(text_.data() + at + sizeof length, value.data(), value.size());
+    return static_cast<std::uint32_t>(at);
+}
+
+void AttendanceTable::append(const std::array<std::string_view, kFieldCount>& values) {
+    Fields fields;
+    // The record before, by offsets: text_ may move while this record's values are stored.
+    const bool hasPrevious = !fields_.empty();
+    const Fields previous = hasPrevious ? fields_.back() : Fields{};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (hasPrevious && view(fields_.size() - 1).field(i) == values[i])
+            fields[i] = previous[i];
+        else
+            fields[i] = store(values[i]);
+    }
+    fields_.push_back(fields);
+}
+
+void AttendanceTable::append(const AttendanceRecordView& record) {
+    std::array<std::string_view, kFieldCount> values;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        values[i] = record.field(i);
+    append(values);
+}
+
+void AttendanceTable::setColumn(std::size_t i, int number, std::string_view value) {
+    at(i);
+    AttendanceRecordView::checkColumn(number);
+    // A value shared with the neighbours is never overwritten: the record gets its own.
+    const std::uint32_t offset = store(value);
+    fields_[i - 1][static_cast<std::size_t>(number - 1)] = offset;
+}
+
+bool AttendanceTable::operator==(const AttendanceTable& other) const {
+    if (count() != other.count())
+        return false;
+    for (std::size_t i = 0; i < fields_.size(); ++i)
+        if (!view(i).sameFields(other.view(i)))
+            return false;
+    return true;
 }
 
 } // namespace citylink

@@ -74,7 +74,7 @@ struct CsvReadError {
 };
 
 struct AttendanceCsvResult {
-    std::vector<AttendanceRecord> records; // in file order; empty when error is set
+    AttendanceTable records; // in file order; empty when error is set
     TextEncoding encoding = TextEncoding::Cp932;
     std::optional<CsvReadError> error;
     bool ok() const { return !error.has_value(); }

@@ -44,13 +44,13 @@ bool ReadCSVtoCsvArray(const std::filesystem::path& csvPath, dates::Date targetM
         prompts.message(MsgIcon::None, "", "CSVの読み込みに失敗しました。");
         return false;
     }
-    table.assign(std::move(read.records));
+    table = std::move(read.records);
 
     // "yyyy/mm/dd" text orders like the dates. A `date` that is no date keeps its text; it must
     // refuse the file even when that text happens to sort inside the month ("2019/04/15x").
     // (A month has at most 31 distinct dates: each text is judged once.)
     std::unordered_map<std::string_view, bool> isDate;
-    for (const AttendanceRecord& record : table) {
+    for (const AttendanceRecordView record : table) {
         const std::string_view date = record.date();
         bool inside = date >= firstDay && date <= lastDay;
         if (inside) {

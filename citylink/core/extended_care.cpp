@@ -1,6 +1,8 @@
 #include "citylink/core/extended_care.h"
 
+#include <cstdint>
 #include <exception>
+#include <vector>
 
 namespace citylink {
 namespace {
@@ -17,7 +19,12 @@ std::optional<int> minuteOfDay(std::string_view text) {
 
 } // namespace
 
-bool isExtendedCare(const AttendanceRecord& record, std::optional<CareNeed> selected,
+// The one user of ValueTable's capacity hint.
+struct ValueTableCapacity {
+    static void reserveRows(ValueTable& table, int rows) { table.reserveRows(rows); }
+};
+
+bool isExtendedCare(const AttendanceRecordView& record, std::optional<CareNeed> selected,
                     const CareBands& bands) {
     if (!selected || record.careNeed() != careNeedText(*selected))
         return false;
@@ -36,9 +43,19 @@ bool Get延長時間_札幌H30(const AttendanceTable& attendance, std::optional<
     try {
         table.reset(kExtendedCareColumns);
         log.WriteLog("Get延長時間_札幌H30");
-        for (const AttendanceRecord& record : attendance) {
-            if (!isExtendedCare(record, selected, bands))
-                continue;
+        // The records first, so that the table is sized once instead of doubling its way up.
+        std::vector<std::uint32_t> selectedRecords;
+        {
+            std::uint32_t number = 0;
+            for (const AttendanceRecordView record : attendance) {
+                ++number;
+                if (isExtendedCare(record, selected, bands))
+                    selectedRecords.push_back(number);
+            }
+        }
+        ValueTableCapacity::reserveRows(table, static_cast<int>(selectedRecords.size()));
+        for (std::uint32_t number : selectedRecords) {
+            const AttendanceRecordView record = attendance.at(number);
             // A record without a reading (the service leaves it empty when none was entered)
             // takes the child's name in its place. With an empty reading the child's group on
             // the city's sheet would have no name at all, and two such children born on one day
@@ -47,7 +64,9 @@ bool Get延長時間_札幌H30(const AttendanceTable& attendance, std::optional<
             if (reading.find_first_not_of(" \t") == std::string_view::npos)
                 reading = record.childName();
             int row = table.appendRow();
-            std::string childKey(reading);
+            std::string childKey;
+            childKey.reserve(reading.size() + record.birthDate().size());
+            childKey.append(reading);
             childKey.append(record.birthDate());
             table.set(row, kColChildKey, std::move(childKey));
             table.set(row, kColChildName, std::string(record.childName()));

@@ -31,7 +31,7 @@ enum ExtendedCareColumn : int {
 // Times compare as times of day to the minute ("7:45" is early, not after "16:00"); a time equal to
 // a limit is inside the band; an arrival or departure that is not a time of day (empty, "欠席")
 // never counts.
-bool isExtendedCare(const AttendanceRecord& record, std::optional<CareNeed> selected,
+bool isExtendedCare(const AttendanceRecordView& record, std::optional<CareNeed> selected,
                     const CareBands& bands);
 
 // Fills `table` (emptied first, 8 columns) with the extended-care records of `attendance` in table

@@ -57,13 +57,30 @@ void ValueTable::sort(int firstRow, int lastRow, std::initializer_list<SortKey> 
         }
         return false;
     });
-    std::vector<std::string> sorted;
-    sorted.reserve(order.size() * stride());
-    for (int row : order)
-        for (int column = 0; column < columns_; ++column)
-            sorted.push_back(std::move(cells_[index(row, column)]));
-    std::move(sorted.begin(), sorted.end(),
-              cells_.begin() + static_cast<std::ptrdiff_t>(index(firstRow, 0)));
+    // Put each row in its place by following the permutation's cycles: moves within the table
+    // and one row of scratch, instead of a second copy of the whole range.
+    const std::size_t first = index(firstRow, 0);
+    const std::size_t width = stride();
+    auto rowAt = [&](std::size_t k) {
+        return cells_.begin() + static_cast<std::ptrdiff_t>(first + k * width);
+    };
+    std::vector<std::string> held(width);
+    std::vector<bool> placed(order.size(), false);
+    for (std::size_t start = 0; start < order.size(); ++start) {
+        if (placed[start])
+            continue;
+        std::move(rowAt(start), rowAt(start) + static_cast<std::ptrdiff_t>(width), held.begin());
+        std::size_t k = start;
+        for (;;) {
+            placed[k] = true;
+            const auto from = static_cast<std::size_t>(order[k] - firstRow);
+            if (from == start)
+                break;
+            std::move(rowAt(from), rowAt(from) + static_cast<std::ptrdiff_t>(width), rowAt(k));
+            k = from;
+        }
+        std::move(held.begin(), held.end(), rowAt(k));
+    }
 }
 
 } // namespace citylink

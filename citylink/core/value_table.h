@@ -32,6 +32,15 @@ public:
     void sort(int firstRow, int lastRow, std::initializer_list<SortKey> keys);
 
 private:
+    // Room for `rows` rows in all, for code that knows how many it will add: a table grown row by
+    // row copies itself each time it doubles, and on a fresh process every page it moves to is a
+    // page fault. Not one of the table's operations; ValueTableCapacity gives it to such code.
+    friend struct ValueTableCapacity;
+    void reserveRows(int rows) {
+        if (rows > 0)
+            cells_.reserve(static_cast<std::size_t>(rows) * stride());
+    }
+
     std::size_t stride() const { return columns_ > 0 ? static_cast<std::size_t>(columns_) : 1; }
     std::size_t index(int row, int column) const;
 

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The import checks CP932 field by field; it must accept no file that fails as a whole.
     if (r.ok() && !citylink::decodeExportText(bytes))
         std::abort();
-    for (const citylink::AttendanceRecord& record : r.records) {
+    for (const citylink::AttendanceRecordView record : r.records) {
         // A date column is either normalised or not a date at all.
         if (auto d = dates::parseDate(record.date()); d && dates::formatYmd(*d) != record.date())
             std::abort();

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 using namespace citylink;
 
 namespace {
@@ -159,6 +162,33 @@ TEST(ValueTable, OperationsAndStableSort) {
     EXPECT_EQ(t.get(t.appendRow(), 7), "");
 }
 
+TEST(ValueTable, SortMovesWholeRowsWithinTheRange) {
+    // Rows of a key and a payload that says where the row started; the rows outside the range
+    // must not move, and every row must arrive whole.
+    ValueTable t;
+    t.reset(3);
+    std::vector<std::pair<std::string, int>> expected;
+    unsigned seed = 7;
+    for (int i = 1; i <= 200; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        std::string key(1, static_cast<char>('a' + (seed >> 16) % 7));
+        int row = t.appendRow();
+        t.set(row, 0, key);
+        t.set(row, 1, std::to_string(i));
+        t.set(row, 2, key + std::string(20, 'x') + std::to_string(i)); // not a short string
+        if (i >= 11 && i <= 190)
+            expected.emplace_back(key, i);
+    }
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    t.sort(11, 190, {{0, false}});
+    for (int r = 1; r <= 200; ++r) {
+        int from = r < 11 || r > 190 ? r : expected[static_cast<std::size_t>(r - 11)].second;
+        ASSERT_EQ(t.get(r, 1), std::to_string(from)) << r;
+        ASSERT_EQ(t.get(r, 2), t.get(r, 0) + std::string(20, 'x') + std::to_string(from));
+    }
+}
+
 TEST(AttendanceRecord, ColumnsAreNumberedFromOne) {
     AttendanceRecord r = rec("2019/04/01", kShort, "07:00", "16:00");
     EXPECT_EQ(r.column(1), "2019/04/01");
@@ -171,4 +201,36 @@ TEST(AttendanceRecord, ColumnsAreNumberedFromOne) {
     EXPECT_THROW(r.column(0), std::out_of_range);
     EXPECT_THROW(r.setColumn(16, "x"), std::out_of_range);
     EXPECT_EQ(AttendanceRecord().column(8), "");
+}
+
+TEST(AttendanceTable, RecordsKeepTheirOwnValuesWhateverTheyShare) {
+    AttendanceTable t;
+    t.append(rec("2019/04/01", kShort, "07:00", "16:00"));
+    t.append(rec("2019/04/02", kShort, "07:00", "", "", "2016/05/03", "")); // mostly repeats
+    t.append(t.at(1)); // a record of the table itself
+    ASSERT_EQ(t.count(), 3u);
+    EXPECT_EQ(t.at(2).date(), "2019/04/02");
+    EXPECT_EQ(t.at(2).arrival(), "07:00");
+    EXPECT_EQ(t.at(2).departure(), "");
+    EXPECT_EQ(t.at(2).childName(), "");
+    EXPECT_TRUE(t.at(3) == rec("2019/04/01", kShort, "07:00", "16:00"));
+
+    // Changing a value the neighbours share changes this record only.
+    t.setColumn(2, 11, "06:30");
+    EXPECT_EQ(t.at(2).arrival(), "06:30");
+    EXPECT_EQ(t.at(1).arrival(), "07:00");
+    EXPECT_EQ(t.at(3).arrival(), "07:00");
+    EXPECT_THROW(t.setColumn(4, 1, "x"), std::out_of_range);
+    EXPECT_THROW(t.setColumn(1, 16, "x"), std::out_of_range);
+
+    // Equal content is equal however it is stored.
+    AttendanceTable copy;
+    for (const AttendanceRecordView r : t)
+        copy.append(AttendanceRecord(r));
+    EXPECT_EQ(copy, t);
+    copy.setColumn(3, 15, "備考");
+    EXPECT_FALSE(copy == t);
+    t.clear();
+    EXPECT_TRUE(t.empty());
+    EXPECT_THROW(t.at(1), std::out_of_range);
 }
