@@ -2,31 +2,89 @@
 
 #include "gridmover/core/keyed_collection.h"
 
+#include <cerrno>
+#include <fcntl.h>
 #include <fstream>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace gridmover {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// Closes the descriptor on every way out.
+struct Descriptor {
+    int fd;
+    ~Descriptor() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+};
+
+} // namespace
+
 std::string ReadFileBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
+    // Plain descriptor calls: a stream costs three seeks per file to learn the size, and the
+    // migration reads every file of a project.
+    Descriptor in{::open(file.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (in.fd < 0) {
         throw std::runtime_error("cannot open " + file.string());
     }
-    std::string data;
-    in.seekg(0, std::ios::end);
-    auto size = in.tellg();
-    if (size > 0) {
-        data.resize(static_cast<std::size_t>(size));
-        in.seekg(0);
-        in.read(data.data(), size);
-    }
-    if (!in && !in.eof()) {
+    struct stat st {};
+    if (::fstat(in.fd, &st) != 0) {
         throw std::runtime_error("cannot read " + file.string());
     }
+    const std::size_t expected = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    // One byte more than the size asked for: a short read then shows the end without one more
+    // call. A file that grew meanwhile is read on to its end.
+    std::string data(expected + 1, '\0');
+    std::size_t got = 0;
+    for (;;) {
+        if (got == data.size()) {
+            data.resize(data.size() * 2);
+        }
+        ssize_t n = ::read(in.fd, data.data() + got, data.size() - got);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw std::runtime_error("cannot read " + file.string());
+        }
+        if (n == 0) {
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+        if (got == expected && got < data.size()) {
+            break; // the whole file as its size said, and the read stopped short of more
+        }
+    }
+    data.resize(got);
     return data;
+}
+
+void WriteAndClose(int fd, const fs::path& file, std::string_view bytes) {
+    Descriptor out{fd};
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(out.fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw std::runtime_error("cannot write " + file.string());
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    out.fd = -1;
+    // Some file systems report a failed write only when the file is closed.
+    if (::close(fd) != 0) {
+        throw std::runtime_error("cannot write " + file.string());
+    }
 }
 
 void WriteFileBytes(const fs::path& file, std::string_view bytes) {
@@ -47,10 +105,26 @@ bool IsReadOnlyFile(const fs::path& file) {
         throw fs::filesystem_error("file not found", file,
                                    std::make_error_code(std::errc::no_such_file_or_directory));
     }
-    auto perms = st.permissions();
+    return IsReadOnlyStatus(st);
+}
+
+bool IsReadOnlyStatus(const fs::file_status& status) {
     constexpr auto writable =
         fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-    return (perms & writable) == fs::perms::none;
+    return (status.permissions() & writable) == fs::perms::none;
+}
+
+fs::path ResolvePathCaseInsensitive(const fs::path& p, fs::file_status& status) {
+    std::error_code ec;
+    status = fs::status(p, ec);
+    if (fs::exists(status) || p.empty()) {
+        return p; // the usual case: the name as written exists
+    }
+    fs::path resolved = ResolvePathCaseInsensitive(p);
+    if (resolved != p) {
+        status = fs::status(resolved, ec);
+    }
+    return resolved;
 }
 
 fs::path ResolvePathCaseInsensitive(const fs::path& p) {

@@ -18,5 +18,14 @@ bool IsReadOnlyFile(const std::filesystem::path& file);
 // p itself when it exists; otherwise the existing path whose components equal those of p ignoring
 // ASCII letter case (one unambiguous match per component); otherwise p unchanged.
 std::filesystem::path ResolvePathCaseInsensitive(const std::filesystem::path& p);
+// ResolvePathCaseInsensitive, also giving the status of the path it returns (file_type::not_found
+// when that does not exist): one look-up of the file where the caller needs both.
+std::filesystem::path ResolvePathCaseInsensitive(const std::filesystem::path& p,
+                                                 std::filesystem::file_status& status);
+// IsReadOnlyFile on a status already taken (which must be of an existing file).
+bool IsReadOnlyStatus(const std::filesystem::file_status& status);
+// Writes all of bytes to the open descriptor fd and closes it (also on failure); file names it in
+// the error. Throws std::runtime_error on failure.
+void WriteAndClose(int fd, const std::filesystem::path& file, std::string_view bytes);
 
 } // namespace gridmover

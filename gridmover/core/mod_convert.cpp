@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace gridmover {
 
@@ -478,12 +479,12 @@ int modConvert::PatchOleObjectBlob(const fs::path& binaryFile, std::uint32_t off
     }
 }
 
-std::optional<fs::path> modConvert::newTempFile() {
+std::optional<CreatedTempFile> modConvert::newTempFile() {
     auto folder = temp_->GetTempPath();
     if (!folder) {
         return std::nullopt;
     }
-    return temp_->GetTempFileName(*folder, std::to_string(TempFiles.size()) + "lt5", 0);
+    return temp_->CreateTempFile(*folder, std::to_string(TempFiles.size()) + "lt5");
 }
 
 int modConvert::ConvertProjectText(std::string_view in, std::string& out, std::int16_t from,
@@ -638,12 +639,38 @@ private:
     std::vector<fs::path> paths_;
 };
 
-// A file the converter needs: a missing one fails the conversion, named in the reason.
-void requireFile(const fs::path& file) {
-    std::error_code ec;
-    if (!fs::exists(file, ec)) {
-        throw std::runtime_error(file.string() + ": file not found");
+// A temporary file as the seam created it, written once through the descriptor it came with;
+// the descriptor is closed on every way out.
+class TempOutput {
+public:
+    explicit TempOutput(CreatedTempFile file) : file_(std::move(file)) {}
+    TempOutput(const TempOutput&) = delete;
+    TempOutput& operator=(const TempOutput&) = delete;
+    ~TempOutput() {
+        if (file_.fd >= 0) {
+            ::close(file_.fd);
+        }
     }
+    const fs::path& path() const { return file_.path; }
+    void write(std::string_view bytes) {
+        int fd = file_.fd;
+        file_.fd = -1;
+        WriteAndClose(fd, file_.path, bytes);
+    }
+
+private:
+    CreatedTempFile file_;
+};
+
+// A file the converter needs, resolved as the project names it: a missing one fails the
+// conversion, named in the reason. Gives whether it is read-only.
+bool requireFile(const fs::path& path, fs::path& resolved) {
+    fs::file_status status;
+    resolved = ResolvePathCaseInsensitive(path, status);
+    if (!fs::exists(status)) {
+        throw std::runtime_error(resolved.string() + ": file not found");
+    }
+    return IsReadOnlyStatus(status);
 }
 
 } // namespace
@@ -653,25 +680,25 @@ int modConvert::convertTextFile(const fs::path& path, std::int16_t from, std::in
     UnlistedTemps guard;
     LastError.clear();
     try {
-        auto temp = newTempFile();
-        if (!temp) {
+        auto created = newTempFile();
+        if (!created) {
             LastError = "no temporary file";
             return kFailed;
         }
-        guard.add(*temp);
-        const fs::path original = ResolvePathCaseInsensitive(path);
-        requireFile(original);
-        if (IsReadOnlyFile(original)) {
+        guard.add(created->path);
+        TempOutput temp(std::move(*created));
+        fs::path original;
+        if (requireFile(path, original)) {
             return kReadOnly;
         }
         std::string in = ReadFileBytes(original);
         OriginalFiles.push_back(original);
-        TempFiles.push_back(*temp);
+        TempFiles.push_back(temp.path());
         PendingKinds.push_back(PendingKind::Text);
         guard.listed();
         std::string out;
         int r = (this->*rewrite)(in, out, from, to);
-        WriteFileBytes(*temp, out);
+        temp.write(out);
         return r;
     } catch (const std::exception& e) {
         LastError = e.what();
@@ -702,24 +729,24 @@ int modConvert::ConvertFormFile(const fs::path& designer, const fs::path& binary
         }
         // Both temporary files carry the same prefix, taken before either is listed.
         const std::string prefix = std::to_string(TempFiles.size()) + "lt5";
-        auto designerTemp = temp_->GetTempFileName(*folder, prefix, 0);
-        if (!designerTemp) {
+        auto designerCreated = temp_->CreateTempFile(*folder, prefix);
+        if (!designerCreated) {
             LastError = "no temporary file in " + folder->string();
             return kFailed;
         }
-        guard.add(*designerTemp);
-        auto binaryTemp = temp_->GetTempFileName(*folder, prefix, 0);
-        if (!binaryTemp) {
+        guard.add(designerCreated->path);
+        TempOutput designerTemp(std::move(*designerCreated));
+        auto binaryCreated = temp_->CreateTempFile(*folder, prefix);
+        if (!binaryCreated) {
             LastError = "no temporary file in " + folder->string();
             return kFailed;
         }
-        guard.add(*binaryTemp);
-        const fs::path designerFile = ResolvePathCaseInsensitive(designer);
-        const fs::path binaryFile = ResolvePathCaseInsensitive(binary);
-        requireFile(binaryFile);
-        requireFile(designerFile);
-        const bool binaryReadOnly = IsReadOnlyFile(binaryFile);
-        const bool designerReadOnly = IsReadOnlyFile(designerFile);
+        guard.add(binaryCreated->path);
+        TempOutput binaryTemp(std::move(*binaryCreated));
+        fs::path binaryFile;
+        fs::path designerFile;
+        const bool binaryReadOnly = requireFile(binary, binaryFile);
+        const bool designerReadOnly = requireFile(designer, designerFile);
         if (designerReadOnly) {
             return kReadOnly;
         }
@@ -732,10 +759,10 @@ int modConvert::ConvertFormFile(const fs::path& designer, const fs::path& binary
         std::string binaryData = binaryOriginal;
         std::string in = ReadFileBytes(designerFile);
         OriginalFiles.push_back(designerFile);
-        TempFiles.push_back(*designerTemp);
+        TempFiles.push_back(designerTemp.path());
         PendingKinds.push_back(PendingKind::Text);
         OriginalFiles.push_back(binaryFile);
-        TempFiles.push_back(*binaryTemp);
+        TempFiles.push_back(binaryTemp.path());
         PendingKinds.push_back(PendingKind::Binary);
         guard.listed();
 
@@ -756,11 +783,11 @@ int modConvert::ConvertFormFile(const fs::path& designer, const fs::path& binary
             if (LastError.empty()) {
                 LastError = designerFile.string() + ": a grid block has no end line";
             }
-            WriteFileBytes(*binaryTemp, binaryOriginal);
+            binaryTemp.write(binaryOriginal);
             return kFailed;
         }
-        WriteFileBytes(*designerTemp, out);
-        WriteFileBytes(*binaryTemp, patched ? binaryData : binaryOriginal);
+        designerTemp.write(out);
+        binaryTemp.write(patched ? binaryData : binaryOriginal);
         for (auto& [at, name] : hits) {
             BlobPatches.push_back({binaryFile, at, name});
         }

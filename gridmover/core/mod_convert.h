@@ -139,7 +139,7 @@ public:
                                 std::vector<std::pair<std::uint64_t, std::string>>* hits);
 
 private:
-    std::optional<std::filesystem::path> newTempFile();
+    std::optional<CreatedTempFile> newTempFile();
     // The project and code converters: one text file into one temporary, by the given rewrite.
     using TextRewrite = int (modConvert::*)(std::string_view, std::string&, std::int16_t,
                                             std::int16_t);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <map>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -24,12 +25,26 @@ fs::path besideOriginal(const fs::path& original, const char* suffix) {
     return fs::path(original).concat(suffix);
 }
 
-bool sameFileSystem(const fs::path& a, const fs::path& folderOfB) {
-    struct stat sa {};
-    struct stat sb {};
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(folderOfB.c_str(), &sb) == 0 &&
-           sa.st_dev == sb.st_dev;
-}
+// The device of each folder the originals are in: a project has few folders and many files.
+class FolderDevices {
+public:
+    // False when the folder cannot be looked up.
+    bool get(const fs::path& folder, dev_t& dev) {
+        auto at = devices_.find(folder);
+        if (at == devices_.end()) {
+            struct stat st {};
+            if (::stat(folder.c_str(), &st) != 0) {
+                return false; // not remembered: a later file may find it
+            }
+            at = devices_.emplace(folder, st.st_dev).first;
+        }
+        dev = at->second;
+        return true;
+    }
+
+private:
+    std::map<fs::path, dev_t> devices_;
+};
 
 std::string lastError() {
     return std::error_code(errno, std::generic_category()).message();
@@ -54,6 +69,7 @@ CommitResult CommitPendingFiles(modConvert& conv) {
     std::vector<fs::path> kept;  // "<original>.gmold": the old content until every swap is done
     std::vector<fs::path> staged;
     std::vector<std::size_t> renamed; // pairs whose temporary file now carries the original's name
+    FolderDevices devices;
 
     auto fail = [&](const fs::path& file, const std::string& why) {
         result.ok = false;
@@ -74,7 +90,10 @@ CommitResult CommitPendingFiles(modConvert& conv) {
         fs::path folder =
             originals[i].parent_path().empty() ? fs::path(".") : originals[i].parent_path();
         fs::path file = temps[i];
-        if (!sameFileSystem(temps[i], folder)) {
+        struct stat now {};
+        dev_t folderDev{};
+        const bool tempFound = ::stat(temps[i].c_str(), &now) == 0;
+        if (!tempFound || !devices.get(folder, folderDev) || now.st_dev != folderDev) {
             file = besideOriginal(originals[i], ".gmnew");
             std::error_code ec;
             if (!fs::copy_file(temps[i], file, fs::copy_options::overwrite_existing, ec)) {
@@ -82,10 +101,13 @@ CommitResult CommitPendingFiles(modConvert& conv) {
                 break;
             }
             staged.push_back(file);
+            if (::stat(file.c_str(), &now) != 0) {
+                fail(originals[i], lastError());
+                break;
+            }
         }
-        struct stat now {};
-        if (::stat(file.c_str(), &now) != 0 || ((now.st_mode & 07777) != (orig.st_mode & 07777) &&
-                                                ::chmod(file.c_str(), orig.st_mode & 07777) != 0)) {
+        if ((now.st_mode & 07777) != (orig.st_mode & 07777) &&
+            ::chmod(file.c_str(), orig.st_mode & 07777) != 0) {
             fail(originals[i], lastError());
             break;
         }

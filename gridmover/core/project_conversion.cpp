@@ -1,5 +1,6 @@
 #include "gridmover/core/project_conversion.h"
 
+#include <map>
 #include <set>
 #include <system_error>
 
@@ -13,13 +14,42 @@ namespace {
 class ConvertedFiles {
 public:
     // True when file was not seen before (it is recorded now).
-    bool add(const std::filesystem::path& file) {
-        std::error_code ec;
-        std::filesystem::path key = std::filesystem::weakly_canonical(file, ec);
-        return seen_.insert(ec ? file : key).second;
-    }
+    bool add(const std::filesystem::path& file) { return seen_.insert(key(file)).second; }
 
 private:
+    // The file's canonical path. The files of a project share a few folders, so each folder is
+    // made canonical once (a full canonicalisation looks up every component of the path, for
+    // every file); only a file that is itself a symbolic link needs its own.
+    std::filesystem::path key(const std::filesystem::path& file) {
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        const fs::path name = file.filename();
+        if (name.empty() || name == "." || name == "..") {
+            return canonical(file);
+        }
+        const fs::file_status self = fs::symlink_status(file, ec);
+        if (fs::is_symlink(self) || (ec && self.type() != fs::file_type::not_found)) {
+            return canonical(file);
+        }
+        const fs::path parent = file.has_parent_path() ? file.parent_path() : fs::path(".");
+        auto at = folders_.find(parent);
+        if (at == folders_.end()) {
+            fs::path folder = fs::weakly_canonical(parent, ec);
+            at = folders_.emplace(parent, ec ? fs::path() : folder).first;
+        }
+        if (at->second.empty()) {
+            return canonical(file);
+        }
+        return at->second / name;
+    }
+
+    static std::filesystem::path canonical(const std::filesystem::path& file) {
+        std::error_code ec;
+        std::filesystem::path key = std::filesystem::weakly_canonical(file, ec);
+        return ec ? file : key;
+    }
+
+    std::map<std::filesystem::path, std::filesystem::path> folders_;
     std::set<std::filesystem::path> seen_;
 };
 

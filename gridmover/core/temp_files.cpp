@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <fcntl.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace gridmover {
 
@@ -34,20 +36,45 @@ std::optional<std::filesystem::path> FolderTempFiles::GetTempPath() {
     return p;
 }
 
+std::optional<CreatedTempFile> TempFileSystem::CreateTempFile(const std::filesystem::path& folder,
+                                                              std::string_view prefix) {
+    auto name = GetTempFileName(folder, prefix, 0);
+    if (!name) {
+        return std::nullopt;
+    }
+    int fd = ::open(name->c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) {
+        std::error_code ec;
+        std::filesystem::remove(*name, ec);
+        return std::nullopt;
+    }
+    return CreatedTempFile{*name, fd};
+}
+
 std::optional<std::filesystem::path>
 FolderTempFiles::GetTempFileName(const std::filesystem::path& folder, std::string_view prefix,
                                  unsigned unique) {
     if (unique != 0) {
         return folder / TempFileNameFor(prefix, unique);
     }
+    auto created = CreateTempFile(folder, prefix);
+    if (!created) {
+        return std::nullopt;
+    }
+    ::close(created->fd);
+    return created->path;
+}
+
+std::optional<CreatedTempFile> FolderTempFiles::CreateTempFile(const std::filesystem::path& folder,
+                                                               std::string_view prefix) {
     // Sixteen-bit numbers, 0 excluded, each tried once.
     for (unsigned tries = 0; tries < 0xFFFF; ++tries) {
         next_ = (next_ % 0xFFFF) + 1;
         auto candidate = folder / TempFileNameFor(prefix, next_);
-        // "x": create exclusively, fail when the name is taken.
-        if (std::FILE* f = std::fopen(candidate.c_str(), "wbx")) {
-            std::fclose(f);
-            return candidate;
+        // Created exclusively: fails when the name is taken.
+        int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            return CreatedTempFile{std::move(candidate), fd};
         }
         if (errno != EEXIST) {
             return std::nullopt; // folder missing or not writable: trying further names is futile

@@ -7,6 +7,13 @@
 
 namespace gridmover {
 
+// A temporary file just created for writing: its name and its open descriptor, which the caller
+// owns and closes.
+struct CreatedTempFile {
+    std::filesystem::path path;
+    int fd = -1;
+};
+
 class TempFileSystem {
 public:
     virtual ~TempFileSystem() = default;
@@ -19,6 +26,11 @@ public:
     virtual std::optional<std::filesystem::path>
     GetTempFileName(const std::filesystem::path& folder, std::string_view prefix,
                     unsigned unique) = 0;
+    // GetTempFileName with unique 0, the file handed back open for writing, so that the caller
+    // writes into the file it was given instead of looking the name up again. This default opens
+    // the created name; implementations that create the file themselves keep its descriptor.
+    virtual std::optional<CreatedTempFile> CreateTempFile(const std::filesystem::path& folder,
+                                                          std::string_view prefix);
 };
 
 // The implementation over the real file system. With no folder given, the system's temporary
@@ -30,6 +42,8 @@ public:
     std::optional<std::filesystem::path> GetTempFileName(const std::filesystem::path& folder,
                                                          std::string_view prefix,
                                                          unsigned unique) override;
+    std::optional<CreatedTempFile> CreateTempFile(const std::filesystem::path& folder,
+                                                  std::string_view prefix) override;
 
 private:
     std::optional<std::filesystem::path> folder_;

@@ -167,18 +167,22 @@ VbProject ReadVbProject(const fs::path& vbp) {
             if (!ext.empty()) {
                 // VB6 names the companion after the designer file. A designer renamed outside VB6
                 // still refers to its old companion: that one is taken when it exists instead.
-                fs::path companion = ResolvePathCaseInsensitive(fs::path(p).replace_extension(ext));
-                std::error_code ec;
-                if (!fs::exists(companion, ec) && !facts.binaryReference.empty()) {
-                    fs::path referred = ProjectEntryPath(facts.binaryReference, p.parent_path());
-                    if (fs::exists(referred, ec)) {
+                fs::file_status status;
+                fs::path companion =
+                    ResolvePathCaseInsensitive(fs::path(p).replace_extension(ext), status);
+                bool companionExists = fs::exists(status);
+                if (!companionExists && !facts.binaryReference.empty()) {
+                    fs::path referred = ResolvePathCaseInsensitive(
+                        nativePath(facts.binaryReference, p.parent_path()), status);
+                    if (fs::exists(status)) {
                         companion = referred;
+                        companionExists = true;
                     }
                 }
                 // A companion the designer refers to is listed even when it is missing: the
                 // designer then fails to convert, naming the file, instead of being left out
                 // while the rest of the project moves to the new grid.
-                if (fs::exists(companion, ec) || !facts.binaryReference.empty()) {
+                if (companionExists || !facts.binaryReference.empty()) {
                     c.files.push_back(companion);
                 }
             }

@@ -50,8 +50,15 @@ std::size_t Find(std::string_view hay, std::string_view needle, std::size_t star
     if (needle.empty()) {
         return start;
     }
-    for (std::size_t i = start; i < hay.size(); i += charLength(hay, i)) {
-        if (matchesAt(hay, i, needle)) {
+    if (needle.size() > hay.size()) {
+        return npos;
+    }
+    // Every line of every file is searched for several texts: positions whose first byte cannot
+    // match, and those too near the end for the needle to fit, are passed over without a call.
+    const std::size_t last = hay.size() - needle.size();
+    const unsigned char first = fold(static_cast<unsigned char>(needle[0]));
+    for (std::size_t i = start; i <= last; i += charLength(hay, i)) {
+        if (fold(static_cast<unsigned char>(hay[i])) == first && matchesAt(hay, i, needle)) {
             // A needle that is cut off in the middle of a double-byte character of hay does not
             // count either (only possible for a needle that ends in a lone lead byte).
             std::size_t end = i + needle.size();

@@ -138,8 +138,13 @@ TEST(VbProject, AFileListedTwiceBecomesOnePendingPairAtMost) {
     EXPECT_NE(r.detail.find("Form1.frx"), std::string::npos) << r.detail;
     DiscardPendingFiles(conv);
 
-    // The same module under two names is converted once.
-    writeBytes(dir / "P.vbp", head + "Module=M; M.bas\r\nModule=M2; .\\m.BAS\r\n");
+    // The same module under other names is converted once: another letter case, a symbolic
+    // link to it, and a path through a linked folder.
+    fs::create_symlink("M.bas", dir / "L.bas");
+    fs::create_directory_symlink(".", dir / "here");
+    writeBytes(dir / "P.vbp", head +
+                                  "Module=M; M.bas\r\nModule=M2; .\\m.BAS\r\nModule=M3; L.bas\r\n"
+                                  "Module=M4; here\\M.bas\r\n");
     r = ConvertProjectFiles(conv, ReadVbProject(dir / "P.vbp"), 1, 12);
     EXPECT_EQ(r.result, 1) << r.detail;
     EXPECT_EQ(conv.OriginalFiles.size(), 4u); // form, .frx, module, project

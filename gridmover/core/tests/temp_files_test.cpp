@@ -3,6 +3,7 @@
 #include "testsupport/test_files.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace gridmover;
 
@@ -34,4 +35,45 @@ TEST(TempFiles, UniqueZeroCreatesAFreshEmptyFile) {
     EXPECT_FALSE(std::filesystem::exists(*named));
     // No folder: no file.
     EXPECT_FALSE(temp.GetTempFileName(dir / "missing", "0lt5", 0));
+}
+
+namespace {
+
+// A seam that only names files, as a test double or another platform's seam would.
+class NamingOnly : public TempFileSystem {
+public:
+    explicit NamingOnly(std::filesystem::path folder) : inner_(folder) {}
+    std::optional<std::filesystem::path> GetTempPath() override { return inner_.GetTempPath(); }
+    std::optional<std::filesystem::path> GetTempFileName(const std::filesystem::path& folder,
+                                                         std::string_view prefix,
+                                                         unsigned unique) override {
+        return inner_.GetTempFileName(folder, prefix, unique);
+    }
+
+private:
+    FolderTempFiles inner_;
+};
+
+} // namespace
+
+TEST(TempFiles, CreatedFilesComeOpenForWriting) {
+    testsupport::ScratchDir dir;
+    FolderTempFiles folderTemp(dir.path());
+    NamingOnly namingOnly(dir.path());
+    for (TempFileSystem* temp :
+         {static_cast<TempFileSystem*>(&folderTemp), static_cast<TempFileSystem*>(&namingOnly)}) {
+        auto a = temp->CreateTempFile(dir.path(), "3lt5");
+        auto b = temp->CreateTempFile(dir.path(), "3lt5");
+        ASSERT_TRUE(a && b);
+        EXPECT_NE(a->path, b->path);
+        EXPECT_EQ(a->path.parent_path(), dir.path());
+        EXPECT_EQ(a->path.filename().string().substr(0, 3), "3lt");
+        EXPECT_EQ(a->path.extension(), ".TMP");
+        ASSERT_EQ(::write(a->fd, "abc", 3), 3);
+        ::close(a->fd);
+        ::close(b->fd);
+        EXPECT_EQ(testsupport::readBytes(a->path), "abc");
+        EXPECT_EQ(std::filesystem::file_size(b->path), 0u);
+        EXPECT_FALSE(temp->CreateTempFile(dir / "missing", "3lt5"));
+    }
 }
