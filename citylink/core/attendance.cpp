@@ -66,6 +66,7 @@ AttendanceRecordView AttendanceTable::at(std::size_t i) const {
 void AttendanceTable::clear() {
     text_.clear();
     fields_.clear();
+    recent_.clear();
 }
 
 void AttendanceTable::reserve(std::size_t records, std::size_t textBytes) {
@@ -93,6 +94,22 @@ std::uint32_t AttendanceTable::store(std::string_view value) {
     return static_cast<std::uint32_t>(at);
 }
 
+std::uint32_t AttendanceTable::storeShared(std::size_t column, std::string_view value) {
+    constexpr std::size_t kShort = 32; // dates, times, names; a long remark is hardly repeated
+    if (value.empty() || value.size() > kShort)
+        return store(value);
+    std::uint32_t hash = 2166136261u; // FNV-1a
+    for (char c : value)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    if (recent_.empty())
+        recent_.assign(kFieldCount * kRecentSlots, 0);
+    std::uint32_t& slot = recent_[column * kRecentSlots + (hash >> 7) % kRecentSlots];
+    if (slot != 0 && valueAt(slot) == value)
+        return slot;
+    slot = store(value);
+    return slot;
+}
+
 void AttendanceTable::append(const std::array<std::string_view, kFieldCount>& values) {
     Fields fields;
     // The record before, by offsets: text_ may move while this record's values are stored.
@@ -102,7 +119,7 @@ void AttendanceTable::append(const std::array<std::string_view, kFieldCount>& va
         if (hasPrevious && view(fields_.size() - 1).field(i) == values[i])
             fields[i] = previous[i];
         else
-            fields[i] = store(values[i]);
+            fields[i] = storeShared(i, values[i]);
     }
     fields_.push_back(fields);
 }

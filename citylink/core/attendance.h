@@ -179,10 +179,20 @@ private:
         return AttendanceRecordView(text_.data(), fields_[index].data());
     }
     std::uint32_t store(std::string_view value);
+    std::uint32_t storeShared(std::size_t column, std::string_view value);
+    std::string_view valueAt(std::uint32_t offset) const {
+        std::uint32_t length;
+        std::memcpy(&length, text_.data() + offset, sizeof length);
+        return std::string_view(text_.data() + offset + sizeof length, length);
+    }
 
     // Each value as a 4-byte length and its bytes; offset 0 is the empty value.
     std::string text_;
     std::vector<Fields> fields_; // per record, the offset of each value in text_
+    // Per column, the offsets of short values stored lately, by a hash of the value: the dates of
+    // the month and the times of day recur all through the file, not only on the record before.
+    static constexpr std::size_t kRecentSlots = 128;
+    std::vector<std::uint32_t> recent_; // kFieldCount * kRecentSlots once used; 0 for none
 };
 
 } // namespace citylink
