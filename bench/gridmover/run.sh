@@ -4,6 +4,9 @@
 # same project, in the same run: each run works on a fresh copy, medians are reported, and their
 # ratio (the goal is at most 3).
 #   bench/gridmover/run.sh [BUILD_DIR] [RUNS] [FORMS]
+# Both timings are mostly file creation. In a folder where many files were created and deleted
+# before (a long-used /tmp), the file system takes several times longer to create each file, which
+# blurs the ratio: point TMPDIR at a fresh folder on the same file system for comparable figures.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
