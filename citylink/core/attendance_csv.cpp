@@ -91,21 +91,27 @@ std::string quoted(const std::filesystem::path& file) {
     return "「" + std::string(u8.begin(), u8.end()) + "」";
 }
 
+// Moves p past eight bytes when they are all ASCII: the export is mostly digits, commas and
+// slashes, and the byte scanners below check those eight at a time.
+bool skipAsciiBlock(const unsigned char*& p, const unsigned char* end) {
+    if (end - p < 8)
+        return false;
+    std::uint64_t chunk;
+    std::memcpy(&chunk, p, 8);
+    if ((chunk & 0x8080808080808080ull) != 0)
+        return false;
+    p += 8;
+    return true;
+}
+
 } // namespace
 
 bool isValidUtf8(std::string_view bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* end = p + bytes.size();
     while (p < end) {
-        // Eight ASCII bytes at a time: the export is mostly digits, commas and slashes.
-        if (end - p >= 8) {
-            std::uint64_t chunk;
-            std::memcpy(&chunk, p, 8);
-            if ((chunk & 0x8080808080808080ull) == 0) {
-                p += 8;
-                continue;
-            }
-        }
+        if (skipAsciiBlock(p, end))
+            continue;
         unsigned char c = *p;
         if (c < 0x80) {
             ++p;
@@ -320,14 +326,8 @@ bool wholeCp932Characters(std::string_view bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* end = p + bytes.size();
     while (p < end) {
-        if (end - p >= 8) {
-            std::uint64_t chunk;
-            std::memcpy(&chunk, p, 8);
-            if ((chunk & 0x8080808080808080ull) == 0) {
-                p += 8;
-                continue;
-            }
-        }
+        if (skipAsciiBlock(p, end))
+            continue;
         if (!cp932::isLeadByte(*p)) {
             ++p;
             continue;
