@@ -29,6 +29,10 @@ TEST(CellText, EscapesWhatXmlCannotCarryAndReadsItBack) {
     EXPECT_EQ(stored, "a_x0001_b_x000D_c\td\ne_x005F_x0041_f");
     EXPECT_EQ(UnescapeCellText(stored), text);
     EXPECT_EQ(EscapeCellText("ﾔﾏﾀﾞ ﾀﾛｳ"), "ﾔﾏﾀﾞ ﾀﾛｳ");
+    // A head "_xdddd" before a control character must not fuse with the control's escape.
+    const std::string fused = std::string("_xdddd\x01") + "_xAB";
+    EXPECT_EQ(EscapeCellText(fused), "_x005F_xdddd_x0001__xAB");
+    EXPECT_EQ(UnescapeCellText(EscapeCellText(fused)), fused);
     EXPECT_EQ(SanitizeUtf8("a\xFF\xC3(b\xE3\x81"),
               "a\xEF\xBF\xBD\xEF\xBF\xBD(b\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(SanitizeUtf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"); // a surrogate

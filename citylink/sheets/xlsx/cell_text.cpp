@@ -24,14 +24,19 @@ bool isHex(char c) {
     return isDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
-// Whether text[i..] starts an escape sequence "_xHHHH_".
-bool escapeAt(std::string_view text, std::size_t i) {
-    if (i + 7 > text.size() || text[i] != '_' || text[i + 1] != 'x' || text[i + 6] != '_')
+// Whether text[i..] starts with "_xHHHH", the head of an escape sequence.
+bool escapeHeadAt(std::string_view text, std::size_t i) {
+    if (i + 6 > text.size() || text[i] != '_' || text[i + 1] != 'x')
         return false;
     for (std::size_t k = i + 2; k < i + 6; ++k)
         if (!isHex(text[k]))
             return false;
     return true;
+}
+
+// Whether text[i..] starts an escape sequence "_xHHHH_".
+bool escapeAt(std::string_view text, std::size_t i) {
+    return escapeHeadAt(text, i) && i + 6 < text.size() && text[i + 6] == '_';
 }
 
 char32_t fold(char32_t c) {
@@ -117,7 +122,9 @@ std::string EscapeCellText(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
-        if (escapeAt(utf8, i)) {
+        // Any "_xHHHH" head is protected, not only a whole "_xHHHH_": the character after it may
+        // itself be stored as an escape starting with "_", which would complete the sequence.
+        if (escapeHeadAt(utf8, i)) {
             out += "_x005F_";
             ++i;
             continue;
