@@ -5,13 +5,17 @@
 #       (windows are tested under the offscreen platform).
 #   suite_add_fuzzer(NAME name SOURCES ... [LIBS ...] [SECONDS n])
 #       A libFuzzer target, built only with SUITE_FUZZ; registered with CTest (label "fuzz")
-#       as a short run so that the test command exercises it.
+#       as a short run so that the test command exercises it. The short run starts from the
+#       checked-in seeds with a fixed random seed (SUITE_FUZZ_SEED), so a red run reproduces on
+#       any machine; exploratory runs with fresh seeds are scripts/fuzz.
 
 if(NOT SUITE_FUZZ)
     find_package(GTest REQUIRED)
     include(GoogleTest)
 endif()
 add_custom_target(fuzzers)
+set(SUITE_FUZZ_SEED 1 CACHE STRING "libFuzzer seed of the short fuzz runs in CTest (0: random)")
+set(SUITE_FUZZ_SECONDS "" CACHE STRING "Length of every fuzz run in seconds (empty: each target's own)")
 
 function(suite_add_test)
     if(SUITE_FUZZ)
@@ -35,9 +39,12 @@ function(suite_add_fuzzer)
         return()
     endif()
     cmake_parse_arguments(F "" "NAME;SECONDS;CORPUS" "SOURCES;LIBS" ${ARGN})
-    if(NOT F_SECONDS)
+    if(SUITE_FUZZ_SECONDS)
+        set(F_SECONDS ${SUITE_FUZZ_SECONDS})
+    elseif(NOT F_SECONDS)
         set(F_SECONDS 15)
     endif()
+    math(EXPR timeout "${F_SECONDS} + 300")
     add_executable(${F_NAME} ${F_SOURCES})
     target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
     target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
@@ -49,7 +56,7 @@ function(suite_add_fuzzer)
     endif()
     add_test(NAME ${F_NAME}
         COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
-                sh -c "mkdir -p '${corpus_dir}' && exec \"$0\" -max_total_time=${F_SECONDS} -rss_limit_mb=2048 -print_final_stats=1 '${corpus_dir}' $*"
+                sh -c "rm -rf '${corpus_dir}' && mkdir -p '${corpus_dir}' && exec \"$0\" -seed=${SUITE_FUZZ_SEED} -max_total_time=${F_SECONDS} -rss_limit_mb=2048 -print_final_stats=1 '${corpus_dir}' $*"
                 $<TARGET_FILE:${F_NAME}> ${seed_args})
-    set_tests_properties(${F_NAME} PROPERTIES LABELS fuzz TIMEOUT 600)
+    set_tests_properties(${F_NAME} PROPERTIES LABELS fuzz TIMEOUT ${timeout})
 endfunction()
