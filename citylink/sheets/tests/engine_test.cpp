@@ -294,6 +294,29 @@ TEST_F(EmbeddedEngine, WritesBesideFormulasKeepTheCalculationChain) {
     EXPECT_NE(readPart(saved, "xl/_rels/workbook.xml.rels").find("calcChain"), std::string::npos);
 }
 
+// LibreOffice ignores the request to recalculate and shows stored results as they are: a sheet
+// that was written must carry no stale result, while other sheets stay byte for byte.
+TEST_F(EmbeddedEngine, AWrittenSheetKeepsItsFormulasButNoStaleResults) {
+    fs::path original = copy("formulas.xlsx");
+    auto sheet = open(original)->Worksheets()->Item("Calc");
+    sheet->Range("A1")->setValue("9");
+    EXPECT_EQ(sheet->Range("B1")->Value(), "2"); // the engine itself does not compute
+    fs::path saved = show();
+
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_string(readPart(saved, "xl/worksheets/sheet1.xml").c_str()));
+    for (const char* ref : {"B1", "B3", "C1", "D2", "E1"}) {
+        pugi::xml_node cell = cellNode(doc, ref);
+        EXPECT_TRUE(cell.child("f")) << ref;
+        EXPECT_FALSE(cell.child("v")) << ref;
+        EXPECT_FALSE(cell.attribute("t")) << ref;
+    }
+    EXPECT_STREQ(cellNode(doc, "B1").child_value("f"), "A1*2");
+    EXPECT_STREQ(cellNode(doc, "A2").child_value("v"), "2");
+    EXPECT_EQ(readPart(saved, "xl/worksheets/sheet2.xml"),
+              readPart(original, "xl/worksheets/sheet2.xml"));
+}
+
 TEST_F(EmbeddedEngine, OverwritingASharedFormulaGivesTheOtherCellsTheirOwnCopy) {
     fs::path original = copy("formulas.xlsx");
     auto sheet = open(original)->Worksheets()->Item("Calc");

@@ -129,7 +129,8 @@ def form(path):
 
 def formulas(path):
     """Shared formulas and a calculation chain: B1:B5 share "A1*2" from B1; C1 sums; D1 has an
-    absolute reference shared down D1:D3."""
+    absolute reference shared down D1:D3; E1 gives text. Every formula carries its stored result,
+    as a spreadsheet application saves it. Sheet "Summary" reads Calc!A1."""
     wb = Workbook()
     ws = wb.active
     ws.title = "Calc"
@@ -139,7 +140,19 @@ def formulas(path):
     ws["C1"] = "=SUM(A1:A5)"
     for r in range(1, 4):
         ws.cell(row=r, column=4, value=f"=$A$1+A{r}")
+    ws["E1"] = '="n"&A1'
+    wb.create_sheet("Summary")["A1"] = "=Calc!A1"
     wb.save(path)
+
+    def results(text):
+        stored = {f"B{r}": str(2 * r) for r in range(1, 6)}
+        stored.update({f"D{r}": str(1 + r) for r in range(1, 4)})
+        stored.update({"C1": "15", "A1": "1"})
+        for ref, value in stored.items():
+            text = re.sub(f'(<c r="{ref}"[^>]*>(?:<f[^<]*</f>|<f[^>]*/>))<v\\s*/?>(?:</v>)?',
+                          f"\\1<v>{value}</v>", text)
+        return re.sub(r'<c r="E1"([^>]*)>(<f>.*?</f>)<v\s*/?>(?:</v>)?',
+                      r'<c r="E1" t="str"\1>\2<v>n1</v>', text)
 
     def share(text):
         text = text.replace("<f>A1*2</f>", '<f t="shared" ref="B1:B5" si="0">A1*2</f>')
@@ -148,12 +161,12 @@ def formulas(path):
         text = text.replace("<f>$A$1+A1</f>", '<f t="shared" ref="D1:D3" si="1">$A$1+A1</f>')
         for r in range(2, 4):
             text = text.replace(f"<f>$A$1+A{r}</f>", '<f t="shared" si="1"/>')
-        return text
+        return results(text)
 
     chain = ('<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
              '<calcChain xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">'
              '<c r="B1" i="1"/><c r="B2"/><c r="B3"/><c r="B4"/><c r="B5"/><c r="C1"/>'
-             '<c r="D1"/><c r="D2"/><c r="D3"/></calcChain>')
+             '<c r="D1"/><c r="D2"/><c r="D3"/><c r="E1"/><c r="A1" i="2"/></calcChain>')
 
     def rels(text):
         return text.replace(
@@ -170,7 +183,8 @@ def formulas(path):
     def book(text):  # as a spreadsheet application saves it: no recalculation asked for
         return re.sub(r"<calcPr[^>]*/>", '<calcPr calcId="191029"/>', text)
 
-    patch(path, {"xl/worksheets/sheet1.xml": share, "xl/_rels/workbook.xml.rels": rels,
+    patch(path, {"xl/worksheets/sheet1.xml": share, "xl/worksheets/sheet2.xml": results,
+                 "xl/_rels/workbook.xml.rels": rels,
                  "[Content_Types].xml": types, "xl/workbook.xml": book},
           {"xl/calcChain.xml": chain.encode()})
 

@@ -501,4 +501,23 @@ std::string SheetEditor::serialize() const {
     return SerializeXml(doc_);
 }
 
+std::string SheetEditor::serializeForSave() const {
+    pugi::xml_document copy;
+    copy.reset(doc_);
+    pugi::xml_node data = childNamed(copy.document_element(), "sheetData");
+    for (pugi::xml_node rowNode : data.children()) {
+        if (LocalName(rowNode.name()) != "row")
+            continue;
+        for (pugi::xml_node cell : rowNode.children()) {
+            if (LocalName(cell.name()) != "c" || !childNamed(cell, "f"))
+                continue;
+            if (pugi::xml_node v = childNamed(cell, "v"))
+                cell.remove_child(v);
+            // The type describes the stored result ("str", "b", "e"); without one it means nothing.
+            cell.remove_attribute("t");
+        }
+    }
+    return SerializeXml(copy);
+}
+
 } // namespace sheets::xlsx

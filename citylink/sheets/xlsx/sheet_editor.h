@@ -44,6 +44,11 @@ public:
     // Whether a write replaced a formula (the workbook's calculation chain then goes).
     bool droppedFormula() const { return droppedFormula_; }
     std::string serialize() const;
+    // The part as it is saved after writes: like serialize(), but without the stored result of
+    // any formula cell. Those results may be stale now, and not every application honours the
+    // workbook's request to recalculate on load (LibreOffice shows stored results as they are);
+    // a formula without a stored result is computed on load everywhere.
+    std::string serializeForSave() const;
 
 private:
     struct Cell {

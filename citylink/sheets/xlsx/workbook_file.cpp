@@ -165,7 +165,7 @@ void WorkbookFile::saveAs(const std::filesystem::path& out) {
         if (!editor->changed())
             continue;
         replaced[package_.entryName(sheets_[static_cast<std::size_t>(index)].part)] =
-            editor->serialize();
+            editor->serializeForSave();
         droppedFormula = droppedFormula || editor->droppedFormula();
     }
 
