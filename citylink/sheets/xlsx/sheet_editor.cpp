@@ -501,11 +501,8 @@ std::string SheetEditor::serialize() const {
     return SerializeXml(doc_);
 }
 
-std::string SheetEditor::serializeForSave() const {
-    pugi::xml_document copy;
-    copy.reset(doc_);
-    pugi::xml_node data = childNamed(copy.document_element(), "sheetData");
-    for (pugi::xml_node rowNode : data.children()) {
+std::string SheetEditor::serializeForSave() {
+    for (pugi::xml_node rowNode : sheetData_.children()) {
         if (LocalName(rowNode.name()) != "row")
             continue;
         for (pugi::xml_node cell : rowNode.children()) {
@@ -517,7 +514,7 @@ std::string SheetEditor::serializeForSave() const {
             cell.remove_attribute("t");
         }
     }
-    return SerializeXml(copy);
+    return SerializeXml(doc_);
 }
 
 } // namespace sheets::xlsx

@@ -47,8 +47,10 @@ public:
     // The part as it is saved after writes: like serialize(), but without the stored result of
     // any formula cell. Those results may be stale now, and not every application honours the
     // workbook's request to recalculate on load (LibreOffice shows stored results as they are);
-    // a formula without a stored result is computed on load everywhere.
-    std::string serializeForSave() const;
+    // a formula without a stored result is computed on load everywhere. The results are dropped
+    // from the tree itself (a copy would double the memory of large sheets), so a formula cell
+    // reads as empty afterwards; the engine never computes formulas either way.
+    std::string serializeForSave();
 
 private:
     struct Cell {

@@ -224,10 +224,11 @@ void WorkbookFile::saveAs(const std::filesystem::path& out) {
             pugi::xml_document types;
             if (!LoadPart(types, typesXml))
                 fail("the content types of the workbook are not well-formed");
+            const std::string chainPartName = lowerAscii("/" + calcChainPart_);
             for (pugi::xml_node o = types.document_element().first_child(); o;) {
                 pugi::xml_node next = o.next_sibling();
                 if (LocalName(o.name()) == "Override" &&
-                    lowerAscii(o.attribute("PartName").value()) == "/" + lowerAscii(calcChainPart_))
+                    lowerAscii(o.attribute("PartName").value()) == chainPartName)
                     types.document_element().remove_child(o);
                 o = next;
             }
