@@ -2,6 +2,8 @@
 
 #include "foundation/cp932.h"
 
+#include <cstring>
+
 namespace gridmover::vbtext {
 
 namespace {
@@ -12,6 +14,52 @@ inline unsigned char fold(unsigned char c) {
 
 inline std::size_t charLength(std::string_view s, std::size_t i) {
     return (cp932::isLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
+}
+
+// The other case of an ASCII letter; any other byte itself.
+inline unsigned char otherCase(unsigned char c) {
+    if (c >= 'a' && c <= 'z') {
+        return static_cast<unsigned char>(c - 'a' + 'A');
+    }
+    if (c >= 'A' && c <= 'Z') {
+        return static_cast<unsigned char>(c - 'A' + 'a');
+    }
+    return c;
+}
+
+// How common a byte is in VB6 source text, roughly (higher is more common; a letter counts both
+// its cases): blanks, letters by their frequency in English words, the lead and trail bytes of
+// Japanese text, then digits and punctuation.
+struct Commonness {
+    constexpr Commonness() : score{} {
+        constexpr std::string_view letters = "etaoinsrhldcumfpgwybvkxjqz";
+        for (int c = 0; c < 256; ++c) {
+            score[c] = c >= 0x80 ? 40 : (c >= '0' && c <= '9') ? 30 : 10;
+        }
+        score[static_cast<unsigned char>(' ')] = 100;
+        for (std::size_t at = 0; at < letters.size(); ++at) {
+            const auto lower = static_cast<unsigned char>(letters[at]);
+            score[lower] = static_cast<unsigned char>(80 - 2 * at);
+            score[lower - 32] = score[lower];
+        }
+    }
+    unsigned char score[256];
+};
+constexpr Commonness kCommonness;
+
+// The position in needle of the byte the search looks for first: its least common one (the
+// first of equals).
+std::size_t anchorOf(std::string_view needle) {
+    std::size_t best = 0;
+    unsigned char bestScore = kCommonness.score[static_cast<unsigned char>(needle[0])];
+    for (std::size_t j = 1; j < needle.size() && bestScore > 10; ++j) {
+        const unsigned char score = kCommonness.score[static_cast<unsigned char>(needle[j])];
+        if (score < bestScore) {
+            best = j;
+            bestScore = score;
+        }
+    }
+    return best;
 }
 
 // Whether needle matches hay at i (a character boundary of hay), character by character.
@@ -50,25 +98,59 @@ std::size_t Find(std::string_view hay, std::string_view needle, std::size_t star
     if (needle.empty()) {
         return start;
     }
-    if (needle.size() > hay.size()) {
+    if (needle.size() > hay.size() || start > hay.size() - needle.size()) {
         return npos;
     }
-    // Every line of every file is searched for several texts: positions whose first byte cannot
-    // match, and those too near the end for the needle to fit, are passed over without a call.
+    // Every line of every file is searched for several texts, and most lines hold none of them.
+    // The search runs memchr over the line for the needle's least common byte (both cases of a
+    // letter) and looks closer only where that byte is: a position matches only where each needle
+    // byte stands as itself or, for an ASCII letter, in the other case.
     const std::size_t last = hay.size() - needle.size();
+    const std::size_t k = anchorOf(needle);
+    const auto anchor = static_cast<unsigned char>(needle[k]);
+    const unsigned char other = otherCase(anchor);
     const unsigned char first = fold(static_cast<unsigned char>(needle[0]));
-    for (std::size_t i = start; i <= last; i += charLength(hay, i)) {
-        if (fold(static_cast<unsigned char>(hay[i])) == first && matchesAt(hay, i, needle)) {
-            // A needle that is cut off in the middle of a double-byte character of hay does not
-            // count either (only possible for a needle that ends in a lone lead byte).
-            std::size_t end = i + needle.size();
-            std::size_t k = i;
-            while (k < end) {
-                k += charLength(hay, k);
-            }
-            if (k == end) {
-                return i;
-            }
+    const char* const base = hay.data();
+    const char* const stop = base + last + k + 1; // an anchor at or past this leaves no room
+    // The next byte c at or after from where the needle still fits; nullptr when there is none.
+    auto next = [stop](const char* from, unsigned char c) -> const char* {
+        if (from >= stop) {
+            return nullptr;
+        }
+        return static_cast<const char*>(
+            std::memchr(from, c, static_cast<std::size_t>(stop - from)));
+    };
+    const char* one = next(base + start + k, anchor);
+    const char* two = other != anchor ? next(base + start + k, other) : nullptr;
+    // Character boundaries are known only walking from start: the walk goes as far as the
+    // positions looked at closely, never twice over the same bytes.
+    std::size_t boundary = start;
+    while (one != nullptr || two != nullptr) {
+        const char* at = (two == nullptr || (one != nullptr && one < two)) ? one : two;
+        if (at == one) {
+            one = next(one + 1, anchor);
+        } else {
+            two = next(two + 1, other);
+        }
+        const std::size_t i = static_cast<std::size_t>(at - base) - k;
+        if (fold(static_cast<unsigned char>(hay[i])) != first || !matchesAt(hay, i, needle)) {
+            continue;
+        }
+        while (boundary < i) {
+            boundary += charLength(hay, boundary);
+        }
+        if (boundary != i) {
+            continue; // the match starts with the second byte of a double-byte character
+        }
+        // A needle that is cut off in the middle of a double-byte character of hay does not
+        // count either (only possible for a needle that ends in a lone lead byte).
+        std::size_t end = i + needle.size();
+        std::size_t e = i;
+        while (e < end) {
+            e += charLength(hay, e);
+        }
+        if (e == end) {
+            return i;
         }
     }
     return npos;

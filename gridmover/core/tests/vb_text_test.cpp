@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <vector>
+
 using namespace gridmover::vbtext;
 
 namespace {
@@ -49,4 +53,72 @@ TEST(VbText, ReplaceFirstSplicesWhateverTheCase) {
     EXPECT_EQ(ReplaceFirst(line, "nothing", "x"), npos);
     EXPECT_EQ(Trim("  a b  "), "a b");
     EXPECT_EQ(LTrim("\t a"), "\t a"); // only blanks are trimmed, as the runtime does
+}
+
+namespace {
+
+// The search as defined, character by character: the characters of hay from a character
+// boundary at or after start, covering exactly the needle's bytes, equal to the needle's
+// characters one for one (single-byte ASCII letters in either case, everything else exactly).
+std::vector<std::string_view> characters(std::string_view s, std::size_t from) {
+    std::vector<std::string_view> out;
+    for (std::size_t i = from; i < s.size(); i += out.back().size()) {
+        out.push_back(s.substr(i, CharLengthAt(s, i)));
+    }
+    return out;
+}
+
+bool sameCharacter(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    if (a.size() == 1) {
+        auto up = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
+        return up(a[0]) == up(b[0]);
+    }
+    return a == b;
+}
+
+std::size_t findAsDefined(std::string_view hay, std::string_view needle, std::size_t start) {
+    const auto wanted = characters(needle, 0);
+    for (std::size_t at = start; at < hay.size(); at += CharLengthAt(hay, at)) {
+        const auto here = characters(hay, at);
+        if (here.size() < wanted.size()) {
+            break;
+        }
+        bool equal = true;
+        for (std::size_t k = 0; k < wanted.size() && equal; ++k) {
+            equal = sameCharacter(here[k], wanted[k]);
+        }
+        if (equal) {
+            return at;
+        }
+    }
+    return npos;
+}
+
+} // namespace
+
+TEST(VbText, FastSearchFindsWhatTheCharacterByCharacterSearchFinds) {
+    // Bytes that make the search hard: letters in both cases, the trail bytes "A", "a", "\" and
+    // "_" of double-byte characters, two lead bytes, a single-byte kana, a blank, a dot.
+    const std::string alphabet = "AabS \\_.\x83\x81\xB1";
+    std::mt19937 random(20261207);
+    auto text = [&](std::size_t maxLength) {
+        std::string s(random() % (maxLength + 1), ' ');
+        for (char& c : s) {
+            c = alphabet[random() % alphabet.size()];
+        }
+        return s;
+    };
+    for (int n = 0; n < 200000; ++n) {
+        const std::string hay = text(14);
+        std::string needle = text(4);
+        if (needle.empty()) {
+            needle = "a";
+        }
+        const std::size_t start = random() % (hay.size() + 2);
+        ASSERT_EQ(Find(hay, needle, start), findAsDefined(hay, needle, start))
+            << "hay \"" << hay << "\" needle \"" << needle << "\" from " << start;
+    }
 }
