@@ -26,20 +26,8 @@ struct Descriptor {
     }
 };
 
-} // namespace
-
-std::string ReadFileBytes(const fs::path& file) {
-    // Plain descriptor calls: a stream costs three seeks per file to learn the size, and the
-    // migration reads every file of a project.
-    Descriptor in{::open(file.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (in.fd < 0) {
-        throw std::runtime_error("cannot open " + file.string());
-    }
-    struct stat st {};
-    if (::fstat(in.fd, &st) != 0) {
-        throw std::runtime_error("cannot read " + file.string());
-    }
-    const std::size_t expected = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+// The rest of the open file from where it stands; expected is its size as last seen.
+std::string readDescriptor(int fd, std::size_t expected, const fs::path& file) {
     // One byte more than the size asked for: a short read then shows the end without one more
     // call. A file that grew meanwhile is read on to its end.
     std::string data(expected + 1, '\0');
@@ -48,9 +36,15 @@ std::string ReadFileBytes(const fs::path& file) {
         if (got == data.size()) {
             data.resize(data.size() * 2);
         }
-        ssize_t n = ::read(in.fd, data.data() + got, data.size() - got);
+        ssize_t n = ::read(fd, data.data() + got, data.size() - got);
         if (n < 0) {
             if (errno == EINTR) {
+                continue;
+            }
+            // A descriptor opened without blocking (OpenedFile) on a file system that honours
+            // that for files too: wait for the data as any other read does.
+            if ((errno == EAGAIN || errno == EWOULDBLOCK) &&
+                ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) {
                 continue;
             }
             throw std::runtime_error("cannot read " + file.string());
@@ -65,6 +59,67 @@ std::string ReadFileBytes(const fs::path& file) {
     }
     data.resize(got);
     return data;
+}
+
+std::size_t sizeOf(const struct stat& st) {
+    return st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+}
+
+} // namespace
+
+std::string ReadFileBytes(const fs::path& file) {
+    // Plain descriptor calls: a stream costs three seeks per file to learn the size, and the
+    // migration reads every file of a project.
+    Descriptor in{::open(file.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (in.fd < 0) {
+        throw std::runtime_error("cannot open " + file.string());
+    }
+    struct stat st {};
+    if (::fstat(in.fd, &st) != 0) {
+        throw std::runtime_error("cannot read " + file.string());
+    }
+    return readDescriptor(in.fd, sizeOf(st), file);
+}
+
+OpenedFile::~OpenedFile() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+bool OpenedFile::Open(const fs::path& file) {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    // Not blocking: opening a pipe for reading would wait for a writer before its type is known.
+    // For a regular file the flag changes nothing.
+    int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    size_ = sizeOf(st);
+    mode_ = st.st_mode;
+    return true;
+}
+
+bool OpenedFile::IsReadOnly() const {
+    return (mode_ & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+std::string OpenedFile::ReadAllAndClose(const fs::path& file) {
+    Descriptor in{fd_};
+    fd_ = -1;
+    if (in.fd < 0) {
+        throw std::runtime_error("cannot read " + file.string());
+    }
+    return readDescriptor(in.fd, size_, file);
 }
 
 void WriteAndClose(int fd, const fs::path& file, std::string_view bytes) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 namespace gridmover {
 
@@ -24,6 +25,33 @@ std::filesystem::path ResolvePathCaseInsensitive(const std::filesystem::path& p,
                                                  std::filesystem::file_status& status);
 // IsReadOnlyFile on a status already taken (which must be of an existing file).
 bool IsReadOnlyStatus(const std::filesystem::file_status& status);
+// A regular file opened by its name for reading, its attributes taken from the open file: where a
+// caller needs a file's existence, its read-only attribute and its bytes, the name is looked up
+// once (each look-up walks the whole path, and a migration does it for every file of a project),
+// and the bytes read are those of the file whose attributes were checked.
+class OpenedFile {
+public:
+    OpenedFile() = default;
+    OpenedFile(const OpenedFile&) = delete;
+    OpenedFile& operator=(const OpenedFile&) = delete;
+    ~OpenedFile();
+    // False, with nothing open, when file cannot be opened for reading or is not a regular file:
+    // the caller then goes the way by name (a missing name may differ in letter case only), and
+    // a pipe or a device is never waited for here.
+    bool Open(const std::filesystem::path& file);
+    bool IsOpen() const { return fd_ >= 0; }
+    // IsReadOnlyFile for the open file.
+    bool IsReadOnly() const;
+    // The whole file (ReadFileBytes on the open file), which is closed then; file names it in the
+    // error. Throws std::runtime_error when it cannot be read.
+    std::string ReadAllAndClose(const std::filesystem::path& file);
+
+private:
+    int fd_ = -1;
+    std::size_t size_ = 0;
+    mode_t mode_ = 0;
+};
+
 // Writes all of bytes to the open descriptor fd and closes it (also on failure); file names it in
 // the error. Throws std::runtime_error on failure.
 void WriteAndClose(int fd, const std::filesystem::path& file, std::string_view bytes);

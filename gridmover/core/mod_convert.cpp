@@ -77,6 +77,30 @@ std::string_view beginClass(std::string_view line) {
 
 enum class BlockKind { None, Grid, DropDown };
 
+bool isAscii(std::string_view s) {
+    for (char c : s) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether cls is "<library>.LTabDropDown" of the version, ignoring case. Every Begin line asks,
+// so the text is not formed: an ASCII library name (every catalogue row's) compares in two parts
+// exactly as the whole would.
+bool isDropDownClass(std::string_view cls, const GridVersion& from) {
+    constexpr std::string_view kDropDown = ".LTabDropDown";
+    const std::string_view full = from.FullName;
+    const std::size_t dot = full.find('.');
+    if (dot == std::string_view::npos || !isAscii(full.substr(0, dot))) {
+        return EqualsNoCase(cls, from.GridLibName() + std::string(kDropDown));
+    }
+    return cls.size() == dot + kDropDown.size() &&
+           EqualsNoCase(cls.substr(0, dot), full.substr(0, dot)) &&
+           EqualsNoCase(cls.substr(dot), kDropDown);
+}
+
 BlockKind blockKind(std::string_view line, const GridVersion& from) {
     std::string_view cls = beginClass(line);
     if (cls.empty()) {
@@ -85,10 +109,7 @@ BlockKind blockKind(std::string_view line, const GridVersion& from) {
     if (EqualsNoCase(cls, from.FullName)) {
         return BlockKind::Grid;
     }
-    if (EqualsNoCase(cls, from.GridLibName() + ".LTabDropDown")) {
-        return BlockKind::DropDown;
-    }
-    return BlockKind::None;
+    return isDropDownClass(cls, from) ? BlockKind::DropDown : BlockKind::None;
 }
 
 std::uint32_t le32(const std::string& d, std::size_t at) {
@@ -267,9 +288,11 @@ void modConvert::ResetDesignerLists() {
 }
 
 void modConvert::ReadLogicalLine(LineReader& in, std::string& line) {
-    RawLines.clear();
+    // The first physical line goes into the string already there: most logical lines are one
+    // physical line, and every line of every file passes here.
     line.assign(in.Next());
-    RawLines.push_back(line);
+    RawLines.resize(1);
+    RawLines.front().assign(line);
     if (line.compare(0, 3, "Rem") == 0 || line.compare(0, 1, "'") == 0) {
         return;
     }
@@ -329,21 +352,25 @@ bool modConvert::IsGridEventHandler(std::string_view line) const {
     if (isCommentStart(line) || !Contains(line, "Sub ")) {
         return false;
     }
-    for (const auto& name : GridNames) {
-        for (const auto& suffix : GridEvents) {
-            if (Contains(line, "Sub " + name + suffix)) {
-                return true;
+    // "Sub <name><suffix>" for every control and event, formed in one buffer.
+    std::string handler;
+    auto anyHandler = [&](const std::vector<std::string>& names,
+                          const std::vector<std::string>& suffixes) {
+        for (const auto& name : names) {
+            handler.assign("Sub ");
+            handler += name;
+            const std::size_t named = handler.size();
+            for (const auto& suffix : suffixes) {
+                handler.resize(named);
+                handler += suffix;
+                if (Contains(line, handler)) {
+                    return true;
+                }
             }
         }
-    }
-    for (const auto& name : DropDownNames) {
-        for (const auto& suffix : DropDownEvents) {
-            if (Contains(line, "Sub " + name + suffix)) {
-                return true;
-            }
-        }
-    }
-    return false;
+        return false;
+    };
+    return anyHandler(GridNames, GridEvents) || anyHandler(DropDownNames, DropDownEvents);
 }
 
 bool modConvert::RewriteEventSignature(std::string& line, std::int16_t from,
@@ -477,6 +504,15 @@ int modConvert::PatchOleObjectBlob(const fs::path& binaryFile, std::uint32_t off
     } catch (...) {
         return kFailed;
     }
+}
+
+std::string modConvert::noTempFileReason(const fs::path& folder) {
+    // The seam may answer the folder from memory: asked again after a failure it looks again,
+    // and a folder that is gone is named as such.
+    if (!temp_->GetTempPath()) {
+        return "no temporary folder";
+    }
+    return "no temporary file in " + folder.string();
 }
 
 std::optional<CreatedTempFile> modConvert::newTempFile() {
@@ -663,15 +699,34 @@ private:
 };
 
 // A file the converter needs, resolved as the project names it: a missing one fails the
-// conversion, named in the reason. Gives whether it is read-only.
-bool requireFile(const fs::path& path, fs::path& resolved) {
-    fs::file_status status;
-    resolved = ResolvePathCaseInsensitive(path, status);
-    if (!fs::exists(status)) {
-        throw std::runtime_error(resolved.string() + ": file not found");
+// conversion, named in the reason. In the usual case the name as written is a regular file,
+// opened once for its read-only attribute and its bytes; any other goes the way by name.
+class RequiredFile {
+public:
+    explicit RequiredFile(const fs::path& path) {
+        if (opened_.Open(path)) {
+            resolved_ = path;
+            readOnly_ = opened_.IsReadOnly();
+            return;
+        }
+        fs::file_status status;
+        resolved_ = ResolvePathCaseInsensitive(path, status);
+        if (!fs::exists(status)) {
+            throw std::runtime_error(resolved_.string() + ": file not found");
+        }
+        readOnly_ = IsReadOnlyStatus(status);
     }
-    return IsReadOnlyStatus(status);
-}
+    const fs::path& path() const { return resolved_; }
+    bool readOnly() const { return readOnly_; }
+    std::string read() {
+        return opened_.IsOpen() ? opened_.ReadAllAndClose(resolved_) : ReadFileBytes(resolved_);
+    }
+
+private:
+    OpenedFile opened_;
+    fs::path resolved_;
+    bool readOnly_ = false;
+};
 
 } // namespace
 
@@ -687,12 +742,12 @@ int modConvert::convertTextFile(const fs::path& path, std::int16_t from, std::in
         }
         guard.add(created->path);
         TempOutput temp(std::move(*created));
-        fs::path original;
-        if (requireFile(path, original)) {
+        RequiredFile original(path);
+        if (original.readOnly()) {
             return kReadOnly;
         }
-        std::string in = ReadFileBytes(original);
-        OriginalFiles.push_back(original);
+        std::string in = original.read();
+        OriginalFiles.push_back(original.path());
         TempFiles.push_back(temp.path());
         PendingKinds.push_back(PendingKind::Text);
         guard.listed();
@@ -731,33 +786,33 @@ int modConvert::ConvertFormFile(const fs::path& designer, const fs::path& binary
         const std::string prefix = std::to_string(TempFiles.size()) + "lt5";
         auto designerCreated = temp_->CreateTempFile(*folder, prefix);
         if (!designerCreated) {
-            LastError = "no temporary file in " + folder->string();
+            LastError = noTempFileReason(*folder);
             return kFailed;
         }
         guard.add(designerCreated->path);
         TempOutput designerTemp(std::move(*designerCreated));
         auto binaryCreated = temp_->CreateTempFile(*folder, prefix);
         if (!binaryCreated) {
-            LastError = "no temporary file in " + folder->string();
+            LastError = noTempFileReason(*folder);
             return kFailed;
         }
         guard.add(binaryCreated->path);
         TempOutput binaryTemp(std::move(*binaryCreated));
-        fs::path binaryFile;
-        fs::path designerFile;
-        const bool binaryReadOnly = requireFile(binary, binaryFile);
-        const bool designerReadOnly = requireFile(designer, designerFile);
-        if (designerReadOnly) {
+        RequiredFile binaryRequired(binary);
+        RequiredFile designerRequired(designer);
+        if (designerRequired.readOnly()) {
             return kReadOnly;
         }
-        if (binaryReadOnly) {
+        if (binaryRequired.readOnly()) {
             return kBinaryReadOnly;
         }
+        const fs::path& binaryFile = binaryRequired.path();
+        const fs::path& designerFile = designerRequired.path();
         // The binary file is patched in memory and written to its temporary once at the end:
         // the same result as copying it first and patching the copy record by record.
-        const std::string binaryOriginal = ReadFileBytes(binaryFile);
+        const std::string binaryOriginal = binaryRequired.read();
         std::string binaryData = binaryOriginal;
-        std::string in = ReadFileBytes(designerFile);
+        std::string in = designerRequired.read();
         OriginalFiles.push_back(designerFile);
         TempFiles.push_back(designerTemp.path());
         PendingKinds.push_back(PendingKind::Text);

@@ -140,6 +140,8 @@ public:
 
 private:
     std::optional<CreatedTempFile> newTempFile();
+    // LastError for a temporary file that could not be created in folder.
+    std::string noTempFileReason(const std::filesystem::path& folder);
     // The project and code converters: one text file into one temporary, by the given rewrite.
     using TextRewrite = int (modConvert::*)(std::string_view, std::string&, std::int16_t,
                                             std::int16_t);

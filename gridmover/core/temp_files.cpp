@@ -28,12 +28,15 @@ std::optional<std::filesystem::path> FolderTempFiles::GetTempPath() {
     if (folder_) {
         return folder_;
     }
-    std::error_code ec;
-    auto p = std::filesystem::temp_directory_path(ec);
-    if (ec) {
-        return std::nullopt;
+    if (!systemFolder_) {
+        std::error_code ec;
+        auto p = std::filesystem::temp_directory_path(ec);
+        if (ec) {
+            return std::nullopt;
+        }
+        systemFolder_ = std::move(p);
     }
-    return p;
+    return systemFolder_;
 }
 
 std::optional<CreatedTempFile> TempFileSystem::CreateTempFile(const std::filesystem::path& folder,
@@ -77,9 +80,11 @@ std::optional<CreatedTempFile> FolderTempFiles::CreateTempFile(const std::filesy
             return CreatedTempFile{std::move(candidate), fd};
         }
         if (errno != EEXIST) {
-            return std::nullopt; // folder missing or not writable: trying further names is futile
+            break; // folder missing or not writable: trying further names is futile
         }
     }
+    // Look the system's folder up again next time: it may be the folder that is gone.
+    systemFolder_.reset();
     return std::nullopt;
 }
 

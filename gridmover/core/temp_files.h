@@ -34,7 +34,9 @@ public:
 };
 
 // The implementation over the real file system. With no folder given, the system's temporary
-// folder ($TMPDIR, else /tmp); tests give a scratch folder.
+// folder ($TMPDIR, else /tmp); tests give a scratch folder. The system's folder is looked up once
+// and then remembered until a file cannot be created in it: a migration asks for it before every
+// file, and a folder that went away meanwhile still shows, since creating the file then fails.
 class FolderTempFiles : public TempFileSystem {
 public:
     explicit FolderTempFiles(std::optional<std::filesystem::path> folder = std::nullopt);
@@ -47,6 +49,7 @@ public:
 
 private:
     std::optional<std::filesystem::path> folder_;
+    std::optional<std::filesystem::path> systemFolder_; // the last system folder found
     unsigned next_;
 };
 

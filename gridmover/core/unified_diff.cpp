@@ -112,6 +112,13 @@ std::vector<Op> editScript(const std::vector<std::string_view>& a,
     return ops;
 }
 
+// One line of a hunk: its mark, the text, the line end.
+void appendLine(std::string& body, char mark, const std::string& text) {
+    body += mark;
+    body += text;
+    body += '\n';
+}
+
 } // namespace
 
 std::string DisplayLine(std::string_view line) {
@@ -195,16 +202,16 @@ std::string UnifiedDiff(std::string_view before, std::string_view after,
         for (std::size_t j = start; j < stop; ++j) {
             switch (ops[j]) {
             case Op::Keep:
-                body += " " + DisplayLine(a[la + ca]) + "\n";
+                appendLine(body, ' ', DisplayLine(a[la + ca]));
                 ++ca;
                 ++cb;
                 break;
             case Op::Del:
-                body += "-" + DisplayLine(a[la + ca]) + "\n";
+                appendLine(body, '-', DisplayLine(a[la + ca]));
                 ++ca;
                 break;
             case Op::Add:
-                body += "+" + DisplayLine(b[lb + cb]) + "\n";
+                appendLine(body, '+', DisplayLine(b[lb + cb]));
                 ++cb;
                 break;
             }

@@ -63,10 +63,12 @@ struct DesignerFacts {
     std::string binaryReference; // empty when the designer refers to none
 };
 
-DesignerFacts designerFacts(const fs::path& file, const std::string& binaryExt) {
+// opened is file already open, or closed to read file by its name.
+DesignerFacts designerFacts(const fs::path& file, const std::string& binaryExt,
+                            OpenedFile& opened) {
     DesignerFacts facts;
     try {
-        std::string data = ReadFileBytes(file);
+        std::string data = opened.IsOpen() ? opened.ReadAllAndClose(file) : ReadFileBytes(file);
         LineReader reader(data);
         bool designerSection = true;
         const std::string reference = binaryExt + "\":";
@@ -159,10 +161,16 @@ VbProject ReadVbProject(const fs::path& vbp) {
             c.files.push_back(p);
             project.codeFiles.push_back(p);
         } else {
-            fs::path p = ProjectEntryPath(value, folder);
+            // The designer file is read here anyway: a name that opens as written needs no
+            // look-up of its own (ProjectEntryPath would find it as it is).
+            fs::path p = nativePath(value, folder);
+            OpenedFile opened;
+            if (!opened.Open(p)) {
+                p = ResolvePathCaseInsensitive(p);
+            }
             c.files.push_back(p);
             const std::string ext = companionExtension(p);
-            const DesignerFacts facts = designerFacts(p, ext);
+            const DesignerFacts facts = designerFacts(p, ext, opened);
             c.name = facts.name;
             if (!ext.empty()) {
                 // VB6 names the companion after the designer file. A designer renamed outside VB6

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
+#include <sys/stat.h>
 
 using namespace gridmover;
 using testsupport::readBytes;
@@ -142,6 +144,47 @@ TEST_F(ConvertFiles, MissingFilesFailWithoutLeavingTemporaryFiles) {
     modConvert c2(&nowhere);
     writeBytes(dir / "M.bas", "x\r\n");
     EXPECT_EQ(c2.ConvertCodeFile(dir / "M.bas", 1, 12), -1);
+}
+
+TEST_F(ConvertFiles, APipeOrAFolderInPlaceOfAFileIsJudgedByItsNameAsBefore) {
+    // A read-only pipe is reported read-only without waiting for a writer; a folder fails as a
+    // file that cannot be read.
+    ASSERT_EQ(::mkfifo((dir / "Pipe.bas").c_str(), 0444), 0);
+    EXPECT_EQ(conv.ConvertCodeFile(dir / "Pipe.bas", 1, 12), -2);
+    fs::create_directory(dir / "Folder.bas");
+    EXPECT_EQ(conv.ConvertCodeFile(dir / "Folder.bas", 1, 12), -1);
+    EXPECT_EQ(conv.LastError, "cannot read " + (dir / "Folder.bas").string());
+    writeBytes(dir / "Form1.frx", frx("x"));
+    EXPECT_EQ(conv.ConvertFormFile(dir / "Folder.bas", dir / "Form1.frx", 1, 12), -1);
+    EXPECT_EQ(conv.LastError, "cannot read " + (dir / "Folder.bas").string());
+    DiscardPendingFiles(conv);
+    EXPECT_EQ(tempCount(), 0u);
+}
+
+TEST_F(ConvertFiles, ASystemTemporaryFolderThatGoesAwayIsNamedAsMissing) {
+    // The system's folder is remembered between files; gone, it is reported as before, and
+    // found again once it is back.
+    const char* saved = std::getenv("TMPDIR");
+    const std::string savedValue = saved != nullptr ? saved : "";
+    ::setenv("TMPDIR", (dir / "tmp").c_str(), 1);
+    FolderTempFiles system;
+    modConvert c2(&system);
+    writeBytes(dir / "Form1.frm", kForm);
+    writeBytes(dir / "Form1.frx", frx("x"));
+    EXPECT_EQ(c2.ConvertFormFile(dir / "Form1.frm", dir / "Form1.frx", 1, 12), 1);
+    DiscardPendingFiles(c2);
+    fs::remove(dir / "tmp");
+    EXPECT_EQ(c2.ConvertFormFile(dir / "Form1.frm", dir / "Form1.frx", 1, 12), -1);
+    EXPECT_EQ(c2.LastError, "no temporary folder");
+    fs::create_directory(dir / "tmp");
+    EXPECT_EQ(c2.ConvertFormFile(dir / "Form1.frm", dir / "Form1.frx", 1, 12), 1);
+    DiscardPendingFiles(c2);
+    if (saved != nullptr) {
+        ::setenv("TMPDIR", savedValue.c_str(), 1);
+    } else {
+        ::unsetenv("TMPDIR");
+    }
+    EXPECT_EQ(tempCount(), 0u);
 }
 
 TEST_F(ConvertFiles, BlobRecordsThatDoNotFitFailAndNeverGrowTheFile) {
