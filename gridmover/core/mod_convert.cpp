@@ -348,14 +348,15 @@ void modConvert::RecordControlName(std::string_view line, std::int16_t from) {
 }
 
 bool modConvert::IsGridEventHandler(std::string_view line) const {
-    // Every handler text begins "Sub ": most lines are ruled out by that one search.
-    if (isCommentStart(line) || !Contains(line, "Sub ")) {
+    if (isCommentStart(line)) {
         return false;
     }
-    // "Sub <name><suffix>" for every control and event, formed in one buffer.
+    // Every handler text begins with the ASCII "Sub ", so it can only be found where "Sub " is
+    // (most lines have none, a handler line one): each text is compared there only, formed in one
+    // buffer.
     std::string handler;
-    auto anyHandler = [&](const std::vector<std::string>& names,
-                          const std::vector<std::string>& suffixes) {
+    auto anyHandlerAt = [&](std::size_t at, const std::vector<std::string>& names,
+                            const std::vector<std::string>& suffixes) {
         for (const auto& name : names) {
             handler.assign("Sub ");
             handler += name;
@@ -363,14 +364,21 @@ bool modConvert::IsGridEventHandler(std::string_view line) const {
             for (const auto& suffix : suffixes) {
                 handler.resize(named);
                 handler += suffix;
-                if (Contains(line, handler)) {
+                if (MatchesAt(line, at, handler)) {
                     return true;
                 }
             }
         }
         return false;
     };
-    return anyHandler(GridNames, GridEvents) || anyHandler(DropDownNames, DropDownEvents);
+    // After an ASCII "Sub " found at a character boundary, the next byte is one too.
+    for (std::size_t at = Find(line, "Sub "); at != npos; at = Find(line, "Sub ", at + 1)) {
+        if (anyHandlerAt(at, GridNames, GridEvents) ||
+            anyHandlerAt(at, DropDownNames, DropDownEvents)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool modConvert::RewriteEventSignature(std::string& line, std::int16_t from,

@@ -89,6 +89,18 @@ bool matchesAt(std::string_view hay, std::size_t i, std::string_view needle) {
     return true;
 }
 
+// Whether the n bytes from the character boundary i end on a character boundary of hay: a needle
+// cut off in the middle of a double-byte character of hay does not count as found (only possible
+// for a needle that ends in a lone lead byte).
+bool endsOnBoundary(std::string_view hay, std::size_t i, std::size_t n) {
+    const std::size_t end = i + n;
+    std::size_t e = i;
+    while (e < end) {
+        e += charLength(hay, e);
+    }
+    return e == end;
+}
+
 } // namespace
 
 std::size_t Find(std::string_view hay, std::string_view needle, std::size_t start) {
@@ -142,18 +154,15 @@ std::size_t Find(std::string_view hay, std::string_view needle, std::size_t star
         if (boundary != i) {
             continue; // the match starts with the second byte of a double-byte character
         }
-        // A needle that is cut off in the middle of a double-byte character of hay does not
-        // count either (only possible for a needle that ends in a lone lead byte).
-        std::size_t end = i + needle.size();
-        std::size_t e = i;
-        while (e < end) {
-            e += charLength(hay, e);
-        }
-        if (e == end) {
+        if (endsOnBoundary(hay, i, needle.size())) {
             return i;
         }
     }
     return npos;
+}
+
+bool MatchesAt(std::string_view hay, std::size_t i, std::string_view needle) {
+    return i <= hay.size() && matchesAt(hay, i, needle) && endsOnBoundary(hay, i, needle.size());
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {

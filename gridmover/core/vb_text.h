@@ -17,6 +17,9 @@ std::size_t Find(std::string_view hay, std::string_view needle, std::size_t star
 inline bool Contains(std::string_view hay, std::string_view needle) {
     return Find(hay, needle) != npos;
 }
+// Whether needle occurs at byte i of hay (a character boundary), as Find(hay, needle, i) == i
+// says, without searching further.
+bool MatchesAt(std::string_view hay, std::size_t i, std::string_view needle);
 // Whole-text equality ignoring ASCII letter case.
 bool EqualsNoCase(std::string_view a, std::string_view b);
 bool StartsWithNoCase(std::string_view s, std::string_view prefix);

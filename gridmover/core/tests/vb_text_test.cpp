@@ -120,5 +120,7 @@ TEST(VbText, FastSearchFindsWhatTheCharacterByCharacterSearchFinds) {
         const std::size_t start = random() % (hay.size() + 2);
         ASSERT_EQ(Find(hay, needle, start), findAsDefined(hay, needle, start))
             << "hay \"" << hay << "\" needle \"" << needle << "\" from " << start;
+        ASSERT_EQ(MatchesAt(hay, start, needle), Find(hay, needle, start) == start)
+            << "hay \"" << hay << "\" needle \"" << needle << "\" at " << start;
     }
 }
