@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <stdexcept>
 #include <unistd.h>
@@ -86,6 +87,23 @@ bool isAscii(std::string_view s) {
     return true;
 }
 
+// Whether text could be found at byte i of hay: each of its bytes equal there, ASCII letters in
+// either case. Every match has that, whatever the characters; the reverse needs a full compare.
+bool bytesMayMatch(std::string_view hay, std::size_t i, std::string_view text) {
+    if (i > hay.size() || hay.size() - i < text.size()) {
+        return false;
+    }
+    auto fold = [](char c) {
+        return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    };
+    for (std::size_t j = 0; j < text.size(); ++j) {
+        if (fold(hay[i + j]) != fold(text[j])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Whether cls is "<library>.LTabDropDown" of the version, ignoring case. Every Begin line asks,
 // so the text is not formed: an ASCII library name (every catalogue row's) compares in two parts
 // exactly as the whole would.
@@ -119,11 +137,15 @@ std::uint32_t le32(const std::string& d, std::size_t at) {
            static_cast<std::uint32_t>(static_cast<unsigned char>(d[at + 3])) << 24;
 }
 
-std::string guidBytes(const GUID& g) {
-    std::array<std::uint8_t, 16> b{};
-    g.ToBytes(b);
-    return std::string(reinterpret_cast<const char*>(b.data()), b.size());
-}
+// The 16 bytes of a GUID as stored in a binary file, in a buffer of their own (no allocation: a
+// record is searched for every GUID of a version).
+struct GuidBytes {
+    explicit GuidBytes(const GUID& g) { g.ToBytes(bytes); }
+    std::string_view view() const {
+        return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+    }
+    std::array<std::uint8_t, 16> bytes{};
+};
 
 // FindGridDeclaration with the library's search texts formed once per file, not once per line.
 struct DeclarationTexts {
@@ -145,6 +167,29 @@ struct DeclarationTexts {
     std::string lib;
     std::string as;
     std::string asNew;
+};
+
+// ReplaceAllGridDeclarations with its texts formed once per file, not once per changed line.
+class DeclarationRewrite {
+public:
+    DeclarationRewrite(std::int16_t from, std::int16_t to) {
+        const std::string f = row(from).GridLibName();
+        const std::string t = row(to).GridLibName();
+        pairs_[0] = {"As " + f + ".", "As " + t + "."};
+        pairs_[1] = {"As New " + f + ".", "As New " + t + "."};
+    }
+    void apply(std::string& line) const {
+        // Each occurrence is replaced once, searching on after the text just put in, so that a
+        // target library whose name contains the source's can never make this loop endlessly.
+        for (const auto& [search, repl] : pairs_) {
+            for (std::size_t p = ReplaceFirst(line, search, repl); p != npos;
+                 p = ReplaceFirst(line, search, repl, p)) {
+            }
+        }
+    }
+
+private:
+    std::array<std::pair<std::string, std::string>, 2> pairs_;
 };
 
 } // namespace
@@ -218,16 +263,7 @@ void ReplaceGridDeclaration(std::string& line, std::int16_t from, std::int16_t t
 }
 
 void ReplaceAllGridDeclarations(std::string& line, std::int16_t from, std::int16_t to) {
-    // Each occurrence is replaced once, searching on after the text just put in, so that a
-    // target library whose name contains the source's can never make this loop endlessly.
-    const std::string f = row(from).GridLibName();
-    const std::string t = row(to).GridLibName();
-    for (auto [search, repl] : {std::pair{"As " + f + ".", "As " + t + "."},
-                                std::pair{"As New " + f + ".", "As New " + t + "."}}) {
-        for (std::size_t p = ReplaceFirst(line, search, repl); p != npos;
-             p = ReplaceFirst(line, search, repl, p)) {
-        }
-    }
+    DeclarationRewrite(from, to).apply(line);
 }
 
 std::uint32_t ParseFrxOffset(std::string_view line) {
@@ -358,6 +394,9 @@ bool modConvert::IsGridEventHandler(std::string_view line) const {
     auto anyHandlerAt = [&](std::size_t at, const std::vector<std::string>& names,
                             const std::vector<std::string>& suffixes) {
         for (const auto& name : names) {
+            if (!bytesMayMatch(line, at + 4, name)) {
+                continue; // no handler of this control can be here
+            }
             handler.assign("Sub ");
             handler += name;
             const std::size_t named = handler.size();
@@ -467,17 +506,19 @@ int modConvert::PatchOleObjectBlobBytes(std::string& data, std::uint32_t offset,
     std::string_view record(data.data() + begin, static_cast<std::size_t>(n));
     bool changed = false;
     for (const auto& g : f) {
-        const std::string needle = guidBytes(*g);
-        std::string replacement;
+        const GuidBytes needleBytes(*g);
+        const std::string_view needle = needleBytes.view();
+        std::optional<GuidBytes> replacement;
         for (std::size_t p = record.find(needle); p != std::string_view::npos;
              p = record.find(needle, p + 16)) {
-            if (replacement.empty()) {
-                replacement = guidBytes(*t.Item(g->Name));
+            if (!replacement) {
+                replacement.emplace(*t.Item(g->Name));
             }
-            if (replacement == needle) {
+            if (replacement->view() == needle) {
                 break; // the same GUID in both versions: replacing it changes nothing
             }
-            data.replace(static_cast<std::size_t>(begin) + p, 16, replacement);
+            // In place: the record keeps its length, so record stays a view of data.
+            std::memcpy(data.data() + begin + p, replacement->bytes.data(), 16);
             changed = true;
             if (hits != nullptr) {
                 hits->emplace_back(begin + p, g->Name);
@@ -558,6 +599,7 @@ int modConvert::ConvertCodeText(std::string_view in, std::string& out, std::int1
                                 std::int16_t to) {
     const bool libsDiffer = row(from).GridLibName() != row(to).GridLibName();
     const DeclarationTexts declarations(from);
+    const DeclarationRewrite rewrite(from, to);
     LineReader reader(in);
     std::string line;
     bool changed = false;
@@ -565,7 +607,7 @@ int modConvert::ConvertCodeText(std::string_view in, std::string& out, std::int1
     while (!reader.AtEnd()) {
         ReadLogicalLine(reader, line);
         if (libsDiffer && declarations.find(line) != 0) {
-            ReplaceAllGridDeclarations(line, from, to);
+            rewrite.apply(line);
             writeChangeBlock(out);
             out += line;
             out += kCrLf;
@@ -591,6 +633,7 @@ int modConvert::ConvertFormText(std::string_view in, std::string& out, std::int1
     }
     const bool libsDiffer = row(from).GridLibName() != row(to).GridLibName();
     const DeclarationTexts declarations(from);
+    const DeclarationRewrite rewrite(from, to);
     LineReader reader(in);
     std::string line;
     bool inCode = false;
@@ -612,7 +655,7 @@ int modConvert::ConvertFormText(std::string_view in, std::string& out, std::int1
                     LineChanged = true;
                 }
             } else if (libsDiffer && declarations.find(line) != 0) {
-                ReplaceAllGridDeclarations(line, from, to);
+                rewrite.apply(line);
                 changed = true;
                 writeChangeBlock(out);
                 LineChanged = true;

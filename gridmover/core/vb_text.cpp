@@ -2,6 +2,7 @@
 
 #include "foundation/cp932.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace gridmover::vbtext {
@@ -89,16 +90,28 @@ bool matchesAt(std::string_view hay, std::size_t i, std::string_view needle) {
     return true;
 }
 
+// The first character boundary at or after the byte `to`, walking from the boundary `from`. A line
+// is mostly ASCII, where every byte is a character: runs of eight such bytes are passed at once.
+std::size_t boundaryFrom(std::string_view hay, std::size_t from, std::size_t to) {
+    while (from < to) {
+        if (to - from >= 8) {
+            std::uint64_t eight;
+            std::memcpy(&eight, hay.data() + from, 8);
+            if ((eight & 0x8080808080808080u) == 0) {
+                from += 8;
+                continue;
+            }
+        }
+        from += charLength(hay, from);
+    }
+    return from;
+}
+
 // Whether the n bytes from the character boundary i end on a character boundary of hay: a needle
 // cut off in the middle of a double-byte character of hay does not count as found (only possible
 // for a needle that ends in a lone lead byte).
 bool endsOnBoundary(std::string_view hay, std::size_t i, std::size_t n) {
-    const std::size_t end = i + n;
-    std::size_t e = i;
-    while (e < end) {
-        e += charLength(hay, e);
-    }
-    return e == end;
+    return boundaryFrom(hay, i, i + n) == i + n;
 }
 
 } // namespace
@@ -148,9 +161,7 @@ std::size_t Find(std::string_view hay, std::string_view needle, std::size_t star
         if (fold(static_cast<unsigned char>(hay[i])) != first || !matchesAt(hay, i, needle)) {
             continue;
         }
-        while (boundary < i) {
-            boundary += charLength(hay, boundary);
-        }
+        boundary = boundaryFrom(hay, boundary, i);
         if (boundary != i) {
             continue; // the match starts with the second byte of a double-byte character
         }

@@ -111,8 +111,8 @@ TEST(VbText, FastSearchFindsWhatTheCharacterByCharacterSearchFinds) {
         }
         return s;
     };
-    for (int n = 0; n < 200000; ++n) {
-        const std::string hay = text(14);
+    for (int n = 0; n < 100000; ++n) {
+        const std::string hay = text(40);
         std::string needle = text(4);
         if (needle.empty()) {
             needle = "a";
