@@ -4,6 +4,9 @@
 
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace gridmover::vbtext {
 
@@ -127,46 +130,62 @@ std::size_t Find(std::string_view hay, std::string_view needle, std::size_t star
         return npos;
     }
     // Every line of every file is searched for several texts, and most lines hold none of them.
-    // The search runs memchr over the line for the needle's least common byte (both cases of a
-    // letter) and looks closer only where that byte is: a position matches only where each needle
-    // byte stands as itself or, for an ASCII letter, in the other case.
+    // The search scans the line for the needle's least common byte (both cases of a letter) and
+    // looks closer only where that byte is: a position matches only where each needle byte stands
+    // as itself or, for an ASCII letter, in the other case.
     const std::size_t last = hay.size() - needle.size();
     const std::size_t k = anchorOf(needle);
     const auto anchor = static_cast<unsigned char>(needle[k]);
-    const unsigned char other = otherCase(anchor);
+    // A letter and only its other case differ in bit 5 alone: with that bit set in both, one
+    // compare finds either.
+    const unsigned char caseBit = otherCase(anchor) != anchor ? 0x20 : 0;
+    const auto target = static_cast<unsigned char>(anchor | caseBit);
     const unsigned char first = fold(static_cast<unsigned char>(needle[0]));
     const char* const base = hay.data();
-    const char* const stop = base + last + k + 1; // an anchor at or past this leaves no room
-    // The next byte c at or after from where the needle still fits; nullptr when there is none.
-    auto next = [stop](const char* from, unsigned char c) -> const char* {
-        if (from >= stop) {
-            return nullptr;
-        }
-        return static_cast<const char*>(
-            std::memchr(from, c, static_cast<std::size_t>(stop - from)));
-    };
-    const char* one = next(base + start + k, anchor);
-    const char* two = other != anchor ? next(base + start + k, other) : nullptr;
     // Character boundaries are known only walking from start: the walk goes as far as the
     // positions looked at closely, never twice over the same bytes.
     std::size_t boundary = start;
-    while (one != nullptr || two != nullptr) {
-        const char* at = (two == nullptr || (one != nullptr && one < two)) ? one : two;
-        if (at == one) {
-            one = next(one + 1, anchor);
-        } else {
-            two = next(two + 1, other);
-        }
+    auto foundAt = [&](const char* at) {
         const std::size_t i = static_cast<std::size_t>(at - base) - k;
         if (fold(static_cast<unsigned char>(hay[i])) != first || !matchesAt(hay, i, needle)) {
-            continue;
+            return false;
         }
         boundary = boundaryFrom(hay, boundary, i);
-        if (boundary != i) {
-            continue; // the match starts with the second byte of a double-byte character
+        // Not where the match starts with the second byte of a double-byte character.
+        return boundary == i && endsOnBoundary(hay, i, needle.size());
+    };
+    const char* at = base + start + k;
+    const char* const stop = base + last + k + 1; // an anchor at or past this leaves no room
+#if defined(__SSE2__)
+    // Sixteen bytes to a compare.
+    const __m128i wanted = _mm_set1_epi8(static_cast<char>(target));
+    const __m128i bit = _mm_set1_epi8(static_cast<char>(caseBit));
+    auto hitsAt = [&](const char* block) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
+        return static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(bytes, bit), wanted)));
+    };
+    for (; stop - at >= 16; at += 16) {
+        for (unsigned hits = hitsAt(at); hits != 0; hits &= hits - 1) {
+            if (foundAt(at + __builtin_ctz(hits))) {
+                return static_cast<std::size_t>(at + __builtin_ctz(hits) - base) - k;
+            }
         }
-        if (endsOnBoundary(hay, i, needle.size())) {
-            return i;
+    }
+    if (at < stop && stop - base >= 16) {
+        // The rest: the last sixteen bytes before stop, without those looked at already.
+        const char* const block = stop - 16;
+        for (unsigned hits = hitsAt(block) & (~0u << (at - block)); hits != 0; hits &= hits - 1) {
+            if (foundAt(block + __builtin_ctz(hits))) {
+                return static_cast<std::size_t>(block + __builtin_ctz(hits) - base) - k;
+            }
+        }
+        return npos;
+    }
+#endif
+    for (; at < stop; ++at) {
+        if ((static_cast<unsigned char>(*at) | caseBit) == target && foundAt(at)) {
+            return static_cast<std::size_t>(at - base) - k;
         }
     }
     return npos;
