@@ -26,11 +26,11 @@ struct Descriptor {
     }
 };
 
-// The rest of the open file from where it stands; expected is its size as last seen.
-std::string readDescriptor(int fd, std::size_t expected, const fs::path& file) {
+// The rest of the open file from where it stands into data; expected is its size as last seen.
+void readDescriptor(int fd, std::size_t expected, const fs::path& file, std::string& data) {
     // One byte more than the size asked for: a short read then shows the end without one more
     // call. A file that grew meanwhile is read on to its end.
-    std::string data(expected + 1, '\0');
+    data.assign(expected + 1, '\0');
     std::size_t got = 0;
     for (;;) {
         if (got == data.size()) {
@@ -58,6 +58,11 @@ std::string readDescriptor(int fd, std::size_t expected, const fs::path& file) {
         }
     }
     data.resize(got);
+}
+
+std::string readDescriptor(int fd, std::size_t expected, const fs::path& file) {
+    std::string data;
+    readDescriptor(fd, expected, file, data);
     return data;
 }
 
@@ -114,12 +119,18 @@ bool OpenedFile::IsReadOnly() const {
 }
 
 std::string OpenedFile::ReadAllAndClose(const fs::path& file) {
+    std::string data;
+    ReadAllAndClose(file, data);
+    return data;
+}
+
+void OpenedFile::ReadAllAndClose(const fs::path& file, std::string& into) {
     Descriptor in{fd_};
     fd_ = -1;
     if (in.fd < 0) {
         throw std::runtime_error("cannot read " + file.string());
     }
-    return readDescriptor(in.fd, size_, file);
+    readDescriptor(in.fd, size_, file, into);
 }
 
 void WriteAndClose(int fd, const fs::path& file, std::string_view bytes) {

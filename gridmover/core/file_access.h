@@ -45,6 +45,8 @@ public:
     // The whole file (ReadFileBytes on the open file), which is closed then; file names it in the
     // error. Throws std::runtime_error when it cannot be read.
     std::string ReadAllAndClose(const std::filesystem::path& file);
+    // The same into a buffer the caller keeps (its storage is reused).
+    void ReadAllAndClose(const std::filesystem::path& file, std::string& into);
 
 private:
     int fd_ = -1;

@@ -769,8 +769,12 @@ public:
     }
     const fs::path& path() const { return resolved_; }
     bool readOnly() const { return readOnly_; }
-    std::string read() {
-        return opened_.IsOpen() ? opened_.ReadAllAndClose(resolved_) : ReadFileBytes(resolved_);
+    void read(std::string& into) {
+        if (opened_.IsOpen()) {
+            opened_.ReadAllAndClose(resolved_, into);
+        } else {
+            into = ReadFileBytes(resolved_);
+        }
     }
 
 private:
@@ -797,12 +801,14 @@ int modConvert::convertTextFile(const fs::path& path, std::int16_t from, std::in
         if (original.readOnly()) {
             return kReadOnly;
         }
-        std::string in = original.read();
+        std::string& in = buffers_.textIn;
+        original.read(in);
         OriginalFiles.push_back(original.path());
         TempFiles.push_back(temp.path());
         PendingKinds.push_back(PendingKind::Text);
         guard.listed();
-        std::string out;
+        std::string& out = buffers_.textOut;
+        out.clear();
         int r = (this->*rewrite)(in, out, from, to);
         temp.write(out);
         return r;
@@ -861,9 +867,12 @@ int modConvert::ConvertFormFile(const fs::path& designer, const fs::path& binary
         const fs::path& designerFile = designerRequired.path();
         // The binary file is patched in memory and written to its temporary once at the end:
         // the same result as copying it first and patching the copy record by record.
-        const std::string binaryOriginal = binaryRequired.read();
-        std::string binaryData = binaryOriginal;
-        std::string in = designerRequired.read();
+        std::string& binaryOriginal = buffers_.binaryOriginal;
+        binaryRequired.read(binaryOriginal);
+        std::string& binaryData = buffers_.binaryData;
+        binaryData.assign(binaryOriginal);
+        std::string& in = buffers_.textIn;
+        designerRequired.read(in);
         OriginalFiles.push_back(designerFile);
         TempFiles.push_back(designerTemp.path());
         PendingKinds.push_back(PendingKind::Text);
@@ -874,7 +883,8 @@ int modConvert::ConvertFormFile(const fs::path& designer, const fs::path& binary
 
         std::vector<std::pair<std::uint64_t, std::string>> hits;
         bool patched = false;
-        std::string out;
+        std::string& out = buffers_.textOut;
+        out.clear();
         int r = ConvertFormText(in, out, from, to, [&](std::uint32_t offset) {
             int p = PatchOleObjectBlobBytes(binaryData, offset, from, to, &hits);
             patched = patched || p == kChanged;

@@ -151,6 +151,14 @@ private:
     void writeChangeBlock(std::string& out) const;
 
     TempFileSystem* temp_;
+    // The files' bytes, kept from one file to the next: a project has many files of like sizes,
+    // and a fresh buffer for each costs more than converting its lines.
+    struct Buffers {
+        std::string textIn;
+        std::string textOut;
+        std::string binaryOriginal;
+        std::string binaryData;
+    } buffers_;
 };
 
 } // namespace gridmover

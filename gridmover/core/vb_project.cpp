@@ -63,12 +63,17 @@ struct DesignerFacts {
     std::string binaryReference; // empty when the designer refers to none
 };
 
-// opened is file already open, or closed to read file by its name.
-DesignerFacts designerFacts(const fs::path& file, const std::string& binaryExt,
-                            OpenedFile& opened) {
+// opened is file already open, or closed to read file by its name; data receives its bytes (one
+// buffer for all designers of a project).
+DesignerFacts designerFacts(const fs::path& file, const std::string& binaryExt, OpenedFile& opened,
+                            std::string& data) {
     DesignerFacts facts;
     try {
-        std::string data = opened.IsOpen() ? opened.ReadAllAndClose(file) : ReadFileBytes(file);
+        if (opened.IsOpen()) {
+            opened.ReadAllAndClose(file, data);
+        } else {
+            data = ReadFileBytes(file);
+        }
         LineReader reader(data);
         bool designerSection = true;
         const std::string reference = binaryExt + "\":";
@@ -130,6 +135,7 @@ VbProject ReadVbProject(const fs::path& vbp) {
     const fs::path folder = vbp.parent_path();
     std::string data = ReadFileBytes(vbp);
     LineReader reader(data);
+    std::string designerBytes;
     static const std::array<const char*, 7> kinds{
         "Form", "UserControl", "PropertyPage", "UserDocument", "Designer", "Module", "Class"};
     while (!reader.AtEnd()) {
@@ -170,7 +176,7 @@ VbProject ReadVbProject(const fs::path& vbp) {
             }
             c.files.push_back(p);
             const std::string ext = companionExtension(p);
-            const DesignerFacts facts = designerFacts(p, ext, opened);
+            const DesignerFacts facts = designerFacts(p, ext, opened, designerBytes);
             c.name = facts.name;
             if (!ext.empty()) {
                 // VB6 names the companion after the designer file. A designer renamed outside VB6
