@@ -118,12 +118,6 @@ bool OpenedFile::IsReadOnly() const {
     return (mode_ & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
-std::string OpenedFile::ReadAllAndClose(const fs::path& file) {
-    std::string data;
-    ReadAllAndClose(file, data);
-    return data;
-}
-
 void OpenedFile::ReadAllAndClose(const fs::path& file, std::string& into) {
     Descriptor in{fd_};
     fd_ = -1;

@@ -42,10 +42,9 @@ public:
     bool IsOpen() const { return fd_ >= 0; }
     // IsReadOnlyFile for the open file.
     bool IsReadOnly() const;
-    // The whole file (ReadFileBytes on the open file), which is closed then; file names it in the
-    // error. Throws std::runtime_error when it cannot be read.
-    std::string ReadAllAndClose(const std::filesystem::path& file);
-    // The same into a buffer the caller keeps (its storage is reused).
+    // The whole file (ReadFileBytes on the open file) into a buffer the caller keeps (its storage
+    // is reused); the file is closed then. file names it in the error. Throws std::runtime_error
+    // when it cannot be read.
     void ReadAllAndClose(const std::filesystem::path& file, std::string& into);
 
 private:

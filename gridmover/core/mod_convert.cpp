@@ -78,15 +78,6 @@ std::string_view beginClass(std::string_view line) {
 
 enum class BlockKind { None, Grid, DropDown };
 
-bool isAscii(std::string_view s) {
-    for (char c : s) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Whether text could be found at byte i of hay: each of its bytes equal there, ASCII letters in
 // either case. Every match has that, whatever the characters; the reverse needs a full compare.
 bool bytesMayMatch(std::string_view hay, std::size_t i, std::string_view text) {
@@ -104,21 +95,6 @@ bool bytesMayMatch(std::string_view hay, std::size_t i, std::string_view text) {
     return true;
 }
 
-// Whether cls is "<library>.LTabDropDown" of the version, ignoring case. Every Begin line asks,
-// so the text is not formed: an ASCII library name (every catalogue row's) compares in two parts
-// exactly as the whole would.
-bool isDropDownClass(std::string_view cls, const GridVersion& from) {
-    constexpr std::string_view kDropDown = ".LTabDropDown";
-    const std::string_view full = from.FullName;
-    const std::size_t dot = full.find('.');
-    if (dot == std::string_view::npos || !isAscii(full.substr(0, dot))) {
-        return EqualsNoCase(cls, from.GridLibName() + std::string(kDropDown));
-    }
-    return cls.size() == dot + kDropDown.size() &&
-           EqualsNoCase(cls.substr(0, dot), full.substr(0, dot)) &&
-           EqualsNoCase(cls.substr(dot), kDropDown);
-}
-
 BlockKind blockKind(std::string_view line, const GridVersion& from) {
     std::string_view cls = beginClass(line);
     if (cls.empty()) {
@@ -127,7 +103,10 @@ BlockKind blockKind(std::string_view line, const GridVersion& from) {
     if (EqualsNoCase(cls, from.FullName)) {
         return BlockKind::Grid;
     }
-    return isDropDownClass(cls, from) ? BlockKind::DropDown : BlockKind::None;
+    if (EqualsNoCase(cls, from.GridLibName() + ".LTabDropDown")) {
+        return BlockKind::DropDown;
+    }
+    return BlockKind::None;
 }
 
 std::uint32_t le32(const std::string& d, std::size_t at) {
