@@ -3,10 +3,10 @@
 #include "citylink/sheets/registry.h"
 #include "citylink/ui/filled_workbook_opener.h"
 #include "citylink/ui/main_window.h"
-#include "citylink/ui/qt_prompts.h"
 #include "foundation/clock.h"
 #include "foundation/mdl_log.h"
 #include "foundation/platform.h"
+#include "shared_ui/qt_prompts.h"
 
 #include <QApplication>
 

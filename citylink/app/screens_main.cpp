@@ -2,9 +2,9 @@
 // documentation. Runs under any Qt platform, the offscreen one included. The clock is pinned and
 // the settings and log go to a throw-away folder, so the pictures are the same on every run.
 #include "citylink/ui/main_window.h"
-#include "citylink/ui/qt_prompts.h"
 #include "foundation/clock.h"
 #include "foundation/mdl_log.h"
+#include "shared_ui/qt_prompts.h"
 
 #include <QApplication>
 #include <QDir>

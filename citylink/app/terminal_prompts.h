@@ -3,7 +3,7 @@
 // "icon-word: title: text", the workbook dialog is answered with the file named on the command
 // line, questions are answered No; status texts are progress lines on stdout.
 #include "citylink/core/busy_guard.h"
-#include "citylink/core/prompts.h"
+#include "foundation/prompts.h"
 
 #include <cstdio>
 #include <optional>

@@ -2,9 +2,9 @@
 // Step 1 of the clerk's work: choosing the month's attendance export and reading it into the
 // attendance table, with the window's messages and log lines.
 #include "citylink/core/attendance.h"
-#include "citylink/core/prompts.h"
 #include "foundation/dates.h"
 #include "foundation/log_sink.h"
+#include "foundation/prompts.h"
 
 #include <filesystem>
 #include <functional>

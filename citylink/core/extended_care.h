@@ -3,9 +3,9 @@
 // of the certification whose sheet is being prepared, one row per record, grouped by child.
 #include "citylink/core/attendance.h"
 #include "citylink/core/care_bands.h"
-#include "citylink/core/prompts.h"
 #include "citylink/core/value_table.h"
 #include "foundation/log_sink.h"
+#include "foundation/prompts.h"
 
 #include <optional>
 

@@ -4,9 +4,9 @@
 // keys "1-1", "4-1", "4-2" shared and "<digit>-<item>" per care need (digit "2" short-time care,
 // "3" standard-time care). The settings screen edits the same file.
 #include "citylink/core/attendance.h"
-#include "citylink/core/prompts.h"
 #include "foundation/dates.h"
 #include "foundation/log_sink.h"
+#include "foundation/prompts.h"
 
 #include <cstdint>
 #include <filesystem>

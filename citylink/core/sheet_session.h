@@ -3,10 +3,10 @@
 // instance, open the clerk's workbook, take a sheet by name, write cells, let the application go.
 // Every operation logs its start; failures are logged and shown before the operation returns false.
 #include "citylink/core/busy_guard.h"
-#include "citylink/core/prompts.h"
 #include "citylink/sheets/automation.h"
 #include "citylink/sheets/registry.h"
 #include "foundation/log_sink.h"
+#include "foundation/prompts.h"
 
 #include <string>
 #include <string_view>

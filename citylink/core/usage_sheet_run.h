@@ -11,12 +11,12 @@
 #include "citylink/core/busy_guard.h"
 #include "citylink/core/care_bands.h"
 #include "citylink/core/layout_settings.h"
-#include "citylink/core/prompts.h"
 #include "citylink/core/sheet_session.h"
 #include "citylink/core/value_table.h"
 #include "citylink/sheets/registry.h"
 #include "foundation/dates.h"
 #include "foundation/log_sink.h"
+#include "foundation/prompts.h"
 
 #include <array>
 #include <filesystem>

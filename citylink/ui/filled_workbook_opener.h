@@ -2,7 +2,7 @@
 // Handing the filled workbook to the clerk. With the embedded engine the run's result is a new
 // file beside the clerk's workbook; where a spreadsheet application would stay open and visible,
 // the desktop opens that file with its default application instead.
-#include "citylink/core/prompts.h"
+#include "foundation/prompts.h"
 
 #include <QUrl>
 

@@ -8,13 +8,13 @@
 #include "citylink/core/attendance.h"
 #include "citylink/core/busy_guard.h"
 #include "citylink/core/care_bands.h"
-#include "citylink/core/prompts.h"
 #include "citylink/core/usage_sheet_run.h"
 #include "citylink/sheets/registry.h"
 #include "citylink/ui/era_month_edit.h"
 #include "foundation/clock.h"
 #include "foundation/log_sink.h"
 #include "foundation/mdl_log.h"
+#include "foundation/prompts.h"
 
 #include <QGroupBox>
 #include <QLabel>

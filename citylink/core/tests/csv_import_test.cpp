@@ -1,7 +1,7 @@
 // The CSV step around the reader: month check, messages, log lines and what the table holds.
 #include "citylink/core/csv_import.h"
-#include "citylink/core/testing/scripted_prompts.h"
 #include "citylink/core/tests/test_printers.h"
+#include "foundation/testing/scripted_prompts.h"
 #include "testsupport/test_files.h"
 
 #include <gtest/gtest.h>

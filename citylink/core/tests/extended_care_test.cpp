@@ -1,6 +1,6 @@
 // Which records are extended care, and how the table is ordered.
 #include "citylink/core/extended_care.h"
-#include "citylink/core/testing/scripted_prompts.h"
+#include "foundation/testing/scripted_prompts.h"
 
 #include <gtest/gtest.h>
 

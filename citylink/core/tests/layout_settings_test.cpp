@@ -1,10 +1,10 @@
 // The layout file: seeding of the first fiscal year, and the reader's choice of section, keys and
 // every way it refuses.
 #include "citylink/core/layout_settings.h"
-#include "citylink/core/testing/scripted_prompts.h"
 #include "citylink/core/tests/test_printers.h"
 #include "foundation/cp932.h"
 #include "foundation/mdl_system_ini.h"
+#include "foundation/testing/scripted_prompts.h"
 #include "testsupport/test_files.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The spreadsheet steps against the recording double: identifiers, messages, log lines, release.
 #include "citylink/core/sheet_session.h"
-#include "citylink/core/testing/scripted_prompts.h"
 #include "citylink/sheets/testing/recording_backend.h"
+#include "foundation/testing/scripted_prompts.h"
 #include "recording_window.h"
 #include "test_printers.h"
 

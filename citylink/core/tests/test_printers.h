@@ -1,6 +1,6 @@
 #pragma once
 // Readable failure output for the recorded messages of the Prompts double.
-#include "citylink/core/testing/scripted_prompts.h"
+#include "foundation/testing/scripted_prompts.h"
 
 #include <ostream>
 

@@ -1,9 +1,9 @@
 // The usage-sheet run against the recording double: the order of the calls, every way the run
 // ends, and what lands in which cell.
-#include "citylink/core/testing/scripted_prompts.h"
 #include "citylink/core/usage_sheet_run.h"
 #include "citylink/sheets/testing/recording_backend.h"
 #include "foundation/mdl_system_ini.h"
+#include "foundation/testing/scripted_prompts.h"
 #include "recording_window.h"
 #include "test_printers.h"
 #include "testsupport/test_files.h"

@@ -1,8 +1,8 @@
 // The main window's CSV step and settings files, through the real buttons and fields.
-#include "citylink/core/testing/scripted_prompts.h"
 #include "citylink/ui/main_window.h"
 #include "foundation/cp932.h"
 #include "foundation/mdl_system_ini.h"
+#include "foundation/testing/scripted_prompts.h"
 #include "testsupport/test_files.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // Handing the filled workbook over: the desktop opens it, or the clerk is told where it is.
-#include "citylink/core/testing/scripted_prompts.h"
 #include "citylink/ui/filled_workbook_opener.h"
+#include "foundation/testing/scripted_prompts.h"
 
 #include <gtest/gtest.h>
 

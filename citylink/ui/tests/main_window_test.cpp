@@ -1,8 +1,8 @@
 // The main window under the offscreen platform: real buttons, real labels, the real log file.
-#include "citylink/core/testing/scripted_prompts.h"
 #include "citylink/ui/main_window.h"
 #include "citylink/ui/tests/key_input.h"
 #include "foundation/cp932.h"
+#include "foundation/testing/scripted_prompts.h"
 #include "testsupport/test_files.h"
 
 #include <QApplication>

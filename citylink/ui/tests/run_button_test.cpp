@@ -1,10 +1,10 @@
 // The run button end to end: a CSV and the city's workbook chosen in the dialogs, the embedded
 // engine as the spreadsheet application, the filled copy beside the workbook.
-#include "citylink/core/testing/scripted_prompts.h"
 #include "citylink/sheets/embedded_engine.h"
 #include "citylink/ui/main_window.h"
 #include "foundation/cp932.h"
 #include "foundation/mdl_system_ini.h"
+#include "foundation/testing/scripted_prompts.h"
 #include "testsupport/test_files.h"
 
 #include <QApplication>

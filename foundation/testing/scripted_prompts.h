@@ -1,7 +1,7 @@
 #pragma once
 // Test double for Prompts: records every message and answers from a script.
-#include "citylink/core/prompts.h"
 #include "foundation/log_sink.h"
+#include "foundation/prompts.h"
 
 #include <deque>
 #include <string>

@@ -1,4 +1,4 @@
-#include "citylink/ui/qt_prompts.h"
+#include "shared_ui/qt_prompts.h"
 
 #include <QGuiApplication>
 #include <QMessageBox>

@@ -1,6 +1,7 @@
 #pragma once
-// Message boxes, Yes/No questions and the open-file dialog, as the citylink procedures need them.
-// The windows implement it with Qt dialogs, the batch tool on the terminal, tests with a script.
+// Message boxes, Yes/No questions and the open-file dialog, as the suite's procedures need them.
+// Windows implement it with Qt dialogs (shared_ui), command-line tools on the terminal, tests with
+// a script (foundation/testing).
 #include <optional>
 #include <string>
 #include <string_view>

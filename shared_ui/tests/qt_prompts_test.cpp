@@ -1,5 +1,5 @@
 // The Qt prompts: which box the clerk sees, and which files the open dialog lists.
-#include "citylink/ui/qt_prompts.h"
+#include "shared_ui/qt_prompts.h"
 #include "testsupport/test_files.h"
 
 #include <QApplication>

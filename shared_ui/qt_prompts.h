@@ -1,7 +1,7 @@
 #pragma once
 // Prompts shown as Qt dialogs: QMessageBox for messages and questions, QFileDialog for the choice
 // of a file to open.
-#include "citylink/core/prompts.h"
+#include "foundation/prompts.h"
 
 #include <QFileDialog>
 #include <QPointer>
