@@ -1,9 +1,5 @@
 #include "foundation/module1.h"
 
-#include <cmath>
-#include <cstdio>
-#include <type_traits>
-
 namespace Module1 {
 
 std::string DataFolderFor(bool markerExists, std::string_view windowsFolder,
@@ -38,29 +34,6 @@ std::string GetDataFolder(const Platform& platform) {
 std::string CutAtNul(std::string_view text) {
     auto nul = text.find('\0');
     return std::string(nul == std::string_view::npos ? text : text.substr(0, nul));
-}
-
-std::string NullToStr(const Variant& value) {
-    return std::visit(
-        [](const auto& v) -> std::string {
-            using T = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<T, Null>) {
-                return {};
-            } else if constexpr (std::is_same_v<T, std::string>) {
-                return v;
-            } else if constexpr (std::is_same_v<T, bool>) {
-                return v ? "True" : "False";
-            } else if constexpr (std::is_same_v<T, long long>) {
-                return std::to_string(v);
-            } else {
-                if (!std::isfinite(v))
-                    return {};
-                char buf[32];
-                std::snprintf(buf, sizeof buf, "%.15g", v);
-                return buf;
-            }
-        },
-        value);
 }
 
 } // namespace Module1
