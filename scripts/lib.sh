@@ -11,6 +11,7 @@ SUITE_PACKAGES=(
     clang libclang-rt-14-dev
     python3 python3-openpyxl
     fonts-noto-cjk
+    cups libcups2-dev locales
 )
 
 # Installs whatever of SUITE_PACKAGES (plus any extra names given) is missing; one apt-get update.

@@ -1,0 +1,93 @@
+// printctl_screens DIR: renders the demo's printer-selection window and the properties dialog into
+// DIR as PNG files, for the documentation. The printers are made up and the settings go to a
+// throw-away folder, so the pictures are the same on every machine.
+#include "foundation/cp932.h"
+#include "printctl/demo/printer_selection_window.h"
+#include "printctl/printctl.h"
+#include "printctl/properties_dialog.h"
+#include "printctl/testing/fake_printer_system.h"
+#include "shared_ui/qt_prompts.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFontDatabase>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <fstream>
+
+namespace {
+
+// Han characters take their Japanese shapes only from a Japanese font.
+void preferJapaneseFont() {
+    const QString family = QStringLiteral("Noto Sans CJK JP");
+    if (QFontDatabase::families().contains(family)) {
+        QFont font = QApplication::font();
+        font.setFamily(family);
+        QApplication::setFont(font);
+    }
+}
+
+bool save(QWidget& window, const QDir& dir, const QString& name) {
+    window.show();
+    window.adjustSize();
+    QApplication::processEvents();
+    QString file = dir.filePath(name);
+    if (!window.grab().save(file, "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(file));
+    return true;
+}
+
+std::vector<printctl::PrinterOption> sampleOptions() {
+    return {
+        {"media",
+         "用紙サイズ",
+         {{"iso_a4_210x297mm", "A4"}, {"iso_b5_176x250mm", "B5"}, {"na_letter_8.5x11in", "Letter"}},
+         0},
+        {"sides",
+         "両面印刷",
+         {{"one-sided", "片面"},
+          {"two-sided-long-edge", "両面 (長辺とじ)"},
+          {"two-sided-short-edge", "両面 (短辺とじ)"}},
+         0},
+        {"print-color-mode", "カラーモード", {{"monochrome", "モノクロ"}, {"color", "カラー"}}, 1},
+        {"print-quality", "印刷品質", {{"3", "下書き"}, {"4", "標準"}, {"5", "高品質"}}, 1},
+        {"printer-resolution", "解像度", {{"300dpi", "300dpi"}, {"600dpi", "600dpi"}}, 1},
+    };
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+        return 2;
+    }
+    QDir out(QString::fromLocal8Bit(argv[1]));
+    if (!out.exists()) {
+        std::fprintf(stderr, "no such folder: %s\n", argv[1]);
+        return 2;
+    }
+    preferJapaneseFont();
+    QTemporaryDir scratch;
+    std::string folder = scratch.path().toStdString() + "/";
+    // What an earlier run saved (the file is CP932, as the Windows programs keep it).
+    std::ofstream(folder + "printctl-demo.txt", std::ios::binary)
+        << cp932::fromUtf8("\"事務室-レーザー\",15,15,20,12.5\r\n");
+
+    auto printers = std::make_shared<printctl::testing::FakePrinterSystem>();
+    printers->printers = {"事務室-レーザー", "職員室-カラー", "PDF"};
+    printers->defaultPrinter = "職員室-カラー";
+    printctl::Clsプリンタ制御 printer(
+        {printers, std::make_shared<QtPrompts>(), [folder] { return folder; }, {}});
+    PrinterSelectionWindow window(printer);
+    window.Load("printctl-demo");
+    printctl::PropertiesDialog properties("事務室-レーザー", sampleOptions());
+    bool ok = save(window, out, QStringLiteral("printctl-demo.png")) &&
+              save(properties, out, QStringLiteral("printctl-properties.png"));
+    return ok ? 0 : 1;
+}
