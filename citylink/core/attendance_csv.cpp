@@ -340,7 +340,8 @@ bool wholeCp932Characters(std::string_view bytes) {
 }
 
 CsvReadError encodingError() {
-    return CsvReadError{5, "文字コードがCP932（Shift_JIS）でもUTF-8でもありません。"};
+    return CsvReadError{errnum::InvalidCall,
+                        "文字コードがCP932（Shift_JIS）でもUTF-8でもありません。"};
 }
 
 } // namespace
@@ -368,7 +369,7 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
     std::string scratch;
     for (int i = 0; i < AttendanceRecord::kFieldCount; ++i) {
         if (!reader.next(view, scratch)) {
-            result.error = CsvReadError{62, "見出し行の項目が15個に足りません。"};
+            result.error = CsvReadError{errnum::InputPastEnd, "見出し行の項目が15個に足りません。"};
             return result;
         }
         if (!decoder.decode(view, static_cast<std::size_t>(i), decoded)) {
@@ -401,8 +402,9 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
         if (got == 0)
             break; // end of the file
         if (got < views.size()) {
-            result.error = CsvReadError{62, "最後のレコードの項目が15個に足りません（" +
-                                                std::to_string(got) + "個）。"};
+            result.error =
+                CsvReadError{errnum::InputPastEnd, "最後のレコードの項目が15個に足りません（" +
+                                                       std::to_string(got) + "個）。"};
             return result;
         }
         // A record with nothing in any field is no attendance: a spreadsheet that the export
@@ -416,7 +418,8 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
         records.append(views);
     }
     if (records.empty()) {
-        result.error = CsvReadError{9, "見出し行の後に出席データがありません。"};
+        result.error =
+            CsvReadError{errnum::SubscriptOutOfRange, "見出し行の後に出席データがありません。"};
         return result;
     }
     result.records = std::move(records);
@@ -430,19 +433,21 @@ AttendanceCsvResult readAttendanceCsvFile(const std::filesystem::path& file) {
     case FileBytes::Error::None:
         return parseAttendanceCsv(in.bytes());
     case FileBytes::Error::NotFound:
-        result.error = CsvReadError{53, "ファイルが見つかりません。" + quoted(file)};
+        result.error =
+            CsvReadError{errnum::FileNotFound, "ファイルが見つかりません。" + quoted(file)};
         break;
     case FileBytes::Error::NotAFile:
-        result.error = CsvReadError{75, "ファイルではありません。" + quoted(file)};
+        result.error = CsvReadError{errnum::PathAccess, "ファイルではありません。" + quoted(file)};
         break;
     case FileBytes::Error::CannotOpen:
-        result.error = CsvReadError{75, "ファイルを開けません。" + quoted(file)};
+        result.error = CsvReadError{errnum::PathAccess, "ファイルを開けません。" + quoted(file)};
         break;
     case FileBytes::Error::TooLarge:
-        result.error = CsvReadError{7, "ファイルが大きすぎます。" + quoted(file)};
+        result.error = CsvReadError{errnum::OutOfMemory, "ファイルが大きすぎます。" + quoted(file)};
         break;
     case FileBytes::Error::CannotRead:
-        result.error = CsvReadError{75, "ファイルを読み込めません。" + quoted(file)};
+        result.error =
+            CsvReadError{errnum::PathAccess, "ファイルを読み込めません。" + quoted(file)};
         break;
     }
     return result;

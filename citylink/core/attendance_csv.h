@@ -3,10 +3,13 @@
 // "登降園管理＞出席情報検索") into attendance records. Pure: bytes in, records or an error out;
 // no messages, no log. ReadCSVtoCsvArray (csv_import.h) adds the window's step around it.
 #include "citylink/core/attendance.h"
+#include "foundation/numbered_error.h"
 
+#include "foundation/numbered_error.h"
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,10 +68,9 @@ private:
     bool afterComma_ = false; // a comma was just read: a field (maybe empty) must follow
 };
 
-// Why the export could not be read: a description for the log and a number in the style of the
-// runtime's error numbers (so a log line reads like the ones the Windows peers write).
+// Why the export could not be read: a description for the log and its error number (errnum).
 struct CsvReadError {
-    int number;
+    long number;
     std::string description;
     bool operator==(const CsvReadError&) const = default;
 };

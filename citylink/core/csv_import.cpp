@@ -1,5 +1,7 @@
 #include "citylink/core/csv_import.h"
 
+#include "citylink/core/trapped_error.h"
+
 #include "citylink/core/attendance_csv.h"
 
 #include <exception>
@@ -35,12 +37,13 @@ bool ReadCSVtoCsvArray(const std::filesystem::path& csvPath, dates::Date targetM
     AttendanceCsvResult read;
     try {
         read = readAttendanceCsvFile(csvPath);
-    } catch (const std::exception& e) { // out of memory and the like: still a read failure
-        read.error = CsvReadError{7, e.what()};
+    } catch (const std::exception&) { // out of memory and the like: still a read failure
+        TrappedError error = TrappedError::current(errnum::OutOfMemory);
+        read.error = CsvReadError{error.number, error.description};
     }
     if (!read.ok()) {
         busy(false);
-        log.WriteLog(read.error->description + "(" + std::to_string(read.error->number) + ")");
+        log.WriteLog(errorLogText(read.error->description, read.error->number));
         prompts.message(MsgIcon::None, "", "CSVの読み込みに失敗しました。");
         return false;
     }

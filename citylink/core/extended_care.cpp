@@ -1,5 +1,7 @@
 #include "citylink/core/extended_care.h"
 
+#include "citylink/core/trapped_error.h"
+
 #include <cstdint>
 #include <exception>
 #include <vector>
@@ -79,7 +81,8 @@ bool Get延長時間_札幌H30(const AttendanceTable& attendance, std::optional<
         }
         table.sort(1, table.upperRow(), {{kColNameReading}, {kColBirthDate}, {kColDate}});
         return true;
-    } catch (const std::exception&) {
+    } catch (...) {
+        log.WriteLog("Get延長時間_札幌H30: " + TrappedError::current().logText());
         showError(prompts, "延長時間の取得に失敗しました");
         return false;
     }

@@ -1,5 +1,7 @@
 #include "citylink/core/sheet_session.h"
 
+#include "citylink/core/trapped_error.h"
+
 #include <exception>
 
 namespace citylink {
@@ -15,8 +17,11 @@ void clearStatus(BusyTarget& status) noexcept {
 
 } // namespace
 
-std::string automationLogText(const sheets::AutomationError& error) {
-    return error.description() + "( " + std::to_string(error.number()) + ")";
+// The trapped failure of a step in the spreadsheet layer's log form; fallbackNumber for a failure
+// that is not the layer's own.
+std::string stepFailure(std::string_view procedure, long fallbackNumber) {
+    TrappedError error = TrappedError::current(fallbackNumber);
+    return automationErrorLogText(procedure, error.description, error.number);
 }
 
 SheetSession::SheetSession(const sheets::BackendRegistry& registry, Prompts& prompts, LogSink& log,
@@ -34,10 +39,8 @@ bool SheetSession::xAppOpen() {
         xlBooks = xlApp->Workbooks();
         xlApp->setVisible(false);
         return true;
-    } catch (const sheets::AutomationError& error) {
-        log_.WriteLog("xAppOpen: " + automationLogText(error));
-    } catch (const std::exception& error) {
-        log_.WriteLog("xAppOpen: " + automationLogText({error.what(), 429}));
+    } catch (const std::exception&) {
+        log_.WriteLog(stepFailure("xAppOpen", errnum::CannotCreateObject));
     }
     showError(prompts_, "EXCELの起動に失敗しました。");
     clearStatus(status_);
@@ -57,10 +60,8 @@ bool SheetSession::ExcelFileOpen(const std::string& path) {
         xlBook = xlBooks->Open(path);
         xlSheets = xlBook->Worksheets();
         return true;
-    } catch (const sheets::AutomationError& error) {
-        log_.WriteLog("ExcelFileOpen: " + automationLogText(error));
-    } catch (const std::exception& error) {
-        log_.WriteLog("ExcelFileOpen: " + automationLogText({error.what(), 1004}));
+    } catch (const std::exception&) {
+        log_.WriteLog(stepFailure("ExcelFileOpen", errnum::ApplicationDefined));
     }
     xlSheets.reset();
     xlBook.reset();
@@ -79,10 +80,8 @@ bool SheetSession::ExcelSheetOpen(const std::string& name) {
             xlSheets = xlBook->Worksheets();
         xlSheet = xlSheets->Item(name);
         return true;
-    } catch (const sheets::AutomationError& error) {
-        log_.WriteLog("ExcelSheetOpen: " + automationLogText(error));
-    } catch (const std::exception& error) {
-        log_.WriteLog("ExcelSheetOpen: " + automationLogText({error.what(), 9}));
+    } catch (const std::exception&) {
+        log_.WriteLog(stepFailure("ExcelSheetOpen", errnum::SubscriptOutOfRange));
     }
     showError(prompts_, "シートのオープンに失敗しました。");
     clearStatus(status_);
@@ -103,10 +102,8 @@ void SheetSession::ExcelClose(const std::string& /*path*/) {
             log_.WriteLog("システム外起動なし");
             quit = true;
         }
-    } catch (const sheets::AutomationError& error) {
-        failure = error.description() + "(" + std::to_string(error.number()) + ")";
-    } catch (const std::exception& error) {
-        failure = std::string(error.what()) + "(0)";
+    } catch (const std::exception&) {
+        failure = TrappedError::current().logText();
     }
     // From here every failure is passed over: the references go whatever happens.
     xlRange.reset();
@@ -117,12 +114,9 @@ void SheetSession::ExcelClose(const std::string& /*path*/) {
     if (quit) {
         try {
             xlApp->Quit();
-        } catch (const sheets::AutomationError& error) {
+        } catch (const std::exception&) {
             if (failure.empty())
-                failure = error.description() + "(" + std::to_string(error.number()) + ")";
-        } catch (const std::exception& error) {
-            if (failure.empty())
-                failure = std::string(error.what()) + "(0)";
+                failure = TrappedError::current().logText();
         }
     }
     xlApp.reset();

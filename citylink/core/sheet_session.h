@@ -14,7 +14,6 @@
 namespace citylink {
 
 // "description( number)": how this layer logs a trapped automation error after its "name: ".
-std::string automationLogText(const sheets::AutomationError& error);
 
 class SheetSession {
 public:

@@ -1,6 +1,7 @@
 #include "citylink/core/usage_sheet_run.h"
 
 #include "citylink/core/extended_care.h"
+#include "citylink/core/trapped_error.h"
 #include "citylink/core/wide_katakana.h"
 #include "citylink/sheets/a1.h"
 
@@ -10,12 +11,6 @@
 
 namespace citylink {
 namespace {
-
-// Error numbers of the run's own failures, as the automation runtime numbers them.
-constexpr long kTypeMismatch = 13;
-constexpr long kSubscriptOutOfRange = 9;
-constexpr long kOutOfMemory = 7;
-constexpr long kInvalidCall = 5;
 
 std::string twoDigits(int n) {
     char buf[8];
@@ -137,7 +132,7 @@ RunOutcome UsageSheetRun::延長時間貼付処理(const UsageSheetInputs& in) {
                 throw sheets::AutomationError(
                     "貼付位置の設定が不正です（開始行 " + std::to_string(paste.FirstRow) +
                         "、1人あたりの行数 " + std::to_string(paste.RowsPerChild) + "）",
-                    kSubscriptOutOfRange);
+                    errnum::SubscriptOutOfRange);
             std::vector<DayRow> grid(1); // row 0 is never pasted
             if (!session_.ExcelSheetOpen(paste.SheetName)) {
                 prompts_.message(MsgIcon::Information, in.caption, kWrongSheetMessage);
@@ -161,22 +156,7 @@ RunOutcome UsageSheetRun::延長時間貼付処理(const UsageSheetInputs& in) {
         busy.release();
         return RunOutcome::Finished;
     } catch (...) {
-        std::string description;
-        long number = kInvalidCall;
-        try {
-            throw;
-        } catch (const sheets::AutomationError& error) {
-            description = error.description();
-            number = error.number();
-        } catch (const std::bad_alloc&) {
-            description = "メモリが不足しています。";
-            number = kOutOfMemory;
-        } catch (const std::exception& error) {
-            description = error.what();
-        } catch (...) {
-            description = "予期しないエラー";
-        }
-        log_.WriteLog(description + "(" + std::to_string(number) + ")");
+        log_.WriteLog(TrappedError::current().logText());
         showError(prompts_, "エラーで処理を中断しました。");
         // From here every failure is passed over; nothing is saved. The application is not shown
         // before it is let go: an application that hands its workbooks over as files (the
@@ -209,7 +189,7 @@ void UsageSheetRun::pasteRows(const CityLayout& layout, CareNeed need, const Car
             std::optional<dates::Date> birth = dates::parseDate(birthText);
             if (!birth)
                 throw sheets::AutomationError("生年月日が日付ではありません: " + birthText,
-                                              kTypeMismatch);
+                                              errnum::TypeMismatch);
             session_.SetCellValue(cellAt(paste.BirthYearColumn, top), 0,
                                   std::to_string(static_cast<int>(birth->year())), 0);
             session_.SetCellValue(cellAt(paste.BirthMonthColumn, top), 0,

@@ -8,6 +8,8 @@
 // reference to it is held, whatever happens to the references it came from.
 //
 // Every operation may throw AutomationError; nothing else escapes (std::bad_alloc aside).
+#include "foundation/numbered_error.h"
+
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -17,24 +19,18 @@
 namespace sheets {
 
 // A failed operation: the description and the number the run logs as "description( number)".
-class AutomationError : public std::runtime_error {
+class AutomationError : public NumberedError {
 public:
-    AutomationError(std::string description, long number)
-        : std::runtime_error(description), description_(std::move(description)), number_(number) {}
-    const std::string& description() const { return description_; }
-    long number() const { return number_; }
-
-private:
-    std::string description_;
-    long number_;
+    using NumberedError::NumberedError;
 };
 
-// Error numbers the backends use (the automation server's own numbers where one exists).
+// The numbers the backends use, named for this layer (the list itself is errnum's).
 namespace errors {
-inline constexpr long kCannotCreateObject = 429;  // nothing registered under the identifier
-inline constexpr long kSubscriptOutOfRange = 9;   // no worksheet of that name
-inline constexpr long kApplicationDefined = 1004; // open/save failures, bad addresses, bad blocks
-inline constexpr long kObjectGone = 462;          // the application has quit
+inline constexpr long kCannotCreateObject = errnum::CannotCreateObject; // no such identifier
+inline constexpr long kSubscriptOutOfRange =
+    errnum::SubscriptOutOfRange;                                        // no worksheet of that name
+inline constexpr long kApplicationDefined = errnum::ApplicationDefined; // open/save/address/block
+inline constexpr long kObjectGone = errnum::ObjectGone;                 // the application has quit
 } // namespace errors
 
 // A rectangular block of cell values: rows of cells, every row as long as the first.

@@ -2,7 +2,7 @@
 
 #include "citylink/core/csv_import.h"
 #include "citylink/core/layout_settings.h"
-#include "citylink/ui/numbered_error.h"
+#include "citylink/core/trapped_error.h"
 #include "foundation/dates.h"
 
 #include <QApplication>
@@ -192,9 +192,9 @@ void F_うぇぶきらの札幌市連携::Form_Load() {
         dates::Date today{std::chrono::year{now.year}, std::chrono::month(now.month),
                           std::chrono::day(now.day)};
         if (!today.ok())
-            throw NumberedError("型が一致しません。", NumberedError::TypeMismatch);
+            throw NumberedError(errnum::describe(errnum::TypeMismatch), errnum::TypeMismatch);
         if (!対象日付->setValueText(dates::formatEra(today, monthFormat_)))
-            throw NumberedError("型が一致しません。", NumberedError::TypeMismatch);
+            throw NumberedError(errnum::describe(errnum::TypeMismatch), errnum::TypeMismatch);
 
         // Set-up for Sapporo, the one city this program serves.
         cityCode_ = kCitySapporo;
@@ -308,9 +308,9 @@ void F_うぇぶきらの札幌市連携::cmdCSV選択_Click() {
         ok = citylink::ReadCSVtoCsvArray(std::filesystem::path(u8), *対象日付->value(), attendance_,
                                          prompts_, *this, caption(), Cmd連携->text().toStdString(),
                                          hooks);
-    } catch (const std::exception& e) {
+    } catch (const std::exception&) {
         busy.reset();
-        WriteLog(std::string(e.what()) + "(5)");
+        WriteLog(TrappedError::current().logText());
         prompts_.message(MsgIcon::None, "", "CSVの読み込みに失敗しました。");
     }
     Cmd連携->setEnabled(ok);
