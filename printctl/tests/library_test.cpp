@@ -1,6 +1,10 @@
 // libprintctl as a caller sees it: created by its identifier, nothing but its interface exported,
 // its data folder found beside the library's own folder.
 #include "printctl/printctl.h"
+#include "printctl/qt_list_controls.h"
+#include "printctl/tests/private_cups.h"
+
+#include <QListWidget>
 
 #include <dlfcn.h>
 #include <filesystem>
@@ -40,6 +44,25 @@ TEST(PrintctlLibraryTest, TheSettingsFileLiesInTheDataFolderBesideTheLibrarysFol
     prt->プログラム名("payroll");
     fs::path library = fs::canonical(PRINTCTL_LIBRARY_FILE);
     EXPECT_EQ(prt->SettingsFilePath(), library.parent_path().string() + "/../dat/payroll.txt");
+}
+
+TEST(PrintctlLibraryTest, TheCreatedClassListsTheSchedulersPrinters) {
+    printctl::testing::PrivateCups cups;
+    std::string whyNot;
+    if (!cups.start(whyNot))
+        GTEST_SKIP() << "no private CUPS scheduler: " << whyNot;
+    ASSERT_EQ(cups.run("lpadmin -p Kitchen -E -v file:/dev/null && "
+                       "lpadmin -p hall -E -v file:/dev/null && lpadmin -d hall"),
+              0);
+    auto prt = printctl::CreateObject(printctl::kProgId);
+    prt->プログラム名("printctl-library-test-no-such-program");
+    QListWidget widget;
+    printctl::ListWidgetList list(&widget);
+    ASSERT_TRUE(prt->Prt_List(list));
+    ASSERT_EQ(list.ListCount(), 2);
+    EXPECT_EQ(list.List(0), "hall");
+    EXPECT_EQ(list.List(1), "Kitchen");
+    EXPECT_EQ(list.Text(), "hall");
 }
 
 } // namespace

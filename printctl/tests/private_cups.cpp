@@ -30,12 +30,22 @@ PrivateCups::PrivateCups() {
     for (const char* dir : {"spool/tmp", "cache", "state", "log", "ppd", "ssl", "home"})
         fs::create_directories(root / dir);
     // The scheduler reads, and lp* commands write, only inside the scratch folder.
-    ::setenv("CUPS_SERVER", (root / "cups.sock").c_str(), 1);
-    ::setenv("CUPS_SERVERROOT", root.c_str(), 1);
-    ::setenv("HOME", (root / "home").c_str(), 1);
-    ::unsetenv("LPDEST");
-    ::unsetenv("PRINTER");
-    ::unsetenv("CUPS_USER");
+    const std::pair<const char*, std::optional<std::string>> environment[] = {
+        {"CUPS_SERVER", (root / "cups.sock").string()},
+        {"CUPS_SERVERROOT", root.string()},
+        {"HOME", (root / "home").string()},
+        {"LPDEST", std::nullopt},
+        {"PRINTER", std::nullopt},
+        {"CUPS_USER", std::nullopt},
+    };
+    for (const auto& [name, value] : environment) {
+        const char* old = std::getenv(name);
+        savedEnvironment_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        if (value)
+            ::setenv(name, value->c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
 }
 
 PrivateCups::~PrivateCups() {

@@ -2,11 +2,15 @@
 // A CUPS scheduler of the test's own: configuration, spool, logs and a private HOME in a scratch
 // folder, reached through a domain socket that this process's libcups (and every command it
 // starts) uses through CUPS_SERVER and CUPS_SERVERROOT. Nothing of the machine's CUPS set-up or of
-// a user's ~/.cups is read or written. The scheduler is stopped by the destructor.
+// a user's ~/.cups is read or written. The destructor stops the scheduler and restores the
+// environment (libcups itself keeps the server it has once connected to, per thread).
 #include "testsupport/test_files.h"
 
+#include <optional>
 #include <string>
 #include <sys/types.h>
+#include <utility>
+#include <vector>
 
 namespace printctl::testing {
 
@@ -35,6 +39,8 @@ private:
 
     testsupport::ScratchDir scratch_;
     pid_t pid_ = -1;
+    // The variables this object sets, with the values they had before (nullopt: unset).
+    std::vector<std::pair<std::string, std::optional<std::string>>> savedEnvironment_;
 };
 
 } // namespace printctl::testing
