@@ -25,8 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         editor.write({row, col}, block);
         editor.read({row, col}, {"a", "b"});
         std::string out = editor.serialize();
+        // A part the editor accepted and wrote must read back as written once saved and
+        // parsed again (the input's own text in the block may be any text, so it is left out).
         sheets::xlsx::SheetEditor again(out, "fuzz-again");
-        if (again.read({row, col}, {}) != "7")
+        if (again.read({row, col}, {}) != "7" || again.read({row, col + 1}, {}) != "" ||
+            again.read({row, col + 2}, {}) != "ｱ" || again.read({row + 1, col}, {}) != "" ||
+            again.read({row + 1, col + 2}, {}) != "1.5")
             std::abort();
     } catch (const sheets::AutomationError&) {
         // refused input: fine

@@ -156,16 +156,23 @@ SheetEditor::SheetEditor(const std::string& xml, const std::string& partName)
             row.prepend_attribute("r").set_value(number);
         }
         lastRow = number;
-        rows_.emplace(number, row);
+        // Two rows of one number, or a cell whose reference is no plain address of its own row
+        // ("$A1", "A7" inside row 5) or names a column twice: a write would go to one of them
+        // and another reader would show the other, so the written value would not read back.
+        if (!rows_.emplace(number, row).second)
+            fail("a sheet of the workbook has a damaged row: " + partName + " (row " +
+                 std::to_string(number) + " twice)");
         int lastCol = 0;
         bool sorted = true;
         for (pugi::xml_node cell : row.children()) {
             if (cell.type() != pugi::node_element || LocalName(cell.name()) != "c")
                 continue;
             if (pugi::xml_attribute r = cell.attribute("r")) {
-                auto ref = ParseCell(r.value());
-                if (!ref)
-                    fail("a sheet of the workbook has a damaged cell: " + partName);
+                std::string_view text = r.value();
+                auto ref = ParseCell(text);
+                if (!ref || text.find('$') != std::string_view::npos || ref->row != number)
+                    fail("a sheet of the workbook has a damaged cell: " + partName + " (" +
+                         std::string(text.substr(0, 20)) + ")");
                 sorted = sorted && ref->col > lastCol;
                 lastCol = ref->col;
             } else {
@@ -175,8 +182,9 @@ SheetEditor::SheetEditor(const std::string& xml, const std::string& partName)
                 cell.prepend_attribute("r").set_value(CellAddress({number, lastCol}).c_str());
             }
         }
-        if (!sorted)
-            sortCells(row);
+        if (!sorted && !sortCells(row))
+            fail("a sheet of the workbook has a damaged cell: " + partName + " (row " +
+                 std::to_string(number) + " has two cells in one column)");
     }
 }
 
@@ -213,8 +221,8 @@ pugi::xml_node SheetEditor::rowForWrite(int number) {
 }
 
 // Puts a row's cells in column order (elements after them, such as extLst, stay last), so that
-// every later insertion can rely on the order.
-void SheetEditor::sortCells(pugi::xml_node row) {
+// every later insertion can rely on the order. False when two cells have the same column.
+bool SheetEditor::sortCells(pugi::xml_node row) {
     std::vector<Cell> cells;
     std::vector<pugi::xml_node> trailing;
     for (pugi::xml_node child : row.children()) {
@@ -227,10 +235,14 @@ void SheetEditor::sortCells(pugi::xml_node row) {
     }
     std::stable_sort(cells.begin(), cells.end(),
                      [](const Cell& a, const Cell& b) { return a.col < b.col; });
+    for (std::size_t i = 1; i < cells.size(); ++i)
+        if (cells[i].col == cells[i - 1].col)
+            return false;
     for (const Cell& c : cells)
         row.append_move(c.node);
     for (pugi::xml_node t : trailing)
         row.append_move(t);
+    return true;
 }
 
 void SheetEditor::setCell(pugi::xml_node cell, const std::string& value) {

@@ -20,7 +20,8 @@ namespace sheets::xlsx {
 class SheetEditor {
 public:
     // Parses the part. Throws AutomationError (kApplicationDefined) when it is not a well-formed
-    // worksheet; `partName` names it in the message.
+    // worksheet, or when its rows and cells do not name each place once by a plain address (a
+    // write there might not read back); `partName` names it in the message.
     SheetEditor(const std::string& xml, const std::string& partName);
 
     // Which cell formats (by index, the cells' "s") are the Text format: a spreadsheet
@@ -59,7 +60,7 @@ private:
     };
     pugi::xml_node row(int number) const;
     pugi::xml_node rowForWrite(int number);
-    static void sortCells(pugi::xml_node row);
+    static bool sortCells(pugi::xml_node row);
     static int columnOf(pugi::xml_node cell);
     void setCell(pugi::xml_node cell, const std::string& value);
     std::string inheritedStyle(pugi::xml_node row, int col) const;
