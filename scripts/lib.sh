@@ -6,7 +6,7 @@ SUITE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # Debian 12 packages the build, the tests and the demo need.
 SUITE_PACKAGES=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev libzip-dev libpugixml-dev
+    qt6-base-dev libzip-dev zlib1g-dev libpugixml-dev
     libgtest-dev libgmock-dev
     clang libclang-rt-14-dev
     python3 python3-openpyxl

@@ -1,22 +1,18 @@
 #include "citylink/sheets/xlsx/xlsx_package.h"
 
 #include "citylink/sheets/automation.h"
+#include "citylink/sheets/xlsx/save_file.h"
 
 #include <pugixml.hpp>
 #include <zip.h>
 
-#include <atomic>
+#include <algorithm>
+#include <cstring>
 #include <fstream>
-#include <system_error>
-#include <unistd.h>
 
 namespace sheets::xlsx {
 
 namespace {
-
-// A part larger than this is refused rather than read: no real workbook part comes near it, and
-// a crafted package must not exhaust memory.
-constexpr unsigned long long kMaxPartSize = 512ull * 1024 * 1024;
 
 std::string lower(std::string_view s) {
     std::string out(s);
@@ -33,6 +29,15 @@ std::string displayName(const std::filesystem::path& p) {
 
 [[noreturn]] void fail(const std::string& description) {
     throw AutomationError(description, errors::kApplicationDefined);
+}
+
+std::string megabytes(unsigned long long bytes) {
+    return std::to_string((bytes + (1ull << 20) - 1) >> 20) + " MB";
+}
+
+// The refusal of a package beyond the limits: the reason the log shows.
+[[noreturn]] void tooLarge(const std::filesystem::path& file, const std::string& detail) {
+    fail("ブックが大きすぎます: " + displayName(file) + " (" + detail + ")");
 }
 
 int hexValue(char c) {
@@ -52,14 +57,28 @@ XlsxPackage::XlsxPackage(const std::filesystem::path& file) : path_(file) {
     if (!in)
         fail("the workbook cannot be read: " + displayName(file));
     std::streamoff size = in.tellg();
-    if (size < 0 || static_cast<unsigned long long>(size) > kMaxPartSize)
+    if (size < 0)
         fail("the workbook cannot be read: " + displayName(file));
+    if (static_cast<unsigned long long>(size) > kMaxFileSize)
+        tooLarge(file, "the file has " + megabytes(static_cast<unsigned long long>(size)) +
+                           ", at most " + megabytes(kMaxFileSize));
     bytes_.resize(static_cast<std::size_t>(size));
     in.seekg(0);
     if (!in.read(bytes_.data(), size))
         fail("the workbook cannot be read: " + displayName(file));
+    open();
+}
 
-    const std::string prefix = "not a workbook this engine can open: " + displayName(file);
+XlsxPackage::XlsxPackage(std::string bytes, const std::filesystem::path& file)
+    : path_(file), bytes_(std::move(bytes)) {
+    if (bytes_.size() > kMaxFileSize)
+        tooLarge(file, "the file has " + megabytes(bytes_.size()) + ", at most " +
+                           megabytes(kMaxFileSize));
+    open();
+}
+
+void XlsxPackage::open() {
+    const std::string prefix = "not a workbook this engine can open: " + displayName(path_);
     if (bytes_.starts_with("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
         fail(prefix + " (the binary .xls format or a password-protected workbook; save it as .xlsx "
                       "without a password)");
@@ -70,7 +89,7 @@ XlsxPackage::XlsxPackage(const std::filesystem::path& file) : path_(file) {
     zip_error_init(&error);
     zip_source_t* source = zip_source_buffer_create(bytes_.data(), bytes_.size(), 0, &error);
     if (source)
-        zip_ = zip_open_from_source(source, ZIP_RDONLY, &error);
+        zip_.reset(zip_open_from_source(source, ZIP_RDONLY, &error));
     if (!zip_) {
         std::string reason = zip_error_strerror(&error);
         zip_source_free(source);
@@ -78,17 +97,35 @@ XlsxPackage::XlsxPackage(const std::filesystem::path& file) : path_(file) {
         fail(prefix + " (a damaged zip package: " + reason + ")");
     }
     zip_error_fini(&error);
-    zip_int64_t count = zip_get_num_entries(zip_, 0);
+
+    // The sizes the entries declare are checked before anything is inflated; read() holds every
+    // part to its declared size, so the declared total bounds all that is ever inflated.
+    unsigned long long total = 0;
+    zip_int64_t count = zip_get_num_entries(zip_.get(), 0);
     for (zip_int64_t i = 0; i < count; ++i) {
-        const char* name = zip_get_name(zip_, static_cast<zip_uint64_t>(i), 0);
-        if (name)
-            entries_[lower(name)] = {name, static_cast<unsigned long long>(i)};
+        zip_stat_t st;
+        zip_stat_init(&st);
+        if (zip_stat_index(zip_.get(), static_cast<zip_uint64_t>(i), 0, &st) != 0 ||
+            !(st.valid & ZIP_STAT_NAME) || !(st.valid & ZIP_STAT_SIZE))
+            fail(prefix + " (a damaged zip package: entry " + std::to_string(i) +
+                 " cannot be read)");
+        std::string name = st.name;
+        if (!entries_.emplace(lower(name), std::pair{name, static_cast<unsigned long long>(i)})
+                 .second)
+            fail(prefix + " (a damaged zip package: two entries named " + name + ")");
+        if (st.size > kMaxPartSize)
+            tooLarge(path_, name + " inflates to " + megabytes(st.size) + ", at most " +
+                                megabytes(kMaxPartSize) + " a part");
+        total += st.size;
+        if (total > kMaxTotalSize)
+            tooLarge(path_, "its parts inflate to more than " + megabytes(kMaxTotalSize));
     }
 }
 
-XlsxPackage::~XlsxPackage() {
-    if (zip_)
-        zip_discard(zip_);
+XlsxPackage::~XlsxPackage() = default;
+
+void XlsxPackage::Discard::operator()(zip* z) const {
+    zip_discard(z);
 }
 
 bool XlsxPackage::has(std::string_view part) const {
@@ -106,25 +143,38 @@ std::string XlsxPackage::read(std::string_view part) const {
         fail("a part of the workbook is missing: " + std::string(part));
     zip_stat_t st;
     zip_stat_init(&st);
-    if (zip_stat_index(zip_, it->second.second, 0, &st) != 0)
+    if (zip_stat_index(zip_.get(), it->second.second, 0, &st) != 0)
         fail("a part of the workbook cannot be read: " + std::string(part));
     if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
         fail("a part of the workbook is encrypted: " + std::string(part));
     if (!(st.valid & ZIP_STAT_SIZE) || st.size > kMaxPartSize)
-        fail("a part of the workbook is too large: " + std::string(part));
-    std::string data(static_cast<std::size_t>(st.size), '\0');
-    zip_file_t* f = zip_fopen_index(zip_, it->second.second, 0);
+        tooLarge(path_, std::string(part) + " inflates to more than " + megabytes(kMaxPartSize));
+    zip_file_t* f = zip_fopen_index(zip_.get(), it->second.second, 0);
     if (!f)
         fail("a part of the workbook cannot be read: " + std::string(part) + " (" +
-             zip_strerror(zip_) + ")");
+             zip_strerror(zip_.get()) + ")");
+    // Exactly the declared size is inflated, then one byte more to see the end: data that goes on
+    // beyond its declared size (a crafted entry) is refused without inflating the rest, and
+    // reaching the end makes libzip check the entry's CRC.
+    std::string data(static_cast<std::size_t>(st.size), '\0');
     zip_int64_t got = data.empty() ? 0 : zip_fread(f, data.data(), data.size());
-    // Reading to the end makes libzip check the CRC of the entry.
     char extra = 0;
-    zip_int64_t more = zip_fread(f, &extra, 1);
+    zip_int64_t more = got == static_cast<zip_int64_t>(data.size()) ? zip_fread(f, &extra, 1) : -1;
     zip_fclose(f);
     if (got != static_cast<zip_int64_t>(data.size()) || more != 0)
         fail("a part of the workbook is damaged: " + std::string(part));
     return data;
+}
+
+std::vector<std::string> XlsxPackage::entryNames() const {
+    std::vector<std::pair<unsigned long long, std::string>> byIndex;
+    for (const auto& [key, entry] : entries_)
+        byIndex.emplace_back(entry.second, entry.first);
+    std::sort(byIndex.begin(), byIndex.end());
+    std::vector<std::string> out;
+    for (auto& e : byIndex)
+        out.push_back(std::move(e.second));
+    return out;
 }
 
 std::string XlsxPackage::relsPartOf(std::string_view part) {
@@ -203,37 +253,125 @@ std::vector<Relationship> XlsxPackage::relationships(std::string_view part) cons
 void XlsxPackage::saveAs(const std::filesystem::path& out,
                          const std::map<std::string, std::string>& replaced,
                          const std::set<std::string>& removed) const {
-    static std::atomic<unsigned> counter{0};
-    std::filesystem::path folder = out.parent_path();
-    if (folder.empty())
-        folder = ".";
-    std::filesystem::path temp = folder / (".citylink-save-" + std::to_string(::getpid()) + "-" +
-                                           std::to_string(counter++) + ".tmp");
-    auto removeTemp = [&] {
-        std::error_code ignored;
-        std::filesystem::remove(temp, ignored);
-    };
-    const std::string where = "the workbook cannot be saved as " + displayName(out);
+    SaveWholeFile(out, build(replaced, removed));
+}
 
-    {
-        std::ofstream o(temp, std::ios::binary | std::ios::trunc);
-        o.write(bytes_.data(), static_cast<std::streamsize>(bytes_.size()));
-        o.close();
-        if (!o) {
-            removeTemp();
-            fail(where + " (the folder cannot be written)");
-        }
+namespace {
+
+// The archive as libzip rewrites it: read from the opened package's bytes, written into a string
+// of ours. libzip's own buffer source is not used for writing: when a rewrite fails midway its
+// clean-up frees memory it does not own.
+struct RewriteSource {
+    std::string_view in;
+    zip_uint64_t inPos = 0;
+    std::string out;
+    zip_uint64_t outPos = 0;
+    bool removed = false;
+    zip_error_t error;
+};
+
+zip_int64_t rewriteCallback(void* user, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
+    auto& s = *static_cast<RewriteSource*>(user);
+    switch (cmd) {
+    case ZIP_SOURCE_OPEN:
+        s.inPos = 0;
+        return 0;
+    case ZIP_SOURCE_READ: {
+        zip_uint64_t n = std::min<zip_uint64_t>(len, s.in.size() - s.inPos);
+        std::memcpy(data, s.in.data() + s.inPos, n);
+        s.inPos += n;
+        return static_cast<zip_int64_t>(n);
     }
+    case ZIP_SOURCE_SEEK: {
+        zip_int64_t to = zip_source_seek_compute_offset(s.inPos, s.in.size(), data, len, &s.error);
+        if (to < 0)
+            return -1;
+        s.inPos = static_cast<zip_uint64_t>(to);
+        return 0;
+    }
+    case ZIP_SOURCE_TELL:
+        return static_cast<zip_int64_t>(s.inPos);
+    case ZIP_SOURCE_STAT: {
+        auto* st = static_cast<zip_stat_t*>(data);
+        zip_stat_init(st);
+        st->size = s.in.size();
+        st->valid |= ZIP_STAT_SIZE;
+        return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_BEGIN_WRITE:
+        s.out.clear();
+        s.out.reserve(s.in.size());
+        s.outPos = 0;
+        return 0;
+    case ZIP_SOURCE_WRITE: {
+        const char* bytes = static_cast<const char*>(data);
+        if (s.outPos == s.out.size())
+            s.out.append(bytes, len);
+        else
+            s.out.replace(s.outPos, std::min<zip_uint64_t>(len, s.out.size() - s.outPos), bytes,
+                          len);
+        s.outPos += len;
+        return static_cast<zip_int64_t>(len);
+    }
+    case ZIP_SOURCE_SEEK_WRITE: {
+        zip_int64_t to =
+            zip_source_seek_compute_offset(s.outPos, s.out.size(), data, len, &s.error);
+        if (to < 0)
+            return -1;
+        s.outPos = static_cast<zip_uint64_t>(to);
+        return 0;
+    }
+    case ZIP_SOURCE_TELL_WRITE:
+        return static_cast<zip_int64_t>(s.outPos);
+    case ZIP_SOURCE_ROLLBACK_WRITE:
+        s.out.clear();
+        return 0;
+    case ZIP_SOURCE_REMOVE:
+        s.removed = true;
+        return 0;
+    case ZIP_SOURCE_CLOSE:
+    case ZIP_SOURCE_COMMIT_WRITE:
+    case ZIP_SOURCE_FREE:
+        return 0;
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&s.error, data, len);
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(
+            ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR,
+            ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL, ZIP_SOURCE_SUPPORTS,
+            ZIP_SOURCE_BEGIN_WRITE, ZIP_SOURCE_COMMIT_WRITE, ZIP_SOURCE_ROLLBACK_WRITE,
+            ZIP_SOURCE_WRITE, ZIP_SOURCE_SEEK_WRITE, ZIP_SOURCE_TELL_WRITE, ZIP_SOURCE_REMOVE, -1);
+    default:
+        zip_error_set(&s.error, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
+}
 
-    int code = 0;
-    zip_t* z = zip_open(temp.c_str(), 0, &code);
+} // namespace
+
+std::string XlsxPackage::build(const std::map<std::string, std::string>& replaced,
+                               const std::set<std::string>& removed) const {
+    // The package is rewritten in memory rather than through libzip's temporary files, which a
+    // killed process would leave behind.
+    const std::string where = "the workbook cannot be saved: " + displayName(path_);
+    RewriteSource rewrite{bytes_, 0, {}, 0, false, {}};
+    zip_error_init(&rewrite.error);
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_function_create(rewriteCallback, &rewrite, &error);
+    zip_t* z = source ? zip_open_from_source(source, 0, &error) : nullptr;
     if (!z) {
-        removeTemp();
-        fail(where + " (zip error " + std::to_string(code) + ")");
+        std::string reason = zip_error_strerror(&error);
+        if (source)
+            zip_source_free(source);
+        zip_error_fini(&error);
+        zip_error_fini(&rewrite.error);
+        fail(where + " (" + reason + ")");
     }
+    zip_error_fini(&error);
     auto abandon = [&](const std::string& reason) {
         zip_discard(z);
-        removeTemp();
+        zip_error_fini(&rewrite.error);
         fail(where + " (" + reason + ")");
     };
     for (const auto& [part, data] : replaced) {
@@ -263,13 +401,13 @@ void XlsxPackage::saveAs(const std::filesystem::path& out,
     }
     if (zip_close(z) != 0)
         abandon(zip_strerror(z));
-
-    std::error_code ec;
-    std::filesystem::rename(temp, out, ec);
-    if (ec) {
-        removeTemp();
-        fail(where + " (" + ec.message() + ")");
-    }
+    zip_error_fini(&rewrite.error);
+    if (rewrite.removed)
+        fail(where + " (no part would be left)");
+    // Without a change libzip writes nothing: the package stays as it is.
+    if (replaced.empty() && removed.empty())
+        return bytes_;
+    return std::move(rewrite.out);
 }
 
 } // namespace sheets::xlsx

@@ -1,0 +1,173 @@
+#include "citylink/sheets/xlsx/save_file.h"
+
+#include "citylink/sheets/automation.h"
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace sheets::xlsx {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kTempPrefix = ".citylink-save-";
+
+std::string displayName(const fs::path& p) {
+    auto u8 = p.filename().u8string();
+    return std::string(u8.begin(), u8.end());
+}
+
+void step(std::string_view name) {
+    if (const auto& hook = saveTestHooks().onStep)
+        hook(name);
+}
+
+fs::path tempName(const fs::path& folder) {
+    static std::atomic<unsigned> counter{0};
+    return folder / (std::string(kTempPrefix) + std::to_string(::getpid()) + "-" +
+                     std::to_string(counter++) + ".tmp");
+}
+
+// 0 or the errno of the failed write.
+int writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+// The process id in a name of ours: ".citylink-save-<pid>-<n>.tmp", or the same followed by
+// ".XXXXXX" (the temporary an older version's zip library made beside it); 0 for other names.
+pid_t ownerOf(std::string_view name) {
+    if (!name.starts_with(kTempPrefix))
+        return 0;
+    name.remove_prefix(kTempPrefix.size());
+    auto digits = [&name] {
+        std::size_t n = 0;
+        while (n < name.size() && name[n] >= '0' && name[n] <= '9')
+            ++n;
+        std::string_view d = name.substr(0, n);
+        name.remove_prefix(n);
+        return d;
+    };
+    std::string_view pid = digits();
+    if (pid.empty() || pid.size() > 9 || !name.starts_with("-"))
+        return 0;
+    name.remove_prefix(1);
+    if (digits().empty() || !name.starts_with(".tmp"))
+        return 0;
+    name.remove_prefix(4);
+    if (!name.empty() && !(name.size() == 7 && name[0] == '.'))
+        return 0;
+    return static_cast<pid_t>(std::stol(std::string(pid)));
+}
+
+bool running(pid_t pid) {
+    return ::kill(pid, 0) == 0 || errno != ESRCH;
+}
+
+} // namespace
+
+SaveTestHooks& saveTestHooks() {
+    static SaveTestHooks hooks;
+    return hooks;
+}
+
+void RemoveStaleSaveTemporaries(const fs::path& folder) {
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        pid_t owner = ownerOf(it->path().filename().native());
+        if (owner <= 0 || owner == ::getpid() || running(owner))
+            continue;
+        std::error_code ignored;
+        if (it->symlink_status(ignored).type() == fs::file_type::regular)
+            fs::remove(it->path(), ignored);
+    }
+}
+
+void SaveWholeFile(const fs::path& out, std::string_view bytes) {
+    fs::path folder = out.parent_path();
+    if (folder.empty())
+        folder = ".";
+    RemoveStaleSaveTemporaries(folder);
+    const std::string where = "the workbook cannot be saved as " + displayName(out);
+    auto fail = [&](int error) {
+        throw AutomationError(where + " (" + std::strerror(error) + ")",
+                              errors::kApplicationDefined);
+    };
+
+#ifdef O_TMPFILE
+    if (saveTestHooks().unnamedFiles) {
+        int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            step("created");
+            int error = writeAll(fd, bytes);
+            if (error != 0) {
+                ::close(fd);
+                fail(error);
+            }
+            step("written");
+            // The unnamed file gets the output's name directly when that is free; an existing
+            // output is replaced by a rename, which needs a name to rename from.
+            const std::string self = "/proc/self/fd/" + std::to_string(fd);
+            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, out.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                ::close(fd);
+                return;
+            }
+            error = errno;
+            if (error == EEXIST) {
+                fs::path temp = tempName(folder);
+                if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) ==
+                    0) {
+                    ::close(fd);
+                    step("named");
+                    if (::rename(temp.c_str(), out.c_str()) == 0)
+                        return;
+                    error = errno;
+                    ::unlink(temp.c_str());
+                    fail(error);
+                }
+                error = errno;
+            }
+            ::close(fd);
+            // Without /proc an unnamed file cannot be linked by an unprivileged process: the
+            // named temporary below does the job then.
+            if (error != ENOENT && error != EPERM && error != EXDEV && error != EOPNOTSUPP)
+                fail(error);
+        }
+    }
+#endif
+
+    fs::path temp = tempName(folder);
+    int fd = ::open(temp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        fail(errno);
+    step("created");
+    int error = writeAll(fd, bytes);
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0) {
+        step("written");
+        if (::rename(temp.c_str(), out.c_str()) == 0)
+            return;
+        error = errno;
+    }
+    ::unlink(temp.c_str());
+    fail(error);
+}
+
+} // namespace sheets::xlsx
