@@ -90,3 +90,17 @@ TEST(SheetEditor, WritesIntoRowsAndCellsWithoutReferencesReadBackAfterSaving) {
     for (const auto& [address, value] : expected)
         EXPECT_EQ(again.read(*sheets::ParseCell(address), {}), value) << address;
 }
+
+TEST(SheetEditor, RefusesAPartWhoseTreeWouldNotFitInMemory) {
+    std::string rows;
+    for (int i = 0; i < 2'000'000; ++i)
+        rows += "<row/>"; // 12 MB of text, 128 MB as a tree
+    try {
+        SheetEditor(kHead + "<sheetData>" + rows + "</sheetData></worksheet>",
+                    "xl/worksheets/sheet1.xml");
+        ADD_FAILURE();
+    } catch (const sheets::AutomationError& e) {
+        EXPECT_TRUE(e.description().starts_with("ブックが大きすぎます: xl/worksheets/sheet1.xml"))
+            << e.description();
+    }
+}

@@ -89,20 +89,60 @@ std::string_view LocalName(const char* qualified) {
     return colon == std::string_view::npos ? name : name.substr(colon + 1);
 }
 
-std::string SerializeXml(const pugi::xml_document& doc) {
+std::string SerializeXml(const pugi::xml_document& doc, std::size_t sizeHint) {
     StringWriter writer;
+    // Room for the text as it was read and a little more: a string that grows by doubling would
+    // hold the old and the new buffer at once, three times the part at the peak.
+    writer.out.reserve(sizeHint + sizeHint / 16);
     doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
     return std::move(writer.out);
 }
 
-bool LoadPart(pugi::xml_document& doc, const std::string& xml) {
-    if (!doc.load_buffer(xml.data(), xml.size(), kFaithfulParse))
+std::size_t TreeBytes(std::string_view xml) {
+    // The parser keeps a copy of the text, a node (64 bytes) per element and per text between
+    // tags, and an attribute (40 bytes) per "=" (one in a text counts too: an upper bound).
+    std::size_t nodes = 0;
+    std::size_t attributes = 0;
+    char previous = '>';
+    for (std::size_t i = 0; i < xml.size(); ++i) {
+        char c = xml[i];
+        if (c == '<') {
+            nodes += (i + 1 < xml.size() && xml[i + 1] != '/') + (previous != '>');
+        } else if (c == '=') {
+            ++attributes;
+        }
+        previous = c;
+    }
+    return xml.size() + nodes * 64 + attributes * 40;
+}
+
+namespace {
+
+bool loadPart(pugi::xml_document& doc, std::string_view xml, std::string* inPlace,
+              std::string_view partName) {
+    // A part within the size limits can still hold millions of tiny elements, each a node of
+    // its own in memory: such a part is refused before it is parsed.
+    if (std::size_t bytes = TreeBytes(xml); bytes > kMaxTreeBytes)
+        fail("ブックが大きすぎます: " + std::string(partName.empty() ? "a part" : partName) +
+             " would take " + std::to_string(bytes >> 20) + " MB to read, at most " +
+             std::to_string(kMaxTreeBytes >> 20) + " MB");
+    bool parsed = inPlace
+                      ? static_cast<bool>(doc.load_buffer_inplace(inPlace->data(), inPlace->size(),
+                                                                  kFaithfulParse))
+                      : static_cast<bool>(doc.load_buffer(xml.data(), xml.size(), kFaithfulParse));
+    if (!parsed)
         return false;
     // The tree is written out as UTF-8 whatever the part was stored in.
     pugi::xml_node first = doc.first_child();
     if (first.type() == pugi::node_declaration && first.attribute("encoding"))
         first.attribute("encoding").set_value("UTF-8");
     return true;
+}
+
+} // namespace
+
+bool LoadPart(pugi::xml_document& doc, const std::string& xml, std::string_view partName) {
+    return loadPart(doc, xml, nullptr, partName);
 }
 
 std::vector<std::string> ReadSharedStrings(const std::string& xml) {
@@ -116,9 +156,10 @@ std::vector<std::string> ReadSharedStrings(const std::string& xml) {
     return out;
 }
 
-SheetEditor::SheetEditor(const std::string& xml, const std::string& partName)
-    : partName_(partName) {
-    bool parsed = LoadPart(doc_, xml);
+SheetEditor::SheetEditor(std::string xml, const std::string& partName)
+    : partName_(partName), text_(std::move(xml)) {
+    // Parsed in place: the tree points into the part's text instead of a copy of it.
+    bool parsed = loadPart(doc_, text_, &text_, partName);
     pugi::xml_node root = doc_.document_element();
     if (!parsed || LocalName(root.name()) != "worksheet")
         fail("a sheet of the workbook is not well-formed: " + partName);
@@ -510,7 +551,7 @@ std::string SheetEditor::read(CellRef at, const std::vector<std::string>& shared
 }
 
 std::string SheetEditor::serialize() const {
-    return SerializeXml(doc_);
+    return SerializeXml(doc_, text_.size());
 }
 
 std::string SheetEditor::serializeForSave() {
@@ -526,7 +567,7 @@ std::string SheetEditor::serializeForSave() {
             cell.remove_attribute("t");
         }
     }
-    return SerializeXml(doc_);
+    return SerializeXml(doc_, text_.size());
 }
 
 } // namespace sheets::xlsx

@@ -22,7 +22,7 @@ public:
     // Parses the part. Throws AutomationError (kApplicationDefined) when it is not a well-formed
     // worksheet, or when its rows and cells do not name each place once by a plain address (a
     // write there might not read back); `partName` names it in the message.
-    SheetEditor(const std::string& xml, const std::string& partName);
+    SheetEditor(std::string xml, const std::string& partName);
 
     // Which cell formats (by index, the cells' "s") are the Text format: a spreadsheet
     // application keeps an assigned "07" as text in such a cell. The vector must outlive writes.
@@ -69,6 +69,7 @@ private:
     std::string name(const char* local) const { return prefix_ + local; }
 
     std::string partName_;
+    std::string text_; // the part's text, which the tree points into (declared before it)
     pugi::xml_document doc_;
     pugi::xml_node sheetData_;
     std::string prefix_; // namespace prefix of the worksheet's elements ("" or "x:")
@@ -88,15 +89,21 @@ private:
 // Texts of the shared-strings part, by index (rich text runs joined, phonetic runs left out).
 std::vector<std::string> ReadSharedStrings(const std::string& xml);
 
-// The XML tree as the part's bytes: UTF-8, no reformatting.
-std::string SerializeXml(const pugi::xml_document& doc);
+// The XML tree as the part's bytes: UTF-8, no reformatting; `sizeHint` is the size expected.
+std::string SerializeXml(const pugi::xml_document& doc, std::size_t sizeHint = 0);
 // How the engine parses parts it may write back: keeps comments, processing instructions,
 // whitespace text and attribute values exactly.
 constexpr unsigned kFaithfulParse =
     (pugi::parse_full | pugi::parse_ws_pcdata) & ~(pugi::parse_wconv_attribute | pugi::parse_eol);
 // Parses a part with kFaithfulParse; a declaration that names another encoding is changed to
-// UTF-8, the encoding SerializeXml writes. False when the part is not well-formed.
-bool LoadPart(pugi::xml_document& doc, const std::string& xml);
+// UTF-8, the encoding SerializeXml writes. False when the part is not well-formed; throws
+// AutomationError "ブックが大きすぎます: ..." (naming `partName`) when its tree would take more
+// than kMaxTreeBytes of memory.
+bool LoadPart(pugi::xml_document& doc, const std::string& xml, std::string_view partName = {});
+// What the tree of a part takes in memory at most, estimated from its markup.
+std::size_t TreeBytes(std::string_view xml);
+// A city form's largest sheet takes a few MB as a tree.
+constexpr std::size_t kMaxTreeBytes = 96u << 20;
 // The local name of an element ("x:c" -> "c").
 std::string_view LocalName(const char* qualified);
 

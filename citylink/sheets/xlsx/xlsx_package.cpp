@@ -2,6 +2,7 @@
 
 #include "citylink/sheets/automation.h"
 #include "citylink/sheets/xlsx/save_file.h"
+#include "citylink/sheets/xlsx/sheet_editor.h"
 
 #include <pugixml.hpp>
 #include <zip.h>
@@ -231,6 +232,9 @@ std::vector<Relationship> XlsxPackage::relationships(std::string_view part) cons
     if (!has(relsPart))
         return out;
     std::string xml = read(relsPart);
+    if (TreeBytes(xml) > kMaxTreeBytes)
+        tooLarge(path_,
+                 relsPart + " would take more than " + megabytes(kMaxTreeBytes) + " to read");
     pugi::xml_document doc;
     if (!doc.load_buffer(xml.data(), xml.size()))
         fail("a part of the workbook is not well-formed: " + relsPart);
