@@ -5,13 +5,9 @@
 #include "foundation/utf8.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -80,11 +76,10 @@ void mdlLog::OpenLogFile() {
         logOpened_ = false;
         return;
     }
+    // Appending: a second instance of the program writing the same day's log appends its lines
+    // rather than overwriting ours.
     std::string path = logFolder_ + logFileName_;
-    // O_APPEND: every write lands at the current end of the file, so a second instance of the
-    // program writing the same day's log appends its lines rather than overwriting ours.
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-    if (fd_ < 0) {
+    if (!file_.Open(std::filesystem::path(std::u8string(path.begin(), path.end())))) {
         logOpened_ = false;
         return;
     }
@@ -108,9 +103,7 @@ void mdlLog::WriteLog(std::string_view message) {
 }
 
 void mdlLog::CloseLog() {
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
+    file_.Close();
 }
 
 void mdlLog::PurgeOldLogs() {
@@ -129,7 +122,7 @@ void mdlLog::PurgeOldLogs() {
 }
 
 bool mdlLog::appendEntry(std::string_view message) {
-    if (fd_ < 0)
+    if (!file_.IsOpen())
         return false;
     LocalDateTime t = clock_.now();
     char stamp[32];
@@ -139,15 +132,5 @@ bool mdlLog::appendEntry(std::string_view message) {
     entry += "\"";
     std::string bytes = toLogBytes(entry);
     bytes += "\r\n";
-    // One write(2) per entry: with O_APPEND the line is never split by another writer.
-    std::string_view rest = bytes;
-    while (!rest.empty()) {
-        ssize_t n = ::write(fd_, rest.data(), rest.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        rest.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
+    return file_.Append(bytes); // one record: never split by another writer
 }

@@ -3,6 +3,7 @@
 // line "【hh:nn:ss】 message". Logging never interrupts the program: when the file cannot be opened
 // or written the program goes on without a log and without a message.
 #include "foundation/clock.h"
+#include "foundation/file_io.h"
 #include "foundation/log_sink.h"
 
 #include <functional>
@@ -45,5 +46,5 @@ private:
     bool logOpened_ = false;
     // A raw descriptor opened with O_APPEND: each entry is one write(2), so a second process
     // appending to the same day's file never splits or overwrites our lines.
-    int fd_ = -1;
+    fileio::AppendFile file_;
 };

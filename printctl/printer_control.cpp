@@ -1,8 +1,8 @@
 #include "printctl/printctl.h"
 
+#include "foundation/file_io.h"
 #include "foundation/prompts.h"
 #include "printctl/printer_system.h"
-#include "printctl/replace_file.h"
 #include "printctl/settings_file.h"
 
 #include <filesystem>
@@ -120,7 +120,8 @@ bool Clsプリンタ制御::Prt_List(ListControl& vListBox) {
 bool Clsプリンタ制御::Prt_Save(ListControl& vListBox) {
     settings_file::Contents contents{trimSpaces(vListBox.Text()), top_, bottom_, left_, right_};
     auto encoded = settings_file::Encode(contents);
-    if (!encoded.problem.empty() || !ReplaceFile(pathOf(SettingsFilePath()), encoded.bytes)) {
+    if (!encoded.problem.empty() ||
+        !fileio::ReplaceFile(pathOf(SettingsFilePath()), encoded.bytes)) {
         services_.prompts->message(MsgIcon::Critical, kSaveFailedTitle, kSaveFailedText);
         return false;
     }
