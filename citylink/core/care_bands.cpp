@@ -39,6 +39,15 @@ void Load時間設定(const std::filesystem::path& iniFile, CareBands& bands) {
     loadOne(iniFile, "標準時間終了", bands.標準時間終了);
 }
 
+std::optional<std::string> bandsProblem(const CareBands& bands) {
+    auto minutes = [](const dates::TimeOfDay& t) { return t.hour * 60 + t.minute; };
+    if (minutes(bands.短時間開始) < minutes(bands.短時間終了))
+        return std::nullopt;
+    return "短時間開始（" + dates::formatHhMm(bands.短時間開始) + "）が短時間終了（" +
+           dates::formatHhMm(bands.短時間終了) +
+           "）より前になっていません。\n短時間開始と短時間終了を設定し直してください。";
+}
+
 bool Save時間設定(const std::filesystem::path& iniFile, const CareBands& bands) {
     // A field that holds no valid time writes nothing: the file keeps its old value.
     auto saveOne = [&](std::string_view key, const dates::TimeOfDay& t) {
@@ -46,8 +55,11 @@ bool Save時間設定(const std::filesystem::path& iniFile, const CareBands& ban
         return !valid ||
                MdlSystemINI::PutIniString(iniFile, kBandsSection, key, dates::formatHhMm(t)) != 0;
     };
-    bool ok = saveOne("短時間開始", bands.短時間開始);
-    ok = saveOne("短時間終了", bands.短時間終了) && ok;
+    bool ok = true;
+    if (!bandsProblem(bands)) {
+        ok = saveOne("短時間開始", bands.短時間開始) && ok;
+        ok = saveOne("短時間終了", bands.短時間終了) && ok;
+    }
     ok = saveOne("標準時間終了", bands.標準時間終了) && ok;
     return ok;
 }

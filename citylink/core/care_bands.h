@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace citylink {
@@ -30,8 +31,14 @@ std::optional<dates::TimeOfDay> bandTimeFromText(std::string_view text);
 // Errors of the INI access propagate.
 void Load時間設定(const std::filesystem::path& iniFile, CareBands& bands);
 
-// Writes the three fields as "hh:mm" to their keys, creating the file as needed. True when all
-// three writes succeeded (the window closes whatever the outcome).
+// The message that refuses bands no clerk can mean, naming the fields: a short-time band whose
+// start is not before its end ("17:45～04:05" would mark almost every day as extended care).
+// nullopt when the bands are sound.
+std::optional<std::string> bandsProblem(const CareBands& bands);
+
+// Writes the three fields as "hh:mm" to their keys, creating the file as needed. A short-time band
+// that bandsProblem refuses is not written, so the file keeps the clerk's last valid pair. True
+// when all writes succeeded (the window closes whatever the outcome).
 bool Save時間設定(const std::filesystem::path& iniFile, const CareBands& bands);
 
 } // namespace citylink

@@ -70,6 +70,11 @@ RunOutcome UsageSheetRun::延長時間貼付処理(const UsageSheetInputs& in) {
             showInfo(prompts_, in.caption, "対象月を入力して下さい。");
         return RunOutcome::QuietEnd;
     }
+    // Bands no clerk can mean are refused before anything is read or written.
+    if (std::optional<std::string> problem = bandsProblem(in.bands)) {
+        showInfo(prompts_, in.caption, *problem);
+        return RunOutcome::QuietEnd;
+    }
 
     // 2. From here the window is busy; the guard gives it back on every way out.
     BusyGuard busy(window_);

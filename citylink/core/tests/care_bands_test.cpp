@@ -49,6 +49,18 @@ TEST_F(Bands, LooseTimesLoadAndBadTextIsIgnoredThenOverwritten) {
     EXPECT_EQ(get("標準時間終了"), "19:05");
 }
 
+TEST_F(Bands, AShortTimeBandThatCannotBeMeantIsNotSaved) {
+    ASSERT_TRUE(Save時間設定(ini, CareBands{{7, 30}, {15, 30}, {18, 0}}));
+    CareBands reversed{{17, 45}, {4, 5}, {19, 0}};
+    EXPECT_TRUE(bandsProblem(reversed));
+    EXPECT_FALSE(bandsProblem(CareBands{}));
+    ASSERT_TRUE(Save時間設定(ini, reversed));
+    // The file keeps the last valid short-time pair; the standard-time end is saved.
+    EXPECT_EQ(get("短時間開始"), "07:30");
+    EXPECT_EQ(get("短時間終了"), "15:30");
+    EXPECT_EQ(get("標準時間終了"), "19:00");
+}
+
 TEST(BandTimeFromText, AcceptsTimesOnly) {
     EXPECT_EQ(bandTimeFromText(" 9:05 "), (dates::TimeOfDay{9, 5, 0}));
     for (const char* bad : {"", "2019/04/01", "25:00", "8時", "08:00x", "x 08:00"})

@@ -299,6 +299,30 @@ TEST_F(Run, StepsThatReportTheirOwnFailureEndQuietly) {
     EXPECT_TRUE(prompts.fileRequests.empty());
 }
 
+TEST_F(Run, BandsNoClerkCanMeanAreRefusedBeforeAnythingIsReadOrWritten) {
+    add("あ", "2015/01/01", "2018/05/01", "07:30", "16:45");
+    in.bands.短時間開始 = {17, 45};
+    in.bands.短時間終了 = {4, 5};
+    EXPECT_EQ(run(), RunOutcome::QuietEnd);
+    EXPECT_THAT(prompts.messages,
+                ElementsAre(RecordedMessage{MsgIcon::Information, kCaption,
+                                            "短時間開始（17:45）が短時間終了（04:05）より前に"
+                                            "なっていません。\n短時間開始と短時間終了を設定し直"
+                                            "してください。"}));
+    EXPECT_EQ(window.busyCalls, 0);
+    EXPECT_TRUE(log.lines.empty()) << "not even the extended-care table is built";
+    EXPECT_EQ(excel->applicationsCreated(), 0);
+
+    // An empty band (start equal to end) is refused too; a one-minute band is taken.
+    prompts.messages.clear();
+    in.bands.短時間開始 = in.bands.短時間終了 = {8, 0};
+    EXPECT_EQ(run(), RunOutcome::QuietEnd);
+    EXPECT_EQ(prompts.messages.size(), 1u);
+    in.bands.短時間終了 = {8, 1};
+    prompts.messages.clear();
+    EXPECT_EQ(run(), RunOutcome::Finished);
+}
+
 TEST_F(Run, AFailingWriteEndsWithTheErrorMessageAndHandsNothingOver) {
     add("あ", "2015/01/01", "2018/05/01", "07:30", "16:45");
     excel->failOn("Range(X6:BB9).Value", "範囲に書き込めません", 1004);
