@@ -3,6 +3,8 @@
 #include "citylink/core/csv_import.h"
 #include "citylink/core/layout_settings.h"
 #include "citylink/core/trapped_error.h"
+#include "citylink/ui/band_time_edit.h"
+#include "citylink/ui/settings_screen.h"
 #include "foundation/dates.h"
 
 #include <QApplication>
@@ -41,8 +43,8 @@ QLabel* rule(QLabel* label) {
     return label;
 }
 
-QTimeEdit* bandField(QTimeEdit* field, int hour) {
-    field->setDisplayFormat(QStringLiteral("HH:mm"));
+QTimeEdit* bandField(int hour) {
+    auto* field = new BandTimeEdit;
     field->setTime(QTime(hour, 0));
     return field;
 }
@@ -69,11 +71,10 @@ F_うぇぶきらの札幌市連携::F_うぇぶきらの札幌市連携(Prompts
       Label4(named(new QLabel(QStringLiteral("短時間/標準時間の保育時間を設定してください。"
                                              "超過分に関して出力されます。")),
                    "Label4")),
-      短時間開始(named(bandField(new QTimeEdit, 8), "短時間開始")),
+      短時間開始(named(bandField(8), "短時間開始")),
       Label12(named(new QLabel(QStringLiteral("～")), "Label12")),
-      短時間終了(named(bandField(new QTimeEdit, 16), "短時間終了")),
-      標準時間終了(named(bandField(new QTimeEdit, 18), "標準時間終了")),
-      Label3(named(rule(new QLabel), "Label3")),
+      短時間終了(named(bandField(16), "短時間終了")),
+      標準時間終了(named(bandField(18), "標準時間終了")), Label3(named(rule(new QLabel), "Label3")),
       Cmd連携(named(new QPushButton(QStringLiteral("②札幌市連携エクセル選択")), "Cmd連携")),
       Cmd設定ファイル(named(new QPushButton(QStringLiteral("設定")), "Cmd設定ファイル")),
       cmd終了(named(new QPushButton(QStringLiteral("閉じる")), "cmd終了")),
@@ -108,7 +109,14 @@ void F_うぇぶきらの札幌市連携::buildLayout() {
 
     for (QLabel* instruction : {Label6, Label4})
         instruction->setWordWrap(true);
+    // Screen readers (and tests through the accessibility bus) find every input by its label's
+    // text; the buttons and options are named by their own captions. The band fields have no
+    // label of their own: their names say which limit they hold.
     Label1->setBuddy(対象日付);
+    対象日付->setAccessibleName(Label1->text());
+    for (QTimeEdit* field : {短時間開始, 短時間終了, 標準時間終了})
+        field->setAccessibleName(field->objectName());
+    lblCSVファイル名->setAccessibleName(QStringLiteral("CSVファイル名"));
     対象日付->setMinimumWidth(
         対象日付->fontMetrics().horizontalAdvance(QStringLiteral("令和 00年00月")) + 24);
     lblCSVファイル名->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -275,8 +283,9 @@ void F_うぇぶきらの札幌市連携::cmd終了_Click() {
 }
 
 void F_うぇぶきらの札幌市連携::Cmd設定ファイル_Click() {
-    // HOOK (settings screen): opens F_うぇぶきらの札幌市連携設定画面 modally, a new instance each
-    // time, and lets it go when it closes. Nothing to open until that window exists.
+    // A new screen each time: it reads the layout file afresh and nothing of it outlives it.
+    F_うぇぶきらの札幌市連携設定画面 screen(prompts_, clock_, layoutIniPath(), this);
+    screen.exec();
 }
 
 void F_うぇぶきらの札幌市連携::cmdCSV選択_Click() {

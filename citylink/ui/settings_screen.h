@@ -8,7 +8,7 @@
 // arrays are indexed collections with the form's indexes.
 #include "citylink/core/attendance.h"
 #include "citylink/core/layout_screen.h"
-#include "citylink/core/prompts.h"
+#include "foundation/prompts.h"
 #include "foundation/clock.h"
 
 #include <QComboBox>

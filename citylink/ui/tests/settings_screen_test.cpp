@@ -1,7 +1,7 @@
 // The settings screen under the offscreen platform with the scripted prompts: the real boxes and
 // buttons against a real layout file, compared as bytes where the file is the contract.
 #include "citylink/core/layout_settings.h"
-#include "citylink/core/testing/scripted_prompts.h"
+#include "foundation/testing/scripted_prompts.h"
 #include "citylink/ui/main_window.h"
 #include "citylink/ui/settings_screen.h"
 #include "foundation/cp932.h"
