@@ -12,6 +12,7 @@ SUITE_PACKAGES=(
     python3 python3-openpyxl
     fonts-noto-cjk
     cups libcups2-dev locales
+    qt6-translations-l10n
 )
 
 # Installs whatever of SUITE_PACKAGES (plus any extra names given) is missing; one apt-get update.
@@ -30,6 +31,24 @@ suite_install_packages() {
         "${sudo[@]}" apt-get update -qq
         DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
     fi
+}
+
+# The clerk's locale, ja_JP.UTF-8, for the GUI demo and the screenshots: Qt's standard dialogs and
+# buttons follow the system locale. Generates it where the machine lacks it (needs the package
+# locales, part of SUITE_PACKAGES), then exports it.
+suite_japanese_locale() {
+    if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
+        echo "== generating the locale ja_JP.UTF-8"
+        local sudo=()
+        [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+        # Listed in locale.gen, so that a later locale-gen keeps it.
+        if ! grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+            echo 'ja_JP.UTF-8 UTF-8' | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+        fi
+        "${sudo[@]}" locale-gen >/dev/null
+    fi
+    export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+    unset LANGUAGE
 }
 
 # suite_build DIR [cmake options...]: configures (once) and builds DIR.

@@ -1,9 +1,12 @@
 // citylink_screens DIR: renders every window of citylink into DIR as PNG files, for the
 // documentation. Runs under any Qt platform, the offscreen one included. The clock is pinned and
 // the settings and log go to a throw-away folder, so the pictures are the same on every run.
+#include "citylink/core/layout_screen.h"
 #include "citylink/ui/main_window.h"
+#include "citylink/ui/settings_screen.h"
 #include "foundation/clock.h"
 #include "foundation/mdl_log.h"
+#include "foundation/mdl_system_ini.h"
 #include "shared_ui/qt_prompts.h"
 
 #include <QApplication>
@@ -75,6 +78,20 @@ int main(int argc, char** argv) {
         prompts.setParentWidget(&window);
         ok = window.loadSucceeded() && save(window, out, QStringLiteral("citylink-main.png")) && ok;
         window.close();
+    }
+    {
+        // The settings screen with a set-up year chosen, set up as a clerk does it: each new
+        // fiscal year copied from the one before (the main window has seeded the first).
+        const std::filesystem::path ini = folder / u8"札幌市連携.INI";
+        MdlSystemINI::PutIniString(ini, "2018", "4-1", "2");
+        MdlSystemINI::PutIniString(ini, "2018", "4-2", "1");
+        for (int year = 2019; year <= 2024; ++year)
+            ok = citylink::copyPreviousYearLayout(ini, std::to_string(year)) && ok;
+        F_うぇぶきらの札幌市連携設定画面 screen(prompts, clock, ini);
+        prompts.setParentWidget(&screen);
+        screen.Cmb年度->setCurrentIndex(screen.Cmb年度->findText(QStringLiteral("2024")));
+        ok = save(screen, out, QStringLiteral("citylink-settings.png")) && ok;
+        prompts.setParentWidget(nullptr);
     }
     return ok ? 0 : 1;
 }
