@@ -1,7 +1,10 @@
 #include "shared_ui/qt_prompts.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 namespace {
 
@@ -27,14 +30,28 @@ QMessageBox::Icon qtIcon(MsgIcon icon) {
 
 } // namespace
 
+void QtPrompts::fitTitle(QMessageBox& box) {
+    // A message box is as wide as its text; the window manager then cuts a longer title
+    // ("うぇぶきら… 幌市連携" over "保存しました。"). The title bar's font is the window manager's:
+    // the bold application font is a fair measure, plus room for the bar's icon and buttons.
+    QFont font = QApplication::font();
+    font.setBold(true);
+    const int width = QFontMetrics(font).horizontalAdvance(box.windowTitle()) + kTitleBarExtra;
+    // QMessageBox fixes its own size from its layout, so the width goes in as a spacer.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 QString QtPrompts::titleOr(std::string_view title) const {
     if (!title.empty())
         return qs(title);
-    return programTitle_.isEmpty() ? QGuiApplication::applicationDisplayName() : programTitle_;
+    return programTitle_.isEmpty() ? QApplication::applicationDisplayName() : programTitle_;
 }
 
 void QtPrompts::message(MsgIcon icon, std::string_view title, std::string_view text) {
     QMessageBox box(qtIcon(icon), titleOr(title), qs(text), QMessageBox::Ok, parent_);
+    fitTitle(box);
     box.exec();
 }
 
@@ -42,6 +59,7 @@ bool QtPrompts::askYesNo(std::string_view title, std::string_view text) {
     QMessageBox box(QMessageBox::Question, titleOr(title), qs(text),
                     QMessageBox::Yes | QMessageBox::No, parent_);
     box.setDefaultButton(QMessageBox::Yes);
+    fitTitle(box);
     return box.exec() == QMessageBox::Yes;
 }
 

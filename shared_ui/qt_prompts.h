@@ -4,6 +4,7 @@
 #include "foundation/prompts.h"
 
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
@@ -34,6 +35,11 @@ public:
     // Several patterns of one entry ("*.xls;*.xlsx") are separated by blanks in Qt's form. A last
     // description without patterns is dropped; an empty filter gives an empty list (all files).
     static QStringList toQtNameFilters(std::string_view vbFilter);
+
+    // Widens a box so that the window manager shows its whole title.
+    static void fitTitle(QMessageBox& box);
+    // What a title bar takes besides its text: the window icon, the buttons, the margins.
+    static constexpr int kTitleBarExtra = 140;
 
 private:
     QString titleOr(std::string_view title) const;

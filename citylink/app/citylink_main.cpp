@@ -7,6 +7,7 @@
 #include "foundation/mdl_log.h"
 #include "foundation/platform.h"
 #include "shared_ui/qt_prompts.h"
+#include "shared_ui/qt_translations.h"
 
 #include <QApplication>
 
@@ -15,6 +16,8 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // Standard dialogs and buttons in the desktop's language, as on the clerk's Japanese desktop.
+    installQtTranslations();
     QtPrompts prompts;
     prompts.setProgramTitle(
         QString::fromUtf8(kCitylinkTitle.data(), static_cast<qsizetype>(kCitylinkTitle.size())));

@@ -8,6 +8,7 @@
 #include "foundation/mdl_log.h"
 #include "foundation/mdl_system_ini.h"
 #include "shared_ui/qt_prompts.h"
+#include "shared_ui/qt_translations.h"
 
 #include <QApplication>
 #include <QDir>
@@ -51,6 +52,8 @@ bool save(QWidget& window, const QDir& dir, const QString& name) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // Standard dialogs and buttons in the desktop's language, as on the clerk's Japanese desktop.
+    installQtTranslations();
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
         return 2;

@@ -1,5 +1,6 @@
 // The Qt prompts: which box the clerk sees, and which files the open dialog lists.
 #include "shared_ui/qt_prompts.h"
+#include "shared_ui/qt_translations.h"
 #include "testsupport/test_files.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -105,3 +107,43 @@ TEST(QtPrompts, OpenDialogListsFilesWhateverTheCaseOfTheirExtension) {
 }
 
 } // namespace
+
+TEST(QtPrompts, ABoxIsWideEnoughForItsTitle) {
+    QtPrompts prompts;
+    const QString title = QStringLiteral("うぇぶきらの札幌市連携 Ver7.5.0");
+    int width = 0;
+    whenModalShows([&](QMessageBox* box) {
+        width = box->width();
+        box->button(QMessageBox::Ok)->click();
+    });
+    prompts.message(MsgIcon::Information, title.toStdString(), "保存しました。");
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    EXPECT_GT(width, QFontMetrics(bold).horizontalAdvance(title) + 100);
+}
+
+TEST(QtTranslations, StandardButtonsAndTheFileDialogReadJapaneseInAJapaneseLocale) {
+    QTranslator* japanese = installQtTranslations(QLocale(QLocale::Japanese, QLocale::Japan));
+    ASSERT_NE(japanese, nullptr) << "Qt's translations (qt6-translations-l10n) are missing";
+    QtPrompts prompts;
+    QString yes, no;
+    whenModalShows([&](QMessageBox* box) {
+        yes = box->button(QMessageBox::Yes)->text();
+        no = box->button(QMessageBox::No)->text();
+        box->button(QMessageBox::No)->click();
+    });
+    prompts.askYesNo("確認", "保存しますか？");
+    EXPECT_TRUE(yes.startsWith(QStringLiteral("はい"))) << yes.toStdString();
+    EXPECT_TRUE(no.startsWith(QStringLiteral("いいえ"))) << no.toStdString();
+
+    auto dialog = prompts.makeOpenDialog({"CSVファイルを選択してください", "CSV|*.CSV", ""});
+    EXPECT_EQ(dialog->labelText(QFileDialog::Accept), QStringLiteral("開く(&O)"));
+    EXPECT_EQ(dialog->labelText(QFileDialog::Reject), QStringLiteral("キャンセル"));
+    EXPECT_EQ(dialog->labelText(QFileDialog::LookIn), QStringLiteral("アドレス:"));
+    EXPECT_EQ(dialog->labelText(QFileDialog::FileName), QStringLiteral("ファイル名(&N):"));
+
+    // Without it (an English desktop) the dialogs keep Qt's English.
+    delete japanese;
+    auto english = prompts.makeOpenDialog({"", "", ""});
+    EXPECT_EQ(english->labelText(QFileDialog::Reject), QStringLiteral("Cancel"));
+}
