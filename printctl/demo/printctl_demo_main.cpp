@@ -3,6 +3,7 @@
 // choice and margins are kept in the data folder from one run to the next.
 #include "printctl/demo/printer_selection_window.h"
 #include "printctl/printctl.h"
+#include "shared_ui/qt_translations.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -12,6 +13,8 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // Standard dialogs and buttons in the desktop's language, as on the clerk's Japanese desktop.
+    installQtTranslations();
     auto printer = printctl::CreateObject(printctl::kProgId);
     if (!printer) {
         QMessageBox::critical(nullptr, QStringLiteral("エラー"),

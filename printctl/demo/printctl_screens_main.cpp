@@ -7,6 +7,7 @@
 #include "printctl/properties_dialog.h"
 #include "printctl/testing/fake_printer_system.h"
 #include "shared_ui/qt_prompts.h"
+#include "shared_ui/qt_translations.h"
 
 #include <QApplication>
 #include <QDir>
@@ -63,6 +64,8 @@ std::vector<printctl::PrinterOption> sampleOptions() {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // Standard dialogs and buttons in the desktop's language, as on the clerk's Japanese desktop.
+    installQtTranslations();
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
         return 2;
