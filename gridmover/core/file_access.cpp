@@ -2,6 +2,7 @@
 
 #include "gridmover/core/keyed_collection.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <fstream>
@@ -26,23 +27,36 @@ struct Descriptor {
     }
 };
 
+std::runtime_error tooLarge(const fs::path& file) {
+    return std::runtime_error(file.string() + ": larger than " +
+                              std::to_string(kMaxFileBytes >> 20) + " MB");
+}
+
 // The rest of the open file from where it stands into data; expected is its size as last seen.
+// Never more than kMaxFileBytes: a file that claims more, or grows past it while being read, is
+// refused.
 void readDescriptor(int fd, std::size_t expected, const fs::path& file, std::string& data) {
+    if (expected > kMaxFileBytes) {
+        throw tooLarge(file);
+    }
     // One byte more than the size asked for: a short read then shows the end without one more
-    // call. A file that grew meanwhile is read on to its end.
+    // call. A file that grew meanwhile is read on to its end or to the limit.
     data.assign(expected + 1, '\0');
     std::size_t got = 0;
     for (;;) {
         if (got == data.size()) {
-            data.resize(data.size() * 2);
+            if (got > kMaxFileBytes) {
+                throw tooLarge(file);
+            }
+            data.resize(std::min(data.size() * 2, kMaxFileBytes + 1));
         }
         ssize_t n = ::read(fd, data.data() + got, data.size() - got);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            // A descriptor opened without blocking (OpenedFile) on a file system that honours
-            // that for files too: wait for the data as any other read does.
+            // A descriptor opened without blocking on a file system that honours that for files
+            // too: wait for the data as any other read does.
             if ((errno == EAGAIN || errno == EWOULDBLOCK) &&
                 ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) {
                 continue;
@@ -57,13 +71,10 @@ void readDescriptor(int fd, std::size_t expected, const fs::path& file, std::str
             break; // the whole file as its size said, and the read stopped short of more
         }
     }
+    if (got > kMaxFileBytes) {
+        throw tooLarge(file);
+    }
     data.resize(got);
-}
-
-std::string readDescriptor(int fd, std::size_t expected, const fs::path& file) {
-    std::string data;
-    readDescriptor(fd, expected, file, data);
-    return data;
 }
 
 std::size_t sizeOf(const struct stat& st) {
@@ -74,8 +85,9 @@ std::size_t sizeOf(const struct stat& st) {
 
 std::string ReadFileBytes(const fs::path& file) {
     // Plain descriptor calls: a stream costs three seeks per file to learn the size, and the
-    // migration reads every file of a project.
-    Descriptor in{::open(file.c_str(), O_RDONLY | O_CLOEXEC)};
+    // migration reads every file of a project. Not blocking: opening a pipe would wait for a
+    // writer before its type is known.
+    Descriptor in{::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
     if (in.fd < 0) {
         throw std::runtime_error("cannot open " + file.string());
     }
@@ -83,7 +95,12 @@ std::string ReadFileBytes(const fs::path& file) {
     if (::fstat(in.fd, &st) != 0) {
         throw std::runtime_error("cannot read " + file.string());
     }
-    return readDescriptor(in.fd, sizeOf(st), file);
+    if (!S_ISREG(st.st_mode)) {
+        throw std::runtime_error(file.string() + ": not a regular file");
+    }
+    std::string data;
+    readDescriptor(in.fd, sizeOf(st), file, data);
+    return data;
 }
 
 OpenedFile::~OpenedFile() {

@@ -9,7 +9,13 @@
 
 namespace gridmover {
 
-// The whole file; throws std::runtime_error when it cannot be read.
+// The largest file the migration reads. A project's source files are far smaller (a 50 MB form is
+// already extreme); the bound keeps a file that never ends (a link to a device, a file that keeps
+// growing) from taking all memory.
+inline constexpr std::size_t kMaxFileBytes = std::size_t{64} << 20;
+
+// The whole file; throws std::runtime_error, naming the file, when it cannot be read, is not a
+// regular file (a pipe or a device is never waited for) or holds more than kMaxFileBytes.
 std::string ReadFileBytes(const std::filesystem::path& file);
 // Replaces the file's content; throws std::runtime_error on failure.
 void WriteFileBytes(const std::filesystem::path& file, std::string_view bytes);
@@ -44,7 +50,7 @@ public:
     bool IsReadOnly() const;
     // The whole file (ReadFileBytes on the open file) into a buffer the caller keeps (its storage
     // is reused); the file is closed then. file names it in the error. Throws std::runtime_error
-    // when it cannot be read.
+    // when it cannot be read or holds more than kMaxFileBytes.
     void ReadAllAndClose(const std::filesystem::path& file, std::string& into);
 
 private:

@@ -2,6 +2,7 @@
 
 #include "gridmover/core/file_access.h"
 #include "gridmover/core/grid_version.h"
+#include "gridmover/core/source_kind.h"
 #include "gridmover/core/vb_text.h"
 
 #include <array>
@@ -728,6 +729,30 @@ private:
     CreatedTempFile file_;
 };
 
+// The file's kind by its extension, when it is one of kinds; throws, naming the file, otherwise.
+SourceKind requireExtension(const fs::path& file, std::initializer_list<SourceKind> kinds) {
+    const auto kind = SourceKindOf(file);
+    for (SourceKind k : kinds) {
+        if (kind == k) {
+            return k;
+        }
+    }
+    std::string names;
+    for (SourceKind k : kinds) {
+        names += (names.empty() ? "" : " or ") + std::string(SourceKindName(k));
+    }
+    throw std::runtime_error(file.string() + ": not a VB6 " + names + " (by its extension)");
+}
+
+// Throws, naming the file, when its bytes do not read as its kind.
+void requireText(const fs::path& file, SourceKind kind, std::string_view bytes) {
+    std::string why = SourceTextMismatch(kind, bytes);
+    if (!why.empty()) {
+        throw std::runtime_error(file.string() + ": not a VB6 " +
+                                 std::string(SourceKindName(kind)) + " (" + why + ")");
+    }
+}
+
 // A file the converter needs, resolved as the project names it: a missing one fails the
 // conversion, named in the reason. In the usual case the name as written is a regular file,
 // opened once for its read-only attribute and its bytes; any other goes the way by name.
@@ -743,6 +768,11 @@ public:
         resolved_ = ResolvePathCaseInsensitive(path, status);
         if (!fs::exists(status)) {
             throw std::runtime_error(resolved_.string() + ": file not found");
+        }
+        // A pipe or a device (also behind a link) is no source file: it could make the read wait
+        // forever or never end.
+        if (!fs::is_regular_file(status)) {
+            throw std::runtime_error(resolved_.string() + ": not a regular file");
         }
         readOnly_ = IsReadOnlyStatus(status);
     }
@@ -765,10 +795,11 @@ private:
 } // namespace
 
 int modConvert::convertTextFile(const fs::path& path, std::int16_t from, std::int16_t to,
-                                TextRewrite rewrite) {
+                                TextRewrite rewrite, std::initializer_list<SourceKind> kinds) {
     UnlistedTemps guard;
     LastError.clear();
     try {
+        const SourceKind kind = requireExtension(path, kinds);
         auto created = newTempFile();
         if (!created) {
             LastError = "no temporary file";
@@ -782,6 +813,7 @@ int modConvert::convertTextFile(const fs::path& path, std::int16_t from, std::in
         }
         std::string& in = buffers_.textIn;
         original.read(in);
+        requireText(original.path(), kind, in);
         OriginalFiles.push_back(original.path());
         TempFiles.push_back(temp.path());
         PendingKinds.push_back(PendingKind::Text);
@@ -801,11 +833,12 @@ int modConvert::convertTextFile(const fs::path& path, std::int16_t from, std::in
 }
 
 int modConvert::ConvertProjectFile(const fs::path& path, std::int16_t from, std::int16_t to) {
-    return convertTextFile(path, from, to, &modConvert::ConvertProjectText);
+    return convertTextFile(path, from, to, &modConvert::ConvertProjectText, {SourceKind::Project});
 }
 
 int modConvert::ConvertCodeFile(const fs::path& path, std::int16_t from, std::int16_t to) {
-    return convertTextFile(path, from, to, &modConvert::ConvertCodeText);
+    return convertTextFile(path, from, to, &modConvert::ConvertCodeText,
+                           {SourceKind::Module, SourceKind::Class});
 }
 
 int modConvert::ConvertFormFile(const fs::path& designer, const fs::path& binary, std::int16_t from,
@@ -813,6 +846,9 @@ int modConvert::ConvertFormFile(const fs::path& designer, const fs::path& binary
     UnlistedTemps guard;
     LastError.clear();
     try {
+        const SourceKind designerKind =
+            requireExtension(designer, {SourceKind::Designer, SourceKind::ActiveX});
+        requireExtension(binary, {SourceKind::Binary});
         auto folder = temp_->GetTempPath();
         if (!folder) {
             LastError = "no temporary folder";
@@ -852,6 +888,7 @@ int modConvert::ConvertFormFile(const fs::path& designer, const fs::path& binary
         binaryData.assign(binaryOriginal);
         std::string& in = buffers_.textIn;
         designerRequired.read(in);
+        requireText(designerFile, designerKind, in);
         OriginalFiles.push_back(designerFile);
         TempFiles.push_back(designerTemp.path());
         PendingKinds.push_back(PendingKind::Text);

@@ -9,11 +9,13 @@
 // at the very end of the file) is part of the line end, so files with CR LF and files that lost
 // their CRs both read correctly.
 // Every output line ends in CR LF, as VB6 writes it, including a last line that had no line end.
+#include "gridmover/core/source_kind.h"
 #include "gridmover/core/temp_files.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -116,7 +118,9 @@ public:
                            std::int16_t from, std::int16_t to);
 
     // The converters: 1 changed, 0 nothing of the source version found, -1 failure, -2 the file is
-    // read-only, -3 (designer files) the binary file is read-only. On -2/-3, and on a failure
+    // read-only, -3 (designer files) the binary file is read-only. A file that is not of the
+    // converter's kind by its extension and its text (source_kind.h), is no regular file or is
+    // larger than kMaxFileBytes fails (-1, LastError naming it). On -2/-3, and on a failure
     // before a pair is listed, no temporary file is left behind; pairs listed before a later
     // failure stay listed for the caller to discard.
     int ConvertProjectFile(const std::filesystem::path& path, std::int16_t from, std::int16_t to);
@@ -145,8 +149,9 @@ private:
     // The project and code converters: one text file into one temporary, by the given rewrite.
     using TextRewrite = int (modConvert::*)(std::string_view, std::string&, std::int16_t,
                                             std::int16_t);
+    // kinds: the kinds of file (source_kind.h) the converter takes; any other fails it.
     int convertTextFile(const std::filesystem::path& path, std::int16_t from, std::int16_t to,
-                        TextRewrite rewrite);
+                        TextRewrite rewrite, std::initializer_list<SourceKind> kinds);
     void writeRawLines(std::string& out) const;
     void writeChangeBlock(std::string& out) const;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <exception>
 #include <map>
 #include <sys/stat.h>
 #include <system_error>
@@ -60,15 +61,67 @@ void DiscardPendingFiles(modConvert& conv) {
     clearLists(conv);
 }
 
+namespace {
+
+// The files one commit makes, removed again on every way out unless taken into place: the
+// copies beside the originals ("<original>.gmnew") and the old contents' second names
+// ("<original>.gmold").
+class CommitFiles {
+public:
+    ~CommitFiles() {
+        for (const auto& f : made_) {
+            ::unlink(f.c_str());
+        }
+    }
+    // Listed before the file is made: a copy that fails half-way (a full disk) is removed too.
+    void made(const fs::path& file) { made_.push_back(file); }
+    void taken(const fs::path& file) {
+        auto at = std::find(made_.begin(), made_.end(), file);
+        if (at != made_.end()) {
+            made_.erase(at);
+        }
+    }
+
+private:
+    std::vector<fs::path> made_;
+};
+
+// Copies from into a new file to that gets mode: the way onto another file system, or past a
+// mount point that a rename cannot cross. files lists to before it exists.
+bool copyBeside(const fs::path& from, const fs::path& to, mode_t mode, CommitFiles& files,
+                std::string& why) {
+    files.made(to);
+    std::error_code ec;
+    if (!fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec)) {
+        why = ec.message();
+        return false;
+    }
+    if (::chmod(to.c_str(), mode) != 0) {
+        why = lastError();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 CommitResult CommitPendingFiles(modConvert& conv) {
     CommitResult result;
     const auto& originals = conv.OriginalFiles;
     const auto& temps = conv.TempFiles;
     const std::size_t n = std::min(originals.size(), temps.size());
     std::vector<fs::path> ready; // the file that will take each original's name
-    std::vector<fs::path> kept;  // "<original>.gmold": the old content until every swap is done
-    std::vector<fs::path> staged;
-    std::vector<std::size_t> renamed; // pairs whose temporary file now carries the original's name
+    std::vector<mode_t> modes;   // each original's permissions
+    // Each swap done so far: the old content's second name, and whether that is a hard link (the
+    // original still had its name until its new content was renamed onto it).
+    struct Kept {
+        fs::path old;
+        bool linked;
+        bool swapped = false;
+    };
+    std::vector<Kept> kept;
+    std::vector<bool> moved(n, false); // the temporary file itself took the original's name
+    CommitFiles made;
     FolderDevices devices;
 
     auto fail = [&](const fs::path& file, const std::string& why) {
@@ -77,82 +130,96 @@ CommitResult CommitPendingFiles(modConvert& conv) {
         result.message = why;
     };
 
-    // 1. Put every new content on the original's file system: a temporary copy that is already
-    //    there is used as it is (the usual case, and much cheaper than copying), any other is
-    //    copied next to its original. Either way the swap below is a set of renames that cannot
-    //    run out of space half-way. The new file gets the original's permissions.
-    for (std::size_t i = 0; i < n; ++i) {
-        struct stat orig {};
-        if (::stat(originals[i].c_str(), &orig) != 0) {
-            fail(originals[i], lastError());
-            break;
-        }
-        fs::path folder =
-            originals[i].parent_path().empty() ? fs::path(".") : originals[i].parent_path();
-        fs::path file = temps[i];
-        struct stat now {};
-        dev_t folderDev{};
-        const bool tempFound = ::stat(temps[i].c_str(), &now) == 0;
-        if (!tempFound || !devices.get(folder, folderDev) || now.st_dev != folderDev) {
-            file = besideOriginal(originals[i], ".gmnew");
-            std::error_code ec;
-            if (!fs::copy_file(temps[i], file, fs::copy_options::overwrite_existing, ec)) {
-                fail(originals[i], ec.message());
-                break;
-            }
-            staged.push_back(file);
-            if (::stat(file.c_str(), &now) != 0) {
+    try {
+        // 1. Put every new content on the original's file system: a temporary copy that is
+        //    already there is used as it is (the usual case, and much cheaper than copying), any
+        //    other is copied next to its original. Either way the swap below is a set of renames
+        //    that cannot run out of space half-way. The new file gets the original's permissions.
+        for (std::size_t i = 0; i < n; ++i) {
+            struct stat orig {};
+            if (::stat(originals[i].c_str(), &orig) != 0) {
                 fail(originals[i], lastError());
                 break;
             }
+            modes.push_back(orig.st_mode & 07777);
+            fs::path folder =
+                originals[i].parent_path().empty() ? fs::path(".") : originals[i].parent_path();
+            fs::path file = temps[i];
+            struct stat now {};
+            dev_t folderDev{};
+            const bool tempFound = ::stat(temps[i].c_str(), &now) == 0;
+            if (!tempFound || !devices.get(folder, folderDev) || now.st_dev != folderDev) {
+                file = besideOriginal(originals[i], ".gmnew");
+                std::string why;
+                if (!copyBeside(temps[i], file, modes[i], made, why)) {
+                    fail(originals[i], why);
+                    break;
+                }
+            } else if ((now.st_mode & 07777) != modes[i] && ::chmod(file.c_str(), modes[i]) != 0) {
+                fail(originals[i], lastError());
+                break;
+            }
+            ready.push_back(file);
         }
-        if ((now.st_mode & 07777) != (orig.st_mode & 07777) &&
-            ::chmod(file.c_str(), orig.st_mode & 07777) != 0) {
-            fail(originals[i], lastError());
-            break;
-        }
-        ready.push_back(file);
-    }
 
-    // 2. Swap: keep the old content under a second name (a hard link, or a rename where the file
-    //    system has none), then move the new content in with one atomic rename.
-    for (std::size_t i = 0; i < n && result.ok; ++i) {
-        fs::path old = besideOriginal(originals[i], ".gmold");
-        int linked = ::link(originals[i].c_str(), old.c_str());
-        if (linked != 0 && errno == EEXIST) {
-            ::unlink(old.c_str()); // a leftover of an interrupted run
-            linked = ::link(originals[i].c_str(), old.c_str());
+        // 2. Swap: keep the old content under a second name (a hard link, or a rename where the
+        //    file system has none), then move the new content in with one atomic rename. A
+        //    rename that cannot cross a mount point (a bind mount of the temporary folder's file
+        //    system looks like the same device) goes by a copy beside the original instead.
+        for (std::size_t i = 0; i < n && result.ok; ++i) {
+            fs::path old = besideOriginal(originals[i], ".gmold");
+            made.made(old);
+            int linked = ::link(originals[i].c_str(), old.c_str());
+            if (linked != 0 && errno == EEXIST) {
+                ::unlink(old.c_str()); // a leftover of an interrupted run
+                linked = ::link(originals[i].c_str(), old.c_str());
+            }
+            if (linked != 0 && ::rename(originals[i].c_str(), old.c_str()) != 0) {
+                fail(originals[i], lastError());
+                break;
+            }
+            kept.push_back({old, linked == 0});
+            if (::rename(ready[i].c_str(), originals[i].c_str()) != 0) {
+                if (errno != EXDEV) {
+                    fail(originals[i], lastError());
+                    break;
+                }
+                fs::path copy = besideOriginal(originals[i], ".gmnew");
+                std::string why;
+                if (!copyBeside(ready[i], copy, modes[i], made, why) ||
+                    ::rename(copy.c_str(), originals[i].c_str()) != 0) {
+                    fail(originals[i], why.empty() ? lastError() : why);
+                    break;
+                }
+                made.taken(copy);
+            } else {
+                made.taken(ready[i]);
+                moved[i] = ready[i] == temps[i];
+            }
+            kept.back().swapped = true;
         }
-        if (linked != 0 && ::rename(originals[i].c_str(), old.c_str()) != 0) {
-            fail(originals[i], lastError());
-            break;
+    } catch (const std::exception& e) {
+        // Only an allocation can throw here; whatever was done is undone below.
+        if (result.ok) {
+            fail(kept.size() < n ? originals[kept.size()] : fs::path(), e.what());
         }
-        kept.push_back(old);
-        if (::rename(ready[i].c_str(), originals[i].c_str()) != 0) {
-            fail(originals[i], lastError());
-            break;
-        }
-        renamed.push_back(i);
     }
 
     if (!result.ok) {
-        // Roll back: every kept old content goes back to its name.
+        // Roll back, each original by its own name: a swapped one gets its old content back by a
+        // rename; one whose old content was only linked still has it, and its second name goes
+        // (renaming a hard link onto another name of the same file would do nothing and leave
+        // the ".gmold" behind).
         for (std::size_t i = 0; i < kept.size(); ++i) {
-            ::rename(kept[i].c_str(), originals[i].c_str());
-        }
-        for (const auto& s : staged) {
-            ::unlink(s.c_str());
-        }
-    } else {
-        for (const auto& old : kept) {
-            ::unlink(old.c_str());
+            if (kept[i].swapped || !kept[i].linked) {
+                // Should the rename fail, the ".gmold" is the only old content left: kept.
+                ::rename(kept[i].old.c_str(), originals[i].c_str());
+                made.taken(kept[i].old);
+            }
         }
     }
-    // The temporary files that were not renamed into place.
-    std::vector<bool> moved(n, false);
-    for (std::size_t i : renamed) {
-        moved[i] = ready[i] == temps[i];
-    }
+    // The second names of old contents (after success), the copies that were not used and the
+    // temporary files that were not renamed into place.
     for (std::size_t i = 0; i < temps.size(); ++i) {
         if (i >= n || !moved[i]) {
             ::unlink(temps[i].c_str());

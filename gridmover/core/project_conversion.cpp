@@ -1,55 +1,43 @@
 #include "gridmover/core/project_conversion.h"
 
-#include <map>
+#include "gridmover/core/pause_hook.h"
+#include "gridmover/core/project_folder.h"
+
 #include <set>
-#include <system_error>
+#include <stdexcept>
 
 namespace gridmover {
 
 namespace {
 
-// The files already converted in this run, by their canonical path. A file must not become two
-// pending pairs: each copy would be converted from the original, the last one committed would
-// silently drop the other's changes, and a rollback could no longer restore the original.
-class ConvertedFiles {
+// The files of this run, by their real path (project_folder.h): a file must not become two
+// pending pairs (each copy would be converted from the original, the last one committed would
+// silently drop the other's changes, and a rollback could no longer restore the original), and a
+// file outside the project's folder is converted only when the caller allowed it.
+class RunFiles {
 public:
-    // True when file was not seen before (it is recorded now).
-    bool add(const std::filesystem::path& file) { return seen_.insert(key(file)).second; }
+    RunFiles(const VbProject& project, const std::vector<std::filesystem::path>& allowedOutside)
+        : folder_(RealProjectFolder(project)),
+          allowed_(allowedOutside.begin(), allowedOutside.end()) {}
+
+    // The path to convert file by: the real file when file is a link to it, so that the commit
+    // replaces the file the link leads to instead of the link. Throws std::runtime_error, naming
+    // the file, when it lies outside the project's folder and was not allowed. first tells
+    // whether the file was not seen before in this run.
+    std::filesystem::path add(const std::filesystem::path& file, bool& first) {
+        bool isLink = false;
+        std::filesystem::path real = real_.Of(file, &isLink);
+        if (!IsInsideFolder(real, folder_) && allowed_.count(real) == 0) {
+            throw std::runtime_error(real.string() + ": outside the project's folder");
+        }
+        first = seen_.insert(real).second;
+        return isLink ? real : file;
+    }
 
 private:
-    // The file's canonical path. The files of a project share a few folders, so each folder is
-    // made canonical once (a full canonicalisation looks up every component of the path, for
-    // every file); only a file that is itself a symbolic link needs its own.
-    std::filesystem::path key(const std::filesystem::path& file) {
-        namespace fs = std::filesystem;
-        std::error_code ec;
-        const fs::path name = file.filename();
-        if (name.empty() || name == "." || name == "..") {
-            return canonical(file);
-        }
-        const fs::file_status self = fs::symlink_status(file, ec);
-        if (fs::is_symlink(self) || (ec && self.type() != fs::file_type::not_found)) {
-            return canonical(file);
-        }
-        const fs::path parent = file.has_parent_path() ? file.parent_path() : fs::path(".");
-        auto at = folders_.find(parent);
-        if (at == folders_.end()) {
-            fs::path folder = fs::weakly_canonical(parent, ec);
-            at = folders_.emplace(parent, ec ? fs::path() : folder).first;
-        }
-        if (at->second.empty()) {
-            return canonical(file);
-        }
-        return at->second / name;
-    }
-
-    static std::filesystem::path canonical(const std::filesystem::path& file) {
-        std::error_code ec;
-        std::filesystem::path key = std::filesystem::weakly_canonical(file, ec);
-        return ec ? file : key;
-    }
-
-    std::map<std::filesystem::path, std::filesystem::path> folders_;
+    RealPaths real_;
+    std::filesystem::path folder_;
+    std::set<std::filesystem::path> allowed_;
     std::set<std::filesystem::path> seen_;
 };
 
@@ -57,14 +45,21 @@ private:
 
 ProjectConversion
 ConvertProjectFiles(modConvert& conv, const VbProject& project, std::int16_t from, std::int16_t to,
-                    const std::function<void(const std::string& label, bool done)>& progress) {
+                    const std::function<void(const std::string& label, bool done)>& progress,
+                    const std::vector<std::filesystem::path>& allowedOutside) {
     auto report = [&](const std::string& label, bool done) {
         if (progress) {
             progress(label, done);
         }
     };
     ProjectConversion out;
-    ConvertedFiles converted;
+    RunFiles files(project, allowedOutside);
+    auto refuse = [&](const std::filesystem::path& file, const std::string& why) {
+        out.result = kFailed;
+        out.failedFile = file;
+        out.detail = why;
+        return out;
+    };
     bool gridConverted = false;
     for (const auto& c : project.components) {
         if (c.files.size() < 2) {
@@ -73,16 +68,22 @@ ConvertProjectFiles(modConvert& conv, const VbProject& project, std::int16_t fro
         report(c.name, false);
         // Two designers with one binary file (a form copied outside VB6 that still refers to
         // the original's .frx), or a designer listed twice: their patches cannot both be kept.
-        for (const auto& f : {c.files[0], c.files[1]}) {
-            if (!converted.add(f)) {
-                out.result = kFailed;
-                out.failedFile = c.files[0];
-                out.detail = f.string() + ": used by two components of the project";
-                return out;
+        std::filesystem::path designer;
+        std::filesystem::path binary;
+        try {
+            for (int i = 0; i < 2; ++i) {
+                bool first = false;
+                (i == 0 ? designer : binary) = files.add(c.files[i], first);
+                if (!first) {
+                    return refuse(c.files[0],
+                                  c.files[i].string() + ": used by two components of the project");
+                }
             }
+        } catch (const std::exception& e) {
+            return refuse(c.files[0], e.what());
         }
         conv.ResetDesignerLists();
-        int r = conv.ConvertFormFile(c.files[0], c.files[1], from, to);
+        int r = conv.ConvertFormFile(designer, binary, from, to);
         if (r < 0) {
             out.result = r;
             out.failedFile = r == kBinaryReadOnly ? c.files[1] : c.files[0];
@@ -93,17 +94,25 @@ ConvertProjectFiles(modConvert& conv, const VbProject& project, std::int16_t fro
             gridConverted = true;
             report(c.name, true);
         }
+        PauseHook("converted");
     }
     if (!gridConverted) {
         out.result = kUnchanged;
         return out;
     }
     for (const auto& file : project.codeFiles) {
-        if (!converted.add(file)) {
-            continue; // listed twice: converted once already
+        std::filesystem::path path;
+        try {
+            bool first = false;
+            path = files.add(file, first);
+            if (!first) {
+                continue; // listed twice: converted once already
+            }
+        } catch (const std::exception& e) {
+            return refuse(file, e.what());
         }
         report(file.string(), false);
-        int r = conv.ConvertCodeFile(file, from, to);
+        int r = conv.ConvertCodeFile(path, from, to);
         if (r < 0) {
             out.result = r;
             out.failedFile = file;
@@ -113,9 +122,17 @@ ConvertProjectFiles(modConvert& conv, const VbProject& project, std::int16_t fro
         if (r == kChanged) {
             report(file.string(), true);
         }
+        PauseHook("converted");
+    }
+    std::filesystem::path projectPath;
+    try {
+        bool first = false;
+        projectPath = files.add(project.file, first);
+    } catch (const std::exception& e) {
+        return refuse(project.file, e.what());
     }
     report(project.file.string(), false);
-    int r = conv.ConvertProjectFile(project.file, from, to);
+    int r = conv.ConvertProjectFile(projectPath, from, to);
     if (r != kChanged) {
         out.result = r;
         if (r < 0) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace gridmover {
 
@@ -26,8 +27,12 @@ struct ProjectConversion {
 // converter returned 1. Stops at the first failure or at "nothing to convert", leaving what was
 // converted so far pending. A code file listed twice is converted once; a designer or binary file
 // that two components share fails the run (-1), since only one copy of it could be kept.
+// A file whose real path lies outside the project's folder fails the run (-1, naming it) unless
+// it is one of allowedOutside (FilesOutsideProject's paths, as the user confirmed them). A file
+// that is a symbolic link is converted where the link leads: the link stays a link.
 ProjectConversion
 ConvertProjectFiles(modConvert& conv, const VbProject& project, std::int16_t from, std::int16_t to,
-                    const std::function<void(const std::string& label, bool done)>& progress = {});
+                    const std::function<void(const std::string& label, bool done)>& progress = {},
+                    const std::vector<std::filesystem::path>& allowedOutside = {});
 
 } // namespace gridmover

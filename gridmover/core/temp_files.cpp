@@ -1,5 +1,7 @@
 #include "gridmover/core/temp_files.h"
 
+#include "gridmover/core/run_folder.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -34,9 +36,25 @@ std::optional<std::filesystem::path> FolderTempFiles::GetTempPath() {
         if (ec) {
             return std::nullopt;
         }
-        systemFolder_ = std::move(p);
+        if (!swept_) {
+            swept_ = true;
+            RemoveStaleRunFolders(p);
+        }
+        auto run = p / RunFolderName(CurrentProcessId());
+        if (!MakeOwnFolder(run)) {
+            return std::nullopt;
+        }
+        runFolder_ = run;
+        systemFolder_ = std::move(run);
     }
     return systemFolder_;
+}
+
+FolderTempFiles::~FolderTempFiles() {
+    if (runFolder_) {
+        std::error_code ec;
+        std::filesystem::remove_all(*runFolder_, ec);
+    }
 }
 
 std::optional<CreatedTempFile> TempFileSystem::CreateTempFile(const std::filesystem::path& folder,

@@ -33,13 +33,18 @@ public:
                                                           std::string_view prefix);
 };
 
-// The implementation over the real file system. With no folder given, the system's temporary
-// folder ($TMPDIR, else /tmp); tests give a scratch folder. The system's folder is looked up once
-// and then remembered until a file cannot be created in it: a migration asks for it before every
-// file, and a folder that went away meanwhile still shows, since creating the file then fails.
+// The implementation over the real file system. With no folder given, the run's own folder in
+// the system's temporary folder ($TMPDIR, else /tmp; run_folder.h), created on first use after
+// the run folders of processes that are gone have been removed, and removed with this object;
+// tests give a scratch folder, used as it is. The folder is looked up once and then remembered
+// until a file cannot be created in it: a migration asks for it before every file, and a folder
+// that went away meanwhile still shows, since creating the file then fails.
 class FolderTempFiles : public TempFileSystem {
 public:
     explicit FolderTempFiles(std::optional<std::filesystem::path> folder = std::nullopt);
+    ~FolderTempFiles() override;
+    FolderTempFiles(const FolderTempFiles&) = delete;
+    FolderTempFiles& operator=(const FolderTempFiles&) = delete;
     std::optional<std::filesystem::path> GetTempPath() override;
     std::optional<std::filesystem::path> GetTempFileName(const std::filesystem::path& folder,
                                                          std::string_view prefix,
@@ -49,7 +54,9 @@ public:
 
 private:
     std::optional<std::filesystem::path> folder_;
-    std::optional<std::filesystem::path> systemFolder_; // the last system folder found
+    std::optional<std::filesystem::path> systemFolder_; // the run folder last made
+    std::optional<std::filesystem::path> runFolder_;    // the run folder to remove at the end
+    bool swept_ = false; // stale run folders are looked for once per run
     unsigned next_;
 };
 

@@ -1,12 +1,16 @@
 // gridmover-cli: the migration of a VB6 project without the development environment.
 //
-//   gridmover-cli convert --from N --to N [--dry-run] [--yes] [--quiet] project.vbp
+//   gridmover-cli convert --from N --to N [--dry-run] [--yes] [--quiet] [--include-outside]
+//                 project.vbp
 //   gridmover-cli versions
 //
 // convert: converts every designer file with a binary companion, every module and class and the
 // project file into temporary copies, then replaces all originals at once, or none. --dry-run
 // shows the unified diff of every text file that would change and every GUID that would be
 // replaced, then throws the copies away. --yes answers the data-control warning with yes.
+// Files of the project that lie outside its folder (links and ".." resolved) are listed by the
+// dry run and the run; the run converts them only with --include-outside, and otherwise fails
+// naming them before anything is written.
 // versions: lists the grid versions installed in the Wine prefix, as the dialog would offer them.
 //
 // Exit codes: 0 converted (or dry run shown), 1 nothing to convert, 2 a file failed or is
@@ -16,6 +20,7 @@
 #include "gridmover/core/grid_version.h"
 #include "gridmover/core/pending_files.h"
 #include "gridmover/core/project_conversion.h"
+#include "gridmover/core/project_folder.h"
 #include "gridmover/core/scan_lists.h"
 
 #include <algorithm>
@@ -23,6 +28,7 @@
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <vector>
 
 using namespace gridmover;
 
@@ -30,7 +36,7 @@ namespace {
 
 int usage() {
     std::cerr << "usage: gridmover-cli convert --from N --to N [--dry-run] [--yes] [--quiet] "
-                 "project.vbp\n"
+                 "[--include-outside] project.vbp\n"
                  "       gridmover-cli versions\n"
                  "rows:\n";
     for (std::int16_t r = 1; r <= kGridVersionRows; ++r) {
@@ -83,6 +89,7 @@ int convert(int argc, char** argv) {
     bool dryRun = false;
     bool yes = false;
     bool quiet = false;
+    bool includeOutside = false;
     const char* vbp = nullptr;
     for (int i = 2; i < argc; ++i) {
         std::string a = argv[i];
@@ -100,6 +107,8 @@ int convert(int argc, char** argv) {
             yes = true;
         } else if (a == "--quiet") {
             quiet = true;
+        } else if (a == "--include-outside") {
+            includeOutside = true;
         } else if (!a.empty() && a[0] != '-' && vbp == nullptr) {
             vbp = argv[i];
         } else {
@@ -125,6 +134,29 @@ int convert(int argc, char** argv) {
         std::cerr << "ﾌｧｲﾙ変換中にｴﾗｰが発生しました。" << vbp << "\n" << e.what() << "\n";
         return 2;
     }
+    // The files outside the project's folder: shown before anything is converted, so that the
+    // user sees what a project file reaches out to, and touched only when the user said so.
+    const std::vector<std::filesystem::path> outside = FilesOutsideProject(project);
+    if (!outside.empty()) {
+        if (!dryRun && !includeOutside) {
+            std::cerr << "files outside the project's folder (converted only with "
+                         "--include-outside):\n";
+            for (const auto& f : outside) {
+                std::cerr << "  " << f.string() << "\n";
+            }
+            std::cerr << "nothing was converted.\n";
+            return 2;
+        }
+        if (dryRun || !quiet) {
+            std::cout << (includeOutside ? "files outside the project's folder (converted with "
+                                           "the project):\n"
+                                         : "files outside the project's folder (converted only "
+                                           "with --include-outside):\n");
+            for (const auto& f : outside) {
+                std::cout << "  " << f.string() << "\n";
+            }
+        }
+    }
     modConvert conv;
     auto progress = [&](const std::string& label, bool done) {
         if (quiet) {
@@ -136,7 +168,8 @@ int convert(int argc, char** argv) {
             std::cout << label << "を変換中 ...\n";
         }
     };
-    ProjectConversion r = ConvertProjectFiles(conv, project, from, to, progress);
+    // A dry run writes nothing: it shows the outside files' changes as well.
+    ProjectConversion r = ConvertProjectFiles(conv, project, from, to, progress, outside);
     switch (r.result) {
     case kChanged:
         break;

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <memory>
 #include <sys/stat.h>
 
 using namespace gridmover;
@@ -146,17 +147,18 @@ TEST_F(ConvertFiles, MissingFilesFailWithoutLeavingTemporaryFiles) {
     EXPECT_EQ(c2.ConvertCodeFile(dir / "M.bas", 1, 12), -1);
 }
 
-TEST_F(ConvertFiles, APipeOrAFolderInPlaceOfAFileIsJudgedByItsNameAsBefore) {
-    // A read-only pipe is reported read-only without waiting for a writer; a folder fails as a
-    // file that cannot be read.
+TEST_F(ConvertFiles, APipeOrAFolderInPlaceOfAFileFailsNamingIt) {
+    // Neither is waited for or read: a pipe would wait for a writer, a device never end.
     ASSERT_EQ(::mkfifo((dir / "Pipe.bas").c_str(), 0444), 0);
-    EXPECT_EQ(conv.ConvertCodeFile(dir / "Pipe.bas", 1, 12), -2);
+    EXPECT_EQ(conv.ConvertCodeFile(dir / "Pipe.bas", 1, 12), -1);
+    EXPECT_EQ(conv.LastError, (dir / "Pipe.bas").string() + ": not a regular file");
     fs::create_directory(dir / "Folder.bas");
     EXPECT_EQ(conv.ConvertCodeFile(dir / "Folder.bas", 1, 12), -1);
-    EXPECT_EQ(conv.LastError, "cannot read " + (dir / "Folder.bas").string());
+    EXPECT_EQ(conv.LastError, (dir / "Folder.bas").string() + ": not a regular file");
+    fs::create_directory(dir / "Folder.frm");
     writeBytes(dir / "Form1.frx", frx("x"));
-    EXPECT_EQ(conv.ConvertFormFile(dir / "Folder.bas", dir / "Form1.frx", 1, 12), -1);
-    EXPECT_EQ(conv.LastError, "cannot read " + (dir / "Folder.bas").string());
+    EXPECT_EQ(conv.ConvertFormFile(dir / "Folder.frm", dir / "Form1.frx", 1, 12), -1);
+    EXPECT_EQ(conv.LastError, (dir / "Folder.frm").string() + ": not a regular file");
     DiscardPendingFiles(conv);
     EXPECT_EQ(tempCount(), 0u);
 }
@@ -167,18 +169,19 @@ TEST_F(ConvertFiles, ASystemTemporaryFolderThatGoesAwayIsNamedAsMissing) {
     const char* saved = std::getenv("TMPDIR");
     const std::string savedValue = saved != nullptr ? saved : "";
     ::setenv("TMPDIR", (dir / "tmp").c_str(), 1);
-    FolderTempFiles system;
-    modConvert c2(&system);
+    auto system = std::make_unique<FolderTempFiles>();
+    modConvert c2(system.get());
     writeBytes(dir / "Form1.frm", kForm);
     writeBytes(dir / "Form1.frx", frx("x"));
     EXPECT_EQ(c2.ConvertFormFile(dir / "Form1.frm", dir / "Form1.frx", 1, 12), 1);
     DiscardPendingFiles(c2);
-    fs::remove(dir / "tmp");
+    fs::remove_all(dir / "tmp");
     EXPECT_EQ(c2.ConvertFormFile(dir / "Form1.frm", dir / "Form1.frx", 1, 12), -1);
     EXPECT_EQ(c2.LastError, "no temporary folder");
     fs::create_directory(dir / "tmp");
     EXPECT_EQ(c2.ConvertFormFile(dir / "Form1.frm", dir / "Form1.frx", 1, 12), 1);
     DiscardPendingFiles(c2);
+    system.reset(); // the run's own folder goes with it
     if (saved != nullptr) {
         ::setenv("TMPDIR", savedValue.c_str(), 1);
     } else {
@@ -268,12 +271,9 @@ TEST_F(ConvertFiles, LineEndsBecomeCrLfAndUntouchedBytesStay) {
     EXPECT_EQ(
         readBytes(conv.TempFiles[0]),
         "Attribute VB_Name = \"M\"\r\nDim s As String ' \x81\xFF\xA0 odd\r\nx = 1\ry\r\nlast\r\n");
-    writeBytes(dir / "E.bas", "");
-    EXPECT_EQ(conv.ConvertCodeFile(dir / "E.bas", 1, 12), 0);
-    EXPECT_EQ(readBytes(conv.TempFiles[1]), "");
     // A file cut off between the CR and the LF of its last line.
-    writeBytes(dir / "C.bas", "a\r\nb\r");
+    writeBytes(dir / "C.bas", "Attribute VB_Name = \"C\"\r\nb\r");
     EXPECT_EQ(conv.ConvertCodeFile(dir / "C.bas", 1, 12), 0);
-    EXPECT_EQ(readBytes(conv.TempFiles[2]), "a\r\nb\r\n");
+    EXPECT_EQ(readBytes(conv.TempFiles[1]), "Attribute VB_Name = \"C\"\r\nb\r\n");
     DiscardPendingFiles(conv);
 }

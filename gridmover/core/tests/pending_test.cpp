@@ -23,8 +23,8 @@ class Pending : public ::testing::Test {
 protected:
     void SetUp() override {
         fs::create_directory(dir / "tmp");
-        writeBytes(dir / "A.bas", "Dim a As MSDBGrid.Column\r\n");
-        writeBytes(dir / "B.bas", "Dim b As MSDBGrid.Split\r\n");
+        writeBytes(dir / "A.bas", "Attribute VB_Name = \"A\"\r\nDim a As MSDBGrid.Column\r\n");
+        writeBytes(dir / "B.bas", "Attribute VB_Name = \"B\"\r\nDim b As MSDBGrid.Split\r\n");
         fs::permissions(dir / "B.bas",
                         fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     }
@@ -56,7 +56,7 @@ TEST_F(Pending, CommitReplacesEveryOriginalAndKeepsItsPermissions) {
 
 TEST_F(Pending, AFailedCommitChangesNoOriginal) {
     fs::create_directory(dir / "sub");
-    writeBytes(dir / "sub/C.bas", "Dim c As MSDBGrid.Column\r\n");
+    writeBytes(dir / "sub/C.bas", "Attribute VB_Name = \"C\"\r\nDim c As MSDBGrid.Column\r\n");
     ASSERT_EQ(conv.ConvertCodeFile(dir / "A.bas", 1, 12), 1);
     ASSERT_EQ(conv.ConvertCodeFile(dir / "sub/C.bas", 1, 12), 1);
     ASSERT_EQ(conv.ConvertCodeFile(dir / "B.bas", 1, 12), 1);
@@ -65,14 +65,15 @@ TEST_F(Pending, AFailedCommitChangesNoOriginal) {
     auto result = CommitPendingFiles(conv);
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.failedFile, dir / "sub/C.bas");
-    EXPECT_EQ(readBytes(dir / "A.bas"), "Dim a As MSDBGrid.Column\r\n");
-    EXPECT_EQ(readBytes(dir / "B.bas"), "Dim b As MSDBGrid.Split\r\n");
+    EXPECT_EQ(readBytes(dir / "A.bas"),
+              "Attribute VB_Name = \"A\"\r\nDim a As MSDBGrid.Column\r\n");
+    EXPECT_EQ(readBytes(dir / "B.bas"), "Attribute VB_Name = \"B\"\r\nDim b As MSDBGrid.Split\r\n");
     EXPECT_EQ(filesIn(dir / "tmp"), 0u);
     EXPECT_EQ(filesIn(dir.path()), 3u);
 }
 
 TEST_F(Pending, ASwapThatFailsHalfWayIsRolledBack) {
-    writeBytes(dir / "C.bas", "Dim c As MSDBGrid.Column\r\n");
+    writeBytes(dir / "C.bas", "Attribute VB_Name = \"C\"\r\nDim c As MSDBGrid.Column\r\n");
     ASSERT_EQ(conv.ConvertCodeFile(dir / "A.bas", 1, 12), 1);
     ASSERT_EQ(conv.ConvertCodeFile(dir / "C.bas", 1, 12), 1);
     // The name that would keep C.bas's old content is taken by a folder that cannot go.
@@ -80,8 +81,10 @@ TEST_F(Pending, ASwapThatFailsHalfWayIsRolledBack) {
     auto result = CommitPendingFiles(conv);
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.failedFile, dir / "C.bas");
-    EXPECT_EQ(readBytes(dir / "A.bas"), "Dim a As MSDBGrid.Column\r\n");
-    EXPECT_EQ(readBytes(dir / "C.bas"), "Dim c As MSDBGrid.Column\r\n");
+    EXPECT_EQ(readBytes(dir / "A.bas"),
+              "Attribute VB_Name = \"A\"\r\nDim a As MSDBGrid.Column\r\n");
+    EXPECT_EQ(readBytes(dir / "C.bas"),
+              "Attribute VB_Name = \"C\"\r\nDim c As MSDBGrid.Column\r\n");
     EXPECT_FALSE(fs::exists(dir / "A.bas.gmold"));
     EXPECT_EQ(filesIn(dir / "tmp"), 0u);
 }
@@ -107,7 +110,8 @@ TEST_F(Pending, ATemporaryFolderOnAnotherFileSystemIsCopiedFrom) {
 
 TEST_F(Pending, DryRunShowsDiffsAndPatchesThenDiscardLeavesNothing) {
     LoadGridVersions();
-    writeBytes(dir / "C.bas", cp932::fromUtf8("' 明細\r\nPrivate x As Integer\r\n"));
+    writeBytes(dir / "C.bas",
+               cp932::fromUtf8("Attribute VB_Name = \"C\"\r\n' 明細\r\nPrivate x As Integer\r\n"));
     ASSERT_EQ(conv.ConvertCodeFile(dir / "A.bas", 1, 12), 1);
     ASSERT_EQ(conv.ConvertCodeFile(dir / "C.bas", 1, 12), 0);
     auto changes = DescribePendingChanges(conv);
@@ -116,14 +120,16 @@ TEST_F(Pending, DryRunShowsDiffsAndPatchesThenDiscardLeavesNothing) {
     const std::string a = (dir / "A.bas").string();
     EXPECT_EQ(changes.textFiles[0].diff, "--- " + a + "\n+++ " + a +
                                              " (converted)\n"
-                                             "@@ -1,1 +1,3 @@\n"
+                                             "@@ -1,2 +1,4 @@\n"
+                                             " Attribute VB_Name = \"A\"\n"
                                              "-Dim a As MSDBGrid.Column\n"
                                              "+'*** Orvel Migration Utility Code Change ***\n"
                                              "+'Dim a As MSDBGrid.Column\n"
                                              "+Dim a As Lumatab80.Column\n");
     DiscardPendingFiles(conv);
     EXPECT_EQ(filesIn(dir / "tmp"), 0u);
-    EXPECT_EQ(readBytes(dir / "A.bas"), "Dim a As MSDBGrid.Column\r\n");
+    EXPECT_EQ(readBytes(dir / "A.bas"),
+              "Attribute VB_Name = \"A\"\r\nDim a As MSDBGrid.Column\r\n");
 }
 
 TEST(UnifiedDiff, HunksContextAndJapaneseText) {

@@ -124,7 +124,7 @@ TEST(VbProject, AFileListedTwiceBecomesOnePendingPairAtMost) {
     writeBytes(dir / "Form1.frm", form);
     writeBytes(dir / "Form2.frm", form);
     writeBytes(dir / "Form1.frx", std::string(24, '\0'));
-    writeBytes(dir / "M.bas", "Dim c As MSDBGrid.Column\r\n");
+    writeBytes(dir / "M.bas", "Attribute VB_Name = \"M\"\r\nDim c As MSDBGrid.Column\r\n");
     const std::string head = "Type=Exe\r\nObject={00028C01-0000-0000-0000-000000000046}#1.0#0; "
                              "DBGRID32.OCX\r\nForm=Form1.frm\r\n";
     fs::create_directory(dir / "tmp");
@@ -150,6 +150,7 @@ TEST(VbProject, AFileListedTwiceBecomesOnePendingPairAtMost) {
     EXPECT_EQ(conv.OriginalFiles.size(), 4u); // form, .frx, module, project
     ASSERT_TRUE(CommitPendingFiles(conv).ok);
     EXPECT_EQ(testsupport::readBytes(dir / "M.bas"),
+              "Attribute VB_Name = \"M\"\r\n"
               "'*** Orvel Migration Utility Code Change ***\r\n'Dim c As MSDBGrid.Column\r\n"
               "Dim c As Lumatab80.Column\r\n");
     EXPECT_TRUE(fs::is_empty(dir / "tmp"));
