@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <exception>
 #include <map>
+#include <optional>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -69,28 +70,32 @@ namespace {
 class CommitFiles {
 public:
     ~CommitFiles() {
-        for (const auto& f : made_) {
-            ::unlink(f.c_str());
+        for (const auto& [file, live] : made_) {
+            if (live) {
+                ::unlink(file.c_str());
+            }
         }
     }
     // Listed before the file is made: a copy that fails half-way (a full disk) is removed too.
-    void made(const fs::path& file) { made_.push_back(file); }
-    void taken(const fs::path& file) {
-        auto at = std::find(made_.begin(), made_.end(), file);
-        if (at != made_.end()) {
-            made_.erase(at);
-        }
+    // The number given back names the file for taken.
+    std::size_t made(const fs::path& file) {
+        made_.emplace_back(file.native(), true);
+        return made_.size() - 1;
     }
+    const std::string& file(std::size_t made) const { return made_[made].first; }
+    // The file has taken an original's name (or must stay): not removed.
+    void taken(std::size_t made) { made_[made].second = false; }
 
 private:
-    std::vector<fs::path> made_;
+    // Names as text: a project has thousands of files, and a path object costs more memory.
+    std::vector<std::pair<std::string, bool>> made_;
 };
 
 // Copies from into a new file to that gets mode: the way onto another file system, or past a
 // mount point that a rename cannot cross. files lists to before it exists.
 bool copyBeside(const fs::path& from, const fs::path& to, mode_t mode, CommitFiles& files,
-                std::string& why) {
-    files.made(to);
+                std::size_t& made, std::string& why) {
+    made = files.made(to);
     std::error_code ec;
     if (!fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec)) {
         why = ec.message();
@@ -111,11 +116,14 @@ CommitResult CommitPendingFiles(modConvert& conv) {
     const auto& temps = conv.TempFiles;
     const std::size_t n = std::min(originals.size(), temps.size());
     std::vector<fs::path> ready; // the file that will take each original's name
-    std::vector<mode_t> modes;   // each original's permissions
-    // Each swap done so far: the old content's second name, and whether that is a hard link (the
-    // original still had its name until its new content was renamed onto it).
+    // Each ready file's number in the commit's files, when the commit made it (a copy).
+    std::vector<std::optional<std::size_t>> readyMade;
+    std::vector<mode_t> modes; // each original's permissions
+    // Each swap done so far: the old content's second name (by its number in the commit's files)
+    // and whether that is a hard link (the original still had its name until its new content was
+    // renamed onto it).
     struct Kept {
-        fs::path old;
+        std::size_t made;
         bool linked;
         bool swapped = false;
     };
@@ -151,7 +159,11 @@ CommitResult CommitPendingFiles(modConvert& conv) {
             if (!tempFound || !devices.get(folder, folderDev) || now.st_dev != folderDev) {
                 file = besideOriginal(originals[i], ".gmnew");
                 std::string why;
-                if (!copyBeside(temps[i], file, modes[i], made, why)) {
+                std::size_t copyMade = 0;
+                const bool copied = copyBeside(temps[i], file, modes[i], made, copyMade, why);
+                readyMade.resize(i + 1);
+                readyMade[i] = copyMade;
+                if (!copied) {
                     fail(originals[i], why);
                     break;
                 }
@@ -160,6 +172,7 @@ CommitResult CommitPendingFiles(modConvert& conv) {
                 break;
             }
             ready.push_back(file);
+            readyMade.resize(i + 1);
         }
 
         // 2. Swap: keep the old content under a second name (a hard link, or a rename where the
@@ -168,7 +181,7 @@ CommitResult CommitPendingFiles(modConvert& conv) {
         //    system looks like the same device) goes by a copy beside the original instead.
         for (std::size_t i = 0; i < n && result.ok; ++i) {
             fs::path old = besideOriginal(originals[i], ".gmold");
-            made.made(old);
+            const std::size_t oldMade = made.made(old);
             int linked = ::link(originals[i].c_str(), old.c_str());
             if (linked != 0 && errno == EEXIST) {
                 ::unlink(old.c_str()); // a leftover of an interrupted run
@@ -178,7 +191,7 @@ CommitResult CommitPendingFiles(modConvert& conv) {
                 fail(originals[i], lastError());
                 break;
             }
-            kept.push_back({old, linked == 0});
+            kept.push_back({oldMade, linked == 0});
             if (::rename(ready[i].c_str(), originals[i].c_str()) != 0) {
                 if (errno != EXDEV) {
                     fail(originals[i], lastError());
@@ -186,14 +199,17 @@ CommitResult CommitPendingFiles(modConvert& conv) {
                 }
                 fs::path copy = besideOriginal(originals[i], ".gmnew");
                 std::string why;
-                if (!copyBeside(ready[i], copy, modes[i], made, why) ||
+                std::size_t copyMade = 0;
+                if (!copyBeside(ready[i], copy, modes[i], made, copyMade, why) ||
                     ::rename(copy.c_str(), originals[i].c_str()) != 0) {
                     fail(originals[i], why.empty() ? lastError() : why);
                     break;
                 }
-                made.taken(copy);
+                made.taken(copyMade);
             } else {
-                made.taken(ready[i]);
+                if (readyMade[i]) {
+                    made.taken(*readyMade[i]);
+                }
                 moved[i] = ready[i] == temps[i];
             }
             kept.back().swapped = true;
@@ -213,8 +229,8 @@ CommitResult CommitPendingFiles(modConvert& conv) {
         for (std::size_t i = 0; i < kept.size(); ++i) {
             if (kept[i].swapped || !kept[i].linked) {
                 // Should the rename fail, the ".gmold" is the only old content left: kept.
-                ::rename(kept[i].old.c_str(), originals[i].c_str());
-                made.taken(kept[i].old);
+                ::rename(made.file(kept[i].made).c_str(), originals[i].c_str());
+                made.taken(kept[i].made);
             }
         }
     }

@@ -3,8 +3,8 @@
 #include "gridmover/core/pause_hook.h"
 #include "gridmover/core/project_folder.h"
 
-#include <set>
 #include <stdexcept>
+#include <unordered_set>
 
 namespace gridmover {
 
@@ -17,8 +17,11 @@ namespace {
 class RunFiles {
 public:
     RunFiles(const VbProject& project, const std::vector<std::filesystem::path>& allowedOutside)
-        : folder_(RealProjectFolder(project)),
-          allowed_(allowedOutside.begin(), allowedOutside.end()) {}
+        : folder_(RealProjectFolder(project)), allowed_{} {
+        for (const auto& f : allowedOutside) {
+            allowed_.insert(f.native());
+        }
+    }
 
     // The path to convert file by: the real file when file is a link to it, so that the commit
     // replaces the file the link leads to instead of the link. Throws std::runtime_error, naming
@@ -27,18 +30,20 @@ public:
     std::filesystem::path add(const std::filesystem::path& file, bool& first) {
         bool isLink = false;
         std::filesystem::path real = real_.Of(file, &isLink);
-        if (!IsInsideFolder(real, folder_) && allowed_.count(real) == 0) {
+        if (!IsInsideFolder(real, folder_) && allowed_.count(real.native()) == 0) {
             throw std::runtime_error(real.string() + ": outside the project's folder");
         }
-        first = seen_.insert(real).second;
+        first = seen_.insert(real.native()).second;
         return isLink ? real : file;
     }
 
 private:
     RealPaths real_;
     std::filesystem::path folder_;
-    std::set<std::filesystem::path> allowed_;
-    std::set<std::filesystem::path> seen_;
+    // Paths as text: hashing a path's text is much cheaper than comparing paths component by
+    // component, and a project has thousands of files.
+    std::unordered_set<std::string> allowed_;
+    std::unordered_set<std::string> seen_;
 };
 
 } // namespace

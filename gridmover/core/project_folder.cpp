@@ -1,8 +1,8 @@
 #include "gridmover/core/project_folder.h"
 
 #include <algorithm>
-#include <set>
 #include <system_error>
+#include <unordered_set>
 
 namespace gridmover {
 
@@ -47,16 +47,13 @@ fs::path RealPaths::Of(const fs::path& file, bool* isLink) {
 }
 
 bool IsInsideFolder(const fs::path& realFile, const fs::path& realFolder) {
-    auto f = realFile.begin();
-    for (auto d = realFolder.begin(); d != realFolder.end(); ++d, ++f) {
-        if (d->empty() && std::next(d) == realFolder.end()) {
-            break; // a trailing separator
-        }
-        if (f == realFile.end() || *f != *d) {
-            return false;
-        }
+    // On the paths' text: both are absolute and normal, and this runs for every file.
+    const std::string& file = realFile.native();
+    std::string folder = realFolder.native();
+    if (folder.empty() || folder.back() != '/') {
+        folder += '/';
     }
-    return true;
+    return file.compare(0, folder.size(), folder) == 0 || file + '/' == folder;
 }
 
 fs::path RealProjectFolder(const VbProject& project) {
@@ -68,10 +65,10 @@ std::vector<fs::path> FilesOutsideProject(const VbProject& project) {
     RealPaths real;
     const fs::path folder = RealProjectFolder(project);
     std::vector<fs::path> outside;
-    std::set<fs::path> seen;
+    std::unordered_set<std::string> seen;
     auto check = [&](const fs::path& file) {
         fs::path r = real.Of(file);
-        if (!IsInsideFolder(r, folder) && seen.insert(r).second) {
+        if (!IsInsideFolder(r, folder) && seen.insert(r.native()).second) {
             outside.push_back(std::move(r));
         }
     };
