@@ -104,6 +104,11 @@ void F_うぇぶきらの札幌市連携設定画面::buildLayout() {
     pair(Label11[2], Txtユーザ項目[0]);
     pair(Label11[3], Txtユーザ項目[1]);
 
+    // Enter in a box must not press a button (a dialog's first button is its default): the form
+    // has no default button, and an unasked save or copy question would only confuse.
+    for (QPushButton* button : {Cmd複写, Cmd保存, Cmd閉じる})
+        button->setAutoDefault(false);
+
     // Column letters and small numbers: narrow boxes, as on the form.
     const int narrow = Txt横[0]->fontMetrics().horizontalAdvance(QStringLiteral("MMMMM")) + 12;
     for (QLineEdit* box : Txt横)

@@ -1,11 +1,11 @@
 // The settings screen under the offscreen platform with the scripted prompts: the real boxes and
 // buttons against a real layout file, compared as bytes where the file is the contract.
 #include "citylink/core/layout_settings.h"
-#include "foundation/testing/scripted_prompts.h"
 #include "citylink/ui/main_window.h"
 #include "citylink/ui/settings_screen.h"
 #include "foundation/cp932.h"
 #include "foundation/mdl_system_ini.h"
+#include "foundation/testing/scripted_prompts.h"
 #include "testsupport/test_files.h"
 
 #include <QAccessible>
@@ -172,6 +172,9 @@ TEST_F(SettingsScreenTest, AYearNotSetUpStaysSoWhenValuesAreSavedIntoIt) {
     choose(*s, "");
     EXPECT_FALSE(s->Cmd複写->isHidden()) << "the empty entry leaves the copy button as it was";
     choose(*s, "2019");
+    // Enter in a box presses no button (here it would have asked to copy).
+    QTest::keyClick(s->Txtシート名, Qt::Key_Return);
+    EXPECT_TRUE(prompts.messages.empty());
 
     s->Txtシート名->setText(QStringLiteral("シート"));
     s->Txt横[8]->setText(QStringLiteral("6"));
