@@ -1,10 +1,11 @@
-// ReadLogicalLine and the three text converters on arbitrary bytes. Besides crashes and
-// sanitizer findings it checks what must hold for any input: the physical lines of a logical line
-// are exactly what was read, a conversion between two rows of the same library leaves code
-// untouched apart from the line ends, and a conversion to the same row reports no change that
+// ReadLogicalLine, the source-kind check and the three text converters on arbitrary bytes. Besides
+// crashes and sanitizer findings it checks what must hold for any input: the physical lines of a
+// logical line are exactly what was read, a conversion between two rows of the same library leaves
+// code untouched apart from the line ends, and a conversion to the same row reports no change that
 // leaves the bytes as they were.
 #include "gridmover/core/grid_version.h"
 #include "gridmover/core/mod_convert.h"
+#include "gridmover/core/source_kind.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -54,6 +55,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
         if (rejoined != withCrLf(text)) {
+            std::abort();
+        }
+    }
+
+    // Whether the text reads as each kind of source: any bytes get an answer, and text that
+    // holds a NUL byte never reads as source.
+    for (SourceKind kind : {SourceKind::Project, SourceKind::Designer, SourceKind::ActiveX,
+                            SourceKind::Module, SourceKind::Class}) {
+        if (text.find('\0') != std::string_view::npos && SourceTextMismatch(kind, text).empty()) {
             std::abort();
         }
     }
