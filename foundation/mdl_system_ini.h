@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace MdlSystemINI {
 
@@ -17,6 +19,8 @@ std::string GetIniString(const std::filesystem::path& file, std::string_view sec
 
 // Sets key in section to value, creating the file, section and key as needed; an empty value
 // writes "key=". Every other byte of the file stays as it was; the file is replaced atomically.
+// Temporaries of an earlier write killed half-way ("<file>.<pid>.<n>.tmp" of a process that is
+// gone) are removed.
 // Returns non-zero on success and 0 when the file cannot be written (a missing folder is a
 // failure: it is not created; a read-only file is not replaced); on 0 the file is unchanged.
 // Throws cp932::Error when a name or the value has a character CP932 cannot hold, and
@@ -25,5 +29,11 @@ std::string GetIniString(const std::filesystem::path& file, std::string_view sec
 // functions would write such text and corrupt the file's structure.
 long PutIniString(const std::filesystem::path& file, std::string_view section, std::string_view key,
                   std::string_view value);
+
+// Sets several keys of one section, in the given order, as PutIniString sets one, but in one
+// replacement of the file: a reader, or a process killed half-way, sees all of them or none.
+// Every key and value is checked before anything is written (the same exceptions).
+long PutIniStrings(const std::filesystem::path& file, std::string_view section,
+                   const std::vector<std::pair<std::string, std::string>>& values);
 
 } // namespace MdlSystemINI

@@ -6,12 +6,13 @@
 #include <cmath>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 namespace citylink {
 namespace {
 
 using MdlSystemINI::GetIniString;
-using MdlSystemINI::PutIniString;
+using MdlSystemINI::PutIniStrings;
 
 // The defaults of section "2018", in the order they are written.
 constexpr std::array<std::pair<std::string_view, std::string_view>, 23> kDefaults{{
@@ -109,13 +110,16 @@ bool Init札幌市帳票管理(const std::filesystem::path& iniFile) {
     const std::string section(kFirstFiscalYear);
     if (!GetIniString(iniFile, section, "1-1").empty())
         return true;
-    bool written = true;
+    // One replacement of the file with every key: written key by key, a start killed half-way
+    // left "1-1" and a few keys, which later starts took for a finished seeding, and every run
+    // then failed for the missing keys.
+    std::vector<std::pair<std::string, std::string>> values;
+    values.reserve(kDefaults.size() + 2);
     for (const auto& [key, value] : kDefaults)
-        written = PutIniString(iniFile, section, key, value) != 0 && written;
+        values.emplace_back(key, value);
     for (std::string_view key : {"4-1", "4-2"})
-        written =
-            PutIniString(iniFile, section, key, GetIniString(iniFile, "2016", key)) != 0 && written;
-    return written;
+        values.emplace_back(key, GetIniString(iniFile, "2016", key));
+    return PutIniStrings(iniFile, section, values) != 0;
 }
 
 bool M札幌市帳票管理(const std::filesystem::path& iniFile, dates::Date targetMonth,

@@ -49,7 +49,9 @@ struct CityLayout {
 
 // Seeds the first fiscal year: when "1-1" of section "2018" is empty, writes the 23 default keys
 // of both care needs in their fixed order, then "4-1" and "4-2" copied from section "2016" (empty
-// when there is none). Does nothing when "1-1" is set. Errors of the INI access propagate.
+// when there is none), all in one replacement of the file: a start killed half-way leaves the
+// file as it was, never "1-1" without the rest. Does nothing when "1-1" is set. Errors of the INI
+// access propagate.
 // Returns false when a write did not take (a read-only or missing folder): like the profile
 // functions it stands on, the seeding raises nothing then, and the caller decides what to tell.
 bool Init札幌市帳票管理(const std::filesystem::path& iniFile);

@@ -11,9 +11,12 @@
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using MdlSystemINI::GetIniString;
 using MdlSystemINI::PutIniString;
+using MdlSystemINI::PutIniStrings;
 using testsupport::readBytes;
 using testsupport::ScratchDir;
 using testsupport::writeBytes;
@@ -139,6 +142,58 @@ TEST(IniFile, UnchangedValueLeavesTheFileUntouched) {
     struct stat after {};
     ASSERT_EQ(::stat(file.c_str(), &after), 0);
     EXPECT_EQ(before.st_ino, after.st_ino);
+}
+
+TEST(IniFile, SeveralKeysGoInOneReplacementOrNotAtAll) {
+    ScratchDir dir;
+    auto file = dir / "a.ini";
+    writeBytes(file, "; kept\r\n[2016]\r\n4-1=3\r\n");
+    struct stat before {};
+    ASSERT_EQ(::stat(file.c_str(), &before), 0);
+    EXPECT_NE(PutIniStrings(file, "2018", {{"1-1", "時間外"}, {"2-1", "6"}, {"4-1", ""}}), 0);
+    EXPECT_EQ(readBytes(file), "; kept\r\n[2016]\r\n4-1=3\r\n[2018]\r\n1-1=" +
+                                   std::string("\x8E\x9E\x8A\xD4\x8A\x4F") +
+                                   "\r\n2-1=6\r\n4-1=\r\n");
+    struct stat after {};
+    ASSERT_EQ(::stat(file.c_str(), &after), 0);
+    EXPECT_NE(before.st_ino, after.st_ino); // replaced, not rewritten in place
+
+    // One bad key refuses the whole set before anything is written.
+    const std::string written = readBytes(file);
+    EXPECT_THROW(PutIniStrings(file, "2018", {{"2-2", "X"}, {"bad=key", "v"}}),
+                 std::invalid_argument);
+    EXPECT_EQ(readBytes(file), written);
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"a.ini"});
+}
+
+// A process killed between writing its temporary and renaming it leaves "<file>.<pid>.<n>.tmp";
+// the next write removes such files of processes that are gone, and nothing else.
+TEST(IniFile, TemporariesOfKilledWritersAreRemovedByTheNextWrite) {
+    ScratchDir dir;
+    auto file = dir / "札幌市連携.INI";
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    const std::string gone = std::to_string(child);
+    const std::string alive = std::to_string(::getppid());
+    const std::vector<std::string> kept = {
+        "札幌市連携.INI." + alive + ".0.tmp", // its writer still runs
+        "札幌市連携.INI." + gone + ".tmp",    // not our naming
+        "other.INI." + gone + ".0.tmp",       // another file's
+        "札幌市連携.INI." + gone + ".x.tmp",
+    };
+    for (const std::string& name : kept)
+        writeBytes(dir / name, "x");
+    writeBytes(dir / ("札幌市連携.INI." + gone + ".0.tmp"), "[2018]\r\n1-1=");
+    writeBytes(dir / ("札幌市連携.INI." + gone + ".1000003.tmp"), "");
+
+    EXPECT_NE(PutIniString(file, "2018", "1-1", "x"), 0);
+    std::vector<std::string> want = kept;
+    want.push_back("札幌市連携.INI");
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(filesIn(dir.path()), want);
 }
 
 } // namespace
