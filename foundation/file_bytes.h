@@ -13,8 +13,9 @@ class FileBytes {
 public:
     enum class Error { None, NotFound, NotAFile, CannotOpen, TooLarge, CannotRead };
 
-    // Reads (maps) the whole file, refusing files larger than maxBytes. On failure bytes() is
-    // empty and error() says why.
+    // Reads (maps) the whole file, refusing files larger than maxBytes and anything that is not a
+    // regular file (NotAFile: a folder, a FIFO, a device; refused without waiting on it). On
+    // failure bytes() is empty and error() says why.
     FileBytes(const std::filesystem::path& file, std::uintmax_t maxBytes);
     ~FileBytes();
     FileBytes(const FileBytes&) = delete;
@@ -28,5 +29,5 @@ private:
     std::string_view view_;
     void* mapping_ = nullptr;
     std::size_t mappingSize_ = 0;
-    std::string copy_; // files that cannot be mapped (pipes, special files) are read into memory
+    std::string copy_; // files that cannot be mapped (kernel-made files of no size) are read
 };

@@ -437,7 +437,8 @@ AttendanceCsvResult readAttendanceCsvFile(const std::filesystem::path& file) {
             CsvReadError{errnum::FileNotFound, "ファイルが見つかりません。" + quoted(file)};
         break;
     case FileBytes::Error::NotAFile:
-        result.error = CsvReadError{errnum::PathAccess, "ファイルではありません。" + quoted(file)};
+        result.error = CsvReadError{errnum::PathAccess, "ファイルではありません。" + quoted(file),
+                                    quoted(file) + "は通常のファイルではありません。"};
         break;
     case FileBytes::Error::CannotOpen:
         result.error = CsvReadError{errnum::PathAccess, "ファイルを開けません。" + quoted(file)};

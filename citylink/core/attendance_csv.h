@@ -72,6 +72,9 @@ private:
 struct CsvReadError {
     long number;
     std::string description;
+    // A line for the clerk's message besides the log: set when the file itself is the wrong
+    // thing (not a regular file), which the clerk can see and mend, unlike a parse failure.
+    std::string clerkNote = {};
     bool operator==(const CsvReadError&) const = default;
 };
 
@@ -94,7 +97,8 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes);
 // a file chosen by mistake through "全てのファイル" must not be pulled into memory whole.
 inline constexpr std::uintmax_t kMaxCsvBytes = 64u * 1024u * 1024u;
 
-// Reads the file and parses it; a missing, unreadable or oversized file is an error too.
+// Reads the file and parses it; a missing, unreadable or oversized file is an error too, and so is
+// anything that is not a regular file (a FIFO, a device): refused without being opened.
 AttendanceCsvResult readAttendanceCsvFile(const std::filesystem::path& file);
 
 } // namespace citylink

@@ -44,7 +44,10 @@ bool ReadCSVtoCsvArray(const std::filesystem::path& csvPath, dates::Date targetM
     if (!read.ok()) {
         busy(false);
         log.WriteLog(errorLogText(read.error->description, read.error->number));
-        prompts.message(MsgIcon::None, "", "CSVの読み込みに失敗しました。");
+        std::string text = "CSVの読み込みに失敗しました。";
+        if (!read.error->clerkNote.empty())
+            text += "\n" + read.error->clerkNote;
+        prompts.message(MsgIcon::None, "", text);
         return false;
     }
     table = std::move(read.records);

@@ -24,7 +24,8 @@ OpenFileRequest csvOpenFileRequest();
 //          - The file could not be read (missing, unreadable, neither CP932 nor UTF-8, a header or
 //            last record short of 15 fields, no record after the header): the log has the reason
 //            as "description(number)", the message "CSVの読み込みに失敗しました。" has been shown
-//            without icon or title, and `table` is empty.
+//            without icon or title, and `table` is empty. A file that is not a regular file (a
+//            FIFO, a device, a folder) is named on a second line of the message.
 //          - A record's `date` is not a date or lies outside the month: the message
 //            "対象月以外の日付が含まれます。処理を中断します。" has been shown (information icon,
 //            `caption` as title); `table` holds the refused file's records.

@@ -3,6 +3,8 @@
 #include "citylink/core/trapped_error.h"
 
 #include <exception>
+#include <filesystem>
+#include <system_error>
 
 namespace citylink {
 namespace {
@@ -55,7 +57,18 @@ bool SheetSession::ExcelFileOpen(const std::string& path) {
         return false;
     // A workbook that does not open must stop the run here: passing over the failure would let a
     // month without extended care end with the finish message although nothing was opened.
+    std::string shown = "EXCELファイルのオープンに失敗しました。";
     try {
+        // Only a regular file goes to the application: opening a FIFO waits for a writer that
+        // never comes, and a device never ends. The clerk is told which file it was.
+        std::error_code ec;
+        const auto kind = std::filesystem::status(
+            std::filesystem::path(std::u8string(path.begin(), path.end())), ec);
+        if (!ec && std::filesystem::exists(kind) && !std::filesystem::is_regular_file(kind)) {
+            shown += "\n「" + path + "」は通常のファイルではありません。";
+            throw sheets::AutomationError("通常のファイルではありません: " + path,
+                                          sheets::errors::kApplicationDefined);
+        }
         status_.setStatus(Getファイル名(path) + " 読み込み中");
         xlBook = xlBooks->Open(path);
         xlSheets = xlBook->Worksheets();
@@ -65,7 +78,7 @@ bool SheetSession::ExcelFileOpen(const std::string& path) {
     }
     xlSheets.reset();
     xlBook.reset();
-    showError(prompts_, "EXCELファイルのオープンに失敗しました。");
+    showError(prompts_, shown);
     clearStatus(status_);
     ExcelClose(path);
     return false;

@@ -32,6 +32,8 @@ public:
     //   false: no application held (nothing shown), or the open failed: logged as
     //          "ExcelFileOpen: description( number)", "EXCELファイルのオープンに失敗しました。"
     //          shown (critical, "エラー"), status cleared and the application let go (ExcelClose).
+    //          A path that is no regular file (a FIFO, a device, a folder) is never handed to the
+    //          application; the message names it on a second line.
     bool ExcelFileOpen(const std::string& path);
 
     // Takes the named sheet of the held workbook as the run's sheet. False without a message when

@@ -5,6 +5,7 @@
 #include "testsupport/test_files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace citylink;
 using namespace std::chrono;
@@ -113,6 +114,19 @@ TEST_F(CsvImport, ReadFailuresLogTheReasonAndLeaveTheTableEmpty) {
     EXPECT_FALSE(importPath(dir / "消えた.csv"));
     EXPECT_EQ(prompts.messages, std::vector<RecordedMessage>{kReadFailed});
     EXPECT_TRUE(log.lines.back().ends_with("(53)"));
+}
+
+TEST_F(CsvImport, AFifoIsRefusedByNameWithoutWaitingForAWriter) {
+    const auto fifo = dir / "出席情報.csv";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(importPath(fifo));
+    const std::string name = "「" + fifo.string() + "」";
+    EXPECT_EQ(prompts.messages,
+              (std::vector<RecordedMessage>{{MsgIcon::None, "",
+                                             "CSVの読み込みに失敗しました。\n" + name +
+                                                 "は通常のファイルではありません。"}}));
+    EXPECT_EQ(log.lines.back(), "ファイルではありません。" + name + "(75)");
+    EXPECT_TRUE(table.empty());
 }
 
 TEST_F(CsvImport, ASecondImportReplacesTheTable) {

@@ -12,22 +12,30 @@ FileBytes::FileBytes(const std::filesystem::path& file, std::uintmax_t maxBytes)
         error_ = errno == ENOENT || errno == ENOTDIR ? Error::NotFound : Error::CannotOpen;
         return;
     }
-    if (S_ISDIR(st.st_mode)) {
+    // Only regular files: opening a FIFO waits for a writer that never comes, and a device
+    // (/dev/zero, /dev/urandom) never ends. Such a file is refused before it is opened at all.
+    if (!S_ISREG(st.st_mode)) {
         error_ = Error::NotAFile;
         return;
     }
-    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: should the name be swapped for a FIFO after the check, the open still returns,
+    // and the check below on what was opened refuses it.
+    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         error_ = Error::CannotOpen;
         return;
     }
-    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (regular && static_cast<std::uintmax_t>(st.st_size) > maxBytes) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error_ = Error::NotAFile;
+        ::close(fd);
+        return;
+    }
+    if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) {
         error_ = Error::TooLarge;
         ::close(fd);
         return;
     }
-    if (regular && st.st_size > 0) {
+    if (st.st_size > 0) {
         void* p = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ,
                          MAP_PRIVATE | MAP_POPULATE, fd, 0);
         if (p != MAP_FAILED) {
@@ -38,8 +46,8 @@ FileBytes::FileBytes(const std::filesystem::path& file, std::uintmax_t maxBytes)
             return;
         }
     }
-    // Not a mappable file (a pipe, an empty or a kernel-made file): read what comes, up to the
-    // limit.
+    // A file that cannot be mapped (empty, or made by the kernel with no size, as in /proc):
+    // read what comes, up to the limit.
     char buffer[1 << 14];
     for (;;) {
         ssize_t got = ::read(fd, buffer, sizeof buffer);
