@@ -1,6 +1,7 @@
 // citylink-batch: the usage-sheet run without a window. The same steps as the main window's two
 // buttons (read the month's CSV, fill the city's workbook), with the window's inputs taken from the
 // command line; for scripted use, tests and machines without a display.
+#include "citylink/app/output_guard.h"
 #include "citylink/app/terminal_prompts.h"
 #include "citylink/core/care_bands.h"
 #include "citylink/core/csv_import.h"
@@ -42,7 +43,8 @@ Fills the city's usage workbook from the month's attendance CSV, without a windo
 使い方 / Usage:
   citylink-batch --month YYYY-MM --csv FILE --workbook FILE
                  [--care short|standard] [--bands HH:MM,HH:MM,HH:MM]
-                 [--config-dir DIR] [--output FILE] [--engine embedded|calc] [--log-dir DIR]
+                 [--config-dir DIR] [--output FILE [--overwrite]] [--engine embedded|calc]
+                 [--log-dir DIR]
   citylink-batch --show-layout YYYY --care short|standard [--config-dir DIR]
   citylink-batch --help
 
@@ -65,6 +67,12 @@ Fills the city's usage workbook from the month's attendance CSV, without a windo
                       first fiscal year's default layout is written when missing.
   --output FILE       記入済みブックの保存先（既定: 元のブックの横に「<名前>_記入済.xlsx」）。
                       Where the filled workbook goes (default: "<name>_記入済.xlsx" beside it).
+                      既存のファイルは --overwrite がなければ置き換えません。CSV・元のブック・
+                      設定ファイル・ログには、どの指定でも書き込みません。
+                      An existing file is replaced only with --overwrite; the CSV, the workbook,
+                      the settings files and the log are never written, whatever the flags.
+  --overwrite         --output の既存ファイルを置き換えます。
+                      Lets --output replace an existing file.
   --engine embedded|calc
                       embedded = 組み込みエンジン（既定）。calc はまだ使えません。
                       embedded = the built-in engine (default); calc is not available yet.
@@ -98,6 +106,7 @@ std::string utf8Of(const fs::path& path) {
 struct Options {
     std::map<std::string, std::string, std::less<>> values;
     bool help = false;
+    bool overwrite = false;
 
     bool has(std::string_view key) const { return values.contains(key); }
     const std::string& get(std::string_view key) const { return values.find(key)->second; }
@@ -112,6 +121,10 @@ Options parse(int argc, char** argv) {
         std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+            continue;
+        }
+        if (arg == "--overwrite") {
+            options.overwrite = true;
             continue;
         }
         std::string key(arg), value;
@@ -227,7 +240,8 @@ int showLayout(const Options& options, const fs::path& layoutIni, TerminalPrompt
 }
 
 int runMonth(const Options& options, const fs::path& configDir, const fs::path& layoutIni,
-             TerminalPrompts& prompts, LogSink& log, const std::string& caption) {
+             const fs::path& logFile, TerminalPrompts& prompts, LogSink& log,
+             const std::string& caption) {
     for (const char* required : {"--month", "--csv", "--workbook"})
         if (!options.has(required))
             throw UsageError{std::string(required) + " がありません / missing " + required};
@@ -253,8 +267,27 @@ int runMonth(const Options& options, const fs::path& configDir, const fs::path& 
     sheets::BackendRegistry registry;
     sheets::EmbeddedEngineOptions engine;
     if (options.has("--output")) {
-        fs::path output = fs::absolute(pathOf(options.get("--output")));
-        engine.outputPath = [output](const fs::path&) { return output; };
+        const fs::path output = fs::absolute(pathOf(options.get("--output")));
+        const std::vector<GuardedFile> guarded = {
+            {"--csv", pathOf(options.get("--csv"))},
+            {"--workbook", pathOf(options.get("--workbook"))},
+            {std::string(kLayoutFileName), layoutIni},
+            {std::string(kBandsFileName), configDir / pathOf(kBandsFileName)},
+            {"処理ログ / the processing log", logFile},
+        };
+        if (auto problem = outputProblem(output, options.overwrite, guarded))
+            throw UsageError{*problem};
+        // Asked again when the workbook is saved: the run takes a while, and the name may have
+        // come to be taken, or linked to one of those files, in the meantime.
+        const bool overwrite = options.overwrite;
+        engine.outputPath = [output, overwrite, guarded](const fs::path&) {
+            if (auto problem = outputProblem(output, overwrite, guarded))
+                throw sheets::AutomationError(*problem, sheets::errors::kApplicationDefined);
+            return output;
+        };
+    } else if (options.overwrite) {
+        throw UsageError{"--overwrite は --output と一緒に指定してください / --overwrite needs "
+                         "--output"};
     }
     engine.opener = [](const fs::path& saved) {
         std::printf("記入済みのブック / filled workbook: %s\n", utf8Of(saved).c_str());
@@ -352,7 +385,10 @@ int main(int argc, char** argv) {
         }
         exitCode = options.has("--show-layout")
                        ? showLayout(options, layoutIni, prompts, log, caption)
-                       : runMonth(options, configDir, layoutIni, prompts, log, caption);
+                       : runMonth(options, configDir, layoutIni,
+                                  log.LogOpened() ? pathOf(log.LogFolder() + log.LogFileName())
+                                                  : fs::path(),
+                                  prompts, log, caption);
     } catch (const UsageError& error) {
         std::fprintf(stderr, "citylink-batch: %s\n(citylink-batch --help)\n", error.text.c_str());
         exitCode = kExitUsage;
