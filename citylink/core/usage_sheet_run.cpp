@@ -5,6 +5,7 @@
 #include "citylink/core/wide_katakana.h"
 #include "citylink/sheets/a1.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -43,6 +44,35 @@ bool outsideBand(std::string_view arrival, std::string_view departure, const Car
     fields[10] = arrival;
     fields[11] = departure;
     return isExtendedCare(AttendanceRecord(fields), CareNeed::Short, bands);
+}
+
+// The most rows one paste may cover. A city form has some hundreds (60 children of 4 rows); the
+// day grid and the pasted block are held in memory at about 1 KB a row each, and a workbook
+// whose sheet claims rows down to the last one must not make the run take gigabytes.
+constexpr int kMaxBlockRows = 16384;
+
+// The children of the extended-care table: its rows are sorted by child, one run of rows each.
+int childrenIn(const ValueTable& table) {
+    int children = 0;
+    const int last = table.upperRow();
+    for (int r = 1; r <= last; ++r)
+        if (r == 1 || table.get(r, kColChildKey) != table.get(r - 1, kColChildKey))
+            ++children;
+    return children;
+}
+
+// How many children's row groups the form has from its first row to the end of the sheet's used
+// area. A sheet that cannot tell, or whose used area ends before the first group (no group is
+// formatted), is taken to reach the last row of a sheet.
+int formCapacity(const PasteLayout& paste, sheets::Worksheet& sheet) {
+    long long lastRow = sheets::kMaxRow;
+    if (sheets::RangePtr used = sheet.UsedRange()) {
+        auto area = sheets::ParseRange(used->Address());
+        if (area && area->last.row >= paste.FirstRow + paste.RowsPerChild - 1)
+            lastRow = area->last.row;
+    }
+    const long long rows = std::min<long long>(lastRow - paste.FirstRow + 1, kMaxBlockRows);
+    return rows < paste.RowsPerChild ? 0 : static_cast<int>(rows / paste.RowsPerChild);
 }
 
 } // namespace
@@ -142,6 +172,22 @@ RunOutcome UsageSheetRun::延長時間貼付処理(const UsageSheetInputs& in) {
             if (!session_.ExcelSheetOpen(paste.SheetName)) {
                 prompts_.message(MsgIcon::Information, in.caption, kWrongSheetMessage);
                 // The application is let go without being shown (see the error end below).
+                session_.ExcelClose(workbookPath);
+                busy.release();
+                return RunOutcome::Error;
+            }
+            // Refused before anything is written: children past the form's last group would be
+            // written over what follows it (the total row), or fail half-way through.
+            const int children = childrenIn(extendedCare_);
+            const int capacity = formCapacity(paste, *session_.xlSheet);
+            if (children > capacity) {
+                log_.WriteLog("園児数が様式の行数を超えています（園児 " + std::to_string(children) +
+                              "人、様式 " + std::to_string(capacity) + "人分）");
+                prompts_.message(MsgIcon::Information, in.caption,
+                                 "延長保育の園児が" + std::to_string(children) +
+                                     "人いますが、シート「" + paste.SheetName + "」の様式には" +
+                                     std::to_string(capacity) +
+                                     "人分の行しかありません。\n処理を中断します。");
                 session_.ExcelClose(workbookPath);
                 busy.release();
                 return RunOutcome::Error;

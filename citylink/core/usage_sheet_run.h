@@ -33,8 +33,9 @@ enum class RunOutcome {
     Finished, // "データの貼りつけを終了しました。..." shown; the workbook is the clerk's
     QuietEnd, // a step reported its own failure (no month, layout, start, open) and the run stopped
     Cancelled, // the clerk cancelled the workbook dialog: "処理を中断しました"
-    Error,     // a failure the run reported itself: the extended-care table, a wrong sheet, or
-               // any other error ("エラーで処理を中断しました。")
+    Error,     // a failure the run reported itself: the extended-care table, a wrong sheet, more
+               // children than the form has rows for (refused before any write), or any other
+               // error ("エラーで処理を中断しました。")
 };
 
 // The window's inputs for one run.

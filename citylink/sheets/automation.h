@@ -82,6 +82,10 @@ public:
     // The cell or rectangle at an A1 address ("X6", "$X$6", "x6:bb9"); throws
     // (kApplicationDefined) on an address that is not one.
     virtual RangePtr Range(std::string_view a1) = 0;
+    // The used area: the smallest rectangle holding every cell with a value or a format, as the
+    // application's UsedRange. The run learns from it where the form ends before it writes.
+    // nullptr when the backend cannot tell (or the sheet is empty).
+    virtual RangePtr UsedRange() { return nullptr; }
 };
 
 class Worksheets {

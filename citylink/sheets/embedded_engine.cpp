@@ -125,6 +125,13 @@ public:
                                   errors::kApplicationDefined);
         return std::make_shared<EngineRange>(app_, book_, sheet_, *ref);
     }
+    RangePtr UsedRange() override {
+        app_->checkBook(book_);
+        auto area = book_->file.usedArea(sheet_);
+        if (!area)
+            return nullptr;
+        return std::make_shared<EngineRange>(app_, book_, sheet_, *area);
+    }
 
 private:
     State app_;

@@ -271,6 +271,54 @@ TEST_F(Run, AWrongSheetNameClosesTheApplicationAgain) {
     EXPECT_EQ(log.lines.back(), "システム外起動なし");
 }
 
+// The form of the used area A1:BC13 has rows 6 to 13: two groups of four rows. A third child is
+// refused before anything is written, naming both counts; the same sheet takes two.
+TEST_F(Run, AMonthWithMoreChildrenThanTheFormHasRowsForIsRefusedBeforeAnyWrite) {
+    excel->book(kBook).usedRanges[kShortSheet] = "A1:BC13";
+    add("あ", "2015/01/01", "2018/05/01", "07:30", "16:45");
+    add("い", "2015/01/02", "2018/05/01", "07:30", "16:45");
+    add("い", "2015/01/02", "2018/05/02", "07:30", "16:45"); // one child, two days
+    add("う", "2015/01/03", "2018/05/01", "07:30", "16:45");
+    ASSERT_EQ(run(), RunOutcome::Error);
+    EXPECT_THAT(prompts.messages,
+                ElementsAre(RecordedMessage{MsgIcon::Information, kCaption,
+                                            "延長保育の園児が3人いますが、シート「利用状況表（保育"
+                                            "短時間）」の様式には2人分の行しかありません。\n"
+                                            "処理を中断します。"}));
+    EXPECT_TRUE(excel->writtenCells(kShortSheet).empty());
+    auto calls = excel->callsWithout({"Release"});
+    EXPECT_THAT(calls, Not(Contains(::testing::HasSubstr(".Value="))));
+    EXPECT_THAT(calls, Not(Contains("Visible=true")));
+    EXPECT_TRUE(excel->quitCalled());
+
+    attendance.clear();
+    prompts.messages.clear();
+    prompts.fileChoices.push_back(kBook);
+    add("あ", "2015/01/01", "2018/05/01", "07:30", "16:45");
+    add("い", "2015/01/02", "2018/05/01", "07:30", "16:45");
+    EXPECT_EQ(run(), RunOutcome::Finished);
+    EXPECT_EQ(cell("C10"), "イ");
+}
+
+// A sheet that cannot tell its used area, or whose used area ends above the first group, is no
+// reason to refuse; the block stays within what one paste may cover.
+TEST_F(Run, WithoutAUsedAreaOnlyTheSizeOfOnePasteLimitsTheChildren) {
+    excel->book(kBook).usedRanges[kShortSheet] = "A1:BC5";
+    for (int i = 0; i < 70; ++i)
+        add("こ" + std::to_string(100 + i), "2015/01/01", "2018/05/01", "07:30", "16:45");
+    EXPECT_EQ(run(), RunOutcome::Finished);
+    EXPECT_EQ(summary.children, 70);
+
+    put("2-9", "30000"); // a group of 30,000 rows: not one fits into a paste
+    attendance.clear();
+    prompts.messages.clear();
+    prompts.fileChoices.push_back(kBook);
+    add("あ", "2015/01/01", "2018/05/01", "07:30", "16:45");
+    EXPECT_EQ(run(), RunOutcome::Error);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_THAT(prompts.messages[0].text, ::testing::HasSubstr("には0人分の行しかありません"));
+}
+
 TEST_F(Run, StepsThatReportTheirOwnFailureEndQuietly) {
     add("あ", "2015/01/01", "2018/05/01", "07:30", "16:45");
     // No month: nothing else happens.

@@ -108,6 +108,13 @@ public:
                                   errors::kApplicationDefined);
         return std::make_shared<FakeRange>(backend_, path_, name_, *ref);
     }
+    RangePtr UsedRange() override {
+        const auto& used = backend_->book(path_).usedRanges;
+        auto it = used.find(name_);
+        if (it == used.end())
+            return nullptr;
+        return std::make_shared<FakeRange>(backend_, path_, name_, *ParseRange(it->second));
+    }
 
 private:
     std::string path_;
@@ -291,7 +298,7 @@ void RecordingBackend::objectReleased(std::string_view kind) {
 RecordingBackend::Book& RecordingBackend::book(const std::string& path) {
     auto it = books_.find(path);
     if (it == books_.end())
-        it = books_.emplace(path, Book{defaultSheets, std::nullopt, {}}).first;
+        it = books_.emplace(path, Book{defaultSheets, std::nullopt, {}, {}}).first;
     return it->second;
 }
 

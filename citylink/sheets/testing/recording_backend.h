@@ -19,6 +19,7 @@
 //   "Range(<A>).Value=<R>x<C> block"    a block of R rows by C columns, e.g. "<4x31 block>"
 //                                       is written as "Range(X6:BB9).Value=<4x31 block>"
 //   "Visible=true"  "Visible=false"  "Quit"
+//   (Worksheet::UsedRange is not recorded: it answers book(path).usedRanges, nullptr without.)
 //   "Release Application" "Release Workbooks" "Release Workbook" "Release Worksheets"
 //   "Release Worksheet"                 the last reference to that object was dropped
 // A call that fails is recorded all the same, before it throws.
@@ -88,6 +89,8 @@ public:
         std::optional<std::pair<std::string, long>> openError;
         // sheet name -> address ("X6") -> text
         std::map<std::string, std::map<std::string, std::string>> cells;
+        // sheet name -> the address Worksheet::UsedRange answers ("A1:BC246"); none: nullptr
+        std::map<std::string, std::string> usedRanges;
     };
     Book& book(const std::string& path);
     const Book* findBook(std::string_view path) const;

@@ -104,3 +104,22 @@ TEST(SheetEditor, RefusesAPartWhoseTreeWouldNotFitInMemory) {
             << e.description();
     }
 }
+
+// Where the form ends: formatted cells without a value, rows without cells and merged areas all
+// count, the dimension element (which any program may leave stale) does not.
+TEST(SheetEditor, TheUsedAreaHoldsEveryRowCellAndMergedArea) {
+    EXPECT_FALSE(SheetEditor(kHead + "<sheetData/></worksheet>", "s.xml").usedArea());
+    SheetEditor editor(
+        kHead +
+            R"(<dimension ref="A1:XFD1048576"/><sheetData><row r="4"><c r="C4" s="1"/><c r="BC4"><v>1</v></c></row><row r="246" s="2"/></sheetData></worksheet>)",
+        "s.xml");
+    auto area = editor.usedArea();
+    ASSERT_TRUE(area);
+    EXPECT_EQ(sheets::RangeAddress(*area), "C4:BC246");
+    SheetEditor merged(
+        kHead +
+            R"(<sheetData><row r="6"><c r="X6"/></row></sheetData><mergeCells count="1"><mergeCell ref="V247:BB248"/></mergeCells></worksheet>)",
+        "s.xml");
+    ASSERT_TRUE(merged.usedArea());
+    EXPECT_EQ(sheets::RangeAddress(*merged.usedArea()), "V6:BB248");
+}

@@ -229,6 +229,38 @@ SheetEditor::SheetEditor(std::string xml, const std::string& partName)
     }
 }
 
+std::optional<RangeRef> SheetEditor::usedArea() const {
+    std::optional<RangeRef> area;
+    auto include = [&](const RangeRef& r) {
+        if (!area) {
+            area = r;
+            return;
+        }
+        area->first.row = std::min(area->first.row, r.first.row);
+        area->first.col = std::min(area->first.col, r.first.col);
+        area->last.row = std::max(area->last.row, r.last.row);
+        area->last.col = std::max(area->last.col, r.last.col);
+    };
+    for (const auto& [number, row] : rows_) {
+        int first = 0, last = 0;
+        for (pugi::xml_node cell : row.children()) {
+            if (cell.type() != pugi::node_element || LocalName(cell.name()) != "c")
+                continue;
+            int col = columnOf(cell);
+            if (col < 1)
+                continue;
+            first = first == 0 ? col : std::min(first, col);
+            last = std::max(last, col);
+        }
+        // A row without cells still holds the row's format: it counts for its row only.
+        int at = first == 0 ? (area ? area->first.col : 1) : first;
+        include(RangeRef{{number, at}, {number, first == 0 ? at : last}});
+    }
+    for (const RangeRef& merged : merges_)
+        include(merged);
+    return area;
+}
+
 pugi::xml_node SheetEditor::row(int number) const {
     auto it = rows_.find(number);
     return it == rows_.end() ? pugi::xml_node() : it->second;

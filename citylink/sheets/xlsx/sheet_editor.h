@@ -12,6 +12,7 @@
 #include <pugixml.hpp>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,11 @@ public:
     // Missing rows and cells are created in order; empty texts create nothing. Throws (nothing
     // written) when the block is ragged or a shared formula cannot be copied.
     void write(CellRef first, const Block& block);
+
+    // The smallest rectangle holding every row and cell element of the sheet data (a formatted
+    // cell without a value counts, as in a spreadsheet application) and every merged area;
+    // nullopt for a sheet with none.
+    std::optional<RangeRef> usedArea() const;
 
     // The value of a cell as text (see Range::Value); `sharedStrings` is the workbook's table.
     std::string read(CellRef cell, const std::vector<std::string>& sharedStrings) const;

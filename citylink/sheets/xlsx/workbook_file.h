@@ -35,6 +35,8 @@ public:
 
     void write(int sheet, CellRef first, const Block& block);
     std::string read(int sheet, CellRef cell);
+    // The sheet's used area (SheetEditor::usedArea).
+    std::optional<RangeRef> usedArea(int sheet) { return editor(sheet).usedArea(); }
     bool changed() const;
 
     // Writes the workbook with every edit to `out` (atomically; see XlsxPackage::saveAs). Edited
