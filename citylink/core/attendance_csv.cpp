@@ -65,6 +65,15 @@ public:
     // `field` as the table keeps it. The view points into `field`, into this object or into
     // `storage`, and stays valid while all three do.
     std::string_view normalise(std::string_view field, std::string& storage) {
+        // A date is a short text; a long one (a hostile file's) is judged each time rather than
+        // kept, so that the cache stays small whatever the file holds.
+        if (field.size() > kMaxCachedText) {
+            auto d = dates::parseDate(field);
+            if (!d || isYmdOf(field, *d))
+                return field;
+            storage = dates::formatYmd(*d);
+            return storage;
+        }
         std::string key(field);
         if (auto it = cache_.find(key); it != cache_.end())
             return it->second ? std::string_view(*it->second) : field;
@@ -83,6 +92,7 @@ public:
 
 private:
     static constexpr std::size_t kMaxCached = 1 << 14;
+    static constexpr std::size_t kMaxCachedText = 32;
     std::unordered_map<std::string, std::optional<std::string>> cache_; // nullopt: keep the text
 };
 
@@ -292,6 +302,17 @@ public:
             out = last.utf8;
             return true;
         }
+        // Only short texts are kept: names and classes repeat and are short, while long texts
+        // (remarks, or a hostile file's megabyte names) would fill the cache with copies.
+        if (raw.size() > kMaxCachedText) {
+            auto utf8 = cp932::tryToUtf8(raw);
+            if (!utf8)
+                return false;
+            last.raw.clear();
+            last.utf8 = std::move(*utf8);
+            out = last.utf8;
+            return true;
+        }
         std::string key(raw);
         if (auto it = cache_.find(key); it != cache_.end()) {
             last.utf8 = it->second;
@@ -310,6 +331,7 @@ public:
 
 private:
     static constexpr std::size_t kMaxCached = 1 << 16; // remarks may all differ: bound the memory
+    static constexpr std::size_t kMaxCachedText = 96;
     struct Last {
         std::string raw, utf8; // raw is never empty once set: empty fields are ASCII
     };
@@ -322,20 +344,26 @@ private:
 // comma, quote, blank or line break is the second half of a character, each field holds whole
 // characters, and decoding the fields one by one checks exactly what decoding the file would
 // (without this, a quote removed between a lead byte and the text after it would join them).
-bool wholeCp932Characters(std::string_view bytes) {
+// Also gives the most bytes the text can take in UTF-8: three for a single-byte katakana, three
+// for a double-byte character, one for ASCII.
+bool wholeCp932Characters(std::string_view bytes, std::size_t& utf8Bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* end = p + bytes.size();
+    std::size_t extra = 0; // beyond one byte per byte
     while (p < end) {
         if (skipAsciiBlock(p, end))
             continue;
         if (!cp932::isLeadByte(*p)) {
+            extra += *p >= 0x80 ? 2 : 0;
             ++p;
             continue;
         }
         if (end - p < 2 || p[1] < 0x40 || p[1] == 0x7F || p[1] > 0xFC)
             return false;
+        extra += 1;
         p += 2;
     }
+    utf8Bytes = bytes.size() + extra;
     return true;
 }
 
@@ -356,9 +384,16 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
                 bytes.remove_prefix(kUtf8Bom.size());
         }
     }
+    std::size_t utf8Bytes = bytes.size();
     if (bytes.find('\0') != std::string_view::npos ||
-        (result.encoding == TextEncoding::Cp932 && !wholeCp932Characters(bytes))) {
+        (result.encoding == TextEncoding::Cp932 && !wholeCp932Characters(bytes, utf8Bytes))) {
         result.error = encodingError();
+        return result;
+    }
+    // The table holds the text in UTF-8, and the run copies names from it: a file of half-width
+    // katakana grows threefold, which a file just under the size limit must not be allowed to.
+    if (utf8Bytes > kMaxCsvTextBytes) {
+        result.error = CsvReadError{errnum::OutOfMemory, "ファイルの文字が多すぎます。"};
         return result;
     }
     FieldDecoder decoder(result.encoding);
@@ -379,10 +414,14 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
     }
 
     AttendanceTable records;
-    // About 130 bytes a record in real exports. Only what is written is ever touched, so the
-    // generous text reserve (the values, less what repeats, hardly outgrow the file) costs
-    // nothing but address space and saves copying the buffer as it grows.
-    records.reserve(bytes.size() / 100 + 1, bytes.size() + 64);
+    // Room for as many records as the file can hold (a record takes at least 16 bytes), up to
+    // the limit, and for the most text they can hold: the values in UTF-8 with the table's four
+    // bytes of length each. Only what is written is ever
+    // touched, so the generous reserve costs nothing but address space, and the buffers never
+    // grow: a growing buffer holds two copies of itself for a moment, which for a file of long
+    // distinct names was the run's peak of memory.
+    const std::size_t mostRecords = std::min<std::size_t>(bytes.size() / 16 + 1, kMaxCsvRecords);
+    records.reserve(mostRecords, utf8Bytes + 64 + mostRecords * 4 * kAttendanceFieldCount);
     // The record's 15 values are views: into the file, into the decoder's and normaliser's
     // memory, or into a buffer of the column (a value the reader had to put together, or a date
     // reformatted); the table copies what it does not hold already.
@@ -413,6 +452,12 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
         if (std::all_of(views.begin(), views.end(),
                         [](std::string_view v) { return trimBlanks(v).empty(); }))
             continue;
+        if (records.count() == kMaxCsvRecords) {
+            result.error = CsvReadError{errnum::OutOfMemory, "レコードが多すぎます（" +
+                                                                 std::to_string(kMaxCsvRecords) +
+                                                                 "件まで）。"};
+            return result;
+        }
         views[0] = dateNormaliser.normalise(views[0], dateBuffer);
         views[3] = dateNormaliser.normalise(views[3], birthDateBuffer);
         records.append(views);

@@ -90,12 +90,19 @@ struct AttendanceCsvResult {
 // their text otherwise. A record whose 15 fields are all blank is dropped (the empty rows a
 // spreadsheet writes when the export was opened and saved in it). Errors: bytes neither CP932 nor
 // UTF-8; fewer than 15 header fields or a last record with fewer than 15 fields; no record after
-// the header.
+// the header; more than kMaxCsvRecords records or kMaxCsvTextBytes of text in UTF-8.
 AttendanceCsvResult parseAttendanceCsv(std::string_view bytes);
 
 // Larger files are refused without reading them: a month of a big nursery is a few megabytes, and
 // a file chosen by mistake through "全てのファイル" must not be pulled into memory whole.
 inline constexpr std::uintmax_t kMaxCsvBytes = 64u * 1024u * 1024u;
+
+// More records are refused too: a month of the largest nursery is some ten thousand, and each
+// record costs memory of its own, however short it is in the file.
+inline constexpr std::size_t kMaxCsvRecords = 500000;
+// And files whose text takes more than this in UTF-8 (the CP932 of a real export grows by a
+// fifth or so; a file of half-width katakana threefold).
+inline constexpr std::size_t kMaxCsvTextBytes = 96u * 1024u * 1024u;
 
 // Reads the file and parses it; a missing, unreadable or oversized file is an error too, and so is
 // anything that is not a regular file (a FIFO, a device): refused without being opened.

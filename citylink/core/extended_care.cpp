@@ -23,7 +23,9 @@ std::optional<int> minuteOfDay(std::string_view text) {
 
 // The one user of ValueTable's capacity hint.
 struct ValueTableCapacity {
-    static void reserveRows(ValueTable& table, int rows) { table.reserveRows(rows); }
+    static void reserveRows(ValueTable& table, int rows, std::size_t textBytes) {
+        table.reserveRows(rows, textBytes);
+    }
 };
 
 bool isExtendedCare(const AttendanceRecordView& record, std::optional<CareNeed> selected,
@@ -55,7 +57,19 @@ bool Get延長時間_札幌H30(const AttendanceTable& attendance, std::optional<
                     selectedRecords.push_back(number);
             }
         }
-        ValueTableCapacity::reserveRows(table, static_cast<int>(selectedRecords.size()));
+        {
+            std::size_t textBytes = 0;
+            for (std::uint32_t number : selectedRecords) {
+                const AttendanceRecordView r = attendance.at(number);
+                // Key (reading and birth date, the reading shared), name and the other five
+                // at most; the reading may be the name's.
+                textBytes += 2 * r.childName().size() + r.nameReading().size() +
+                             2 * r.birthDate().size() + r.careNeed().size() + r.date().size() +
+                             r.arrival().size() + r.departure().size();
+            }
+            ValueTableCapacity::reserveRows(table, static_cast<int>(selectedRecords.size()),
+                                            textBytes);
+        }
         for (std::uint32_t number : selectedRecords) {
             const AttendanceRecordView record = attendance.at(number);
             // A record without a reading (the service leaves it empty when none was entered)
@@ -70,14 +84,15 @@ bool Get延長時間_札幌H30(const AttendanceTable& attendance, std::optional<
             childKey.reserve(reading.size() + record.birthDate().size());
             childKey.append(reading);
             childKey.append(record.birthDate());
-            table.set(row, kColChildKey, std::move(childKey));
-            table.set(row, kColChildName, std::string(record.childName()));
-            table.set(row, kColBirthDate, std::string(record.birthDate()));
-            table.set(row, kColCareNeed, std::string(record.careNeed()));
-            table.set(row, kColDate, std::string(record.date()));
-            table.set(row, kColArrival, std::string(record.arrival()));
-            table.set(row, kColDeparture, std::string(record.departure()));
-            table.set(row, kColNameReading, std::string(reading));
+            table.set(row, kColChildKey, childKey);
+            table.set(row, kColChildName, record.childName());
+            table.set(row, kColBirthDate, record.birthDate());
+            table.set(row, kColCareNeed, record.careNeed());
+            table.set(row, kColDate, record.date());
+            table.set(row, kColArrival, record.arrival());
+            table.set(row, kColDeparture, record.departure());
+            // The reading is the key's first part: the table keeps it once.
+            table.set(row, kColNameReading, table.get(row, kColChildKey).substr(0, reading.size()));
         }
         table.sort(1, table.upperRow(), {{kColNameReading}, {kColBirthDate}, {kColDate}});
         return true;

@@ -229,17 +229,18 @@ void UsageSheetRun::pasteRows(const CityLayout& layout, CareNeed need, const Car
     int child = 0;
     const int lastRow = extendedCare_.upperRow();
     for (int r = 1; r <= lastRow; ++r) {
-        const std::string& key = extendedCare_.get(r, kColChildKey);
+        const std::string_view key = extendedCare_.get(r, kColChildKey);
         if (first || key != previousKey) {
             first = false;
             ++child;
             int top = paste.FirstRow + rowsPerChild * (child - 1);
             session_.SetCellValue(cellAt(paste.NameColumn, top), 0,
                                   toWideKatakana(extendedCare_.get(r, kColNameReading)), 0);
-            const std::string& birthText = extendedCare_.get(r, kColBirthDate);
+            const std::string_view birthText = extendedCare_.get(r, kColBirthDate);
             std::optional<dates::Date> birth = dates::parseDate(birthText);
             if (!birth)
-                throw sheets::AutomationError("生年月日が日付ではありません: " + birthText,
+                throw sheets::AutomationError("生年月日が日付ではありません: " +
+                                                  std::string(birthText),
                                               errnum::TypeMismatch);
             session_.SetCellValue(cellAt(paste.BirthYearColumn, top), 0,
                                   std::to_string(static_cast<int>(birth->year())), 0);
@@ -264,8 +265,8 @@ void UsageSheetRun::pasteRows(const CityLayout& layout, CareNeed need, const Car
                 grid[base + static_cast<std::size_t>(row)][day - 1] = twoDigits(t.hour);
                 grid[base + static_cast<std::size_t>(row) + 1][day - 1] = twoDigits(t.minute);
             };
-            const std::string& arrival = extendedCare_.get(r, kColArrival);
-            const std::string& departure = extendedCare_.get(r, kColDeparture);
+            const std::string_view arrival = extendedCare_.get(r, kColArrival);
+            const std::string_view departure = extendedCare_.get(r, kColDeparture);
             bool placed = false;
             if (need == CareNeed::Short) {
                 if (outsideBand(arrival, "", bands)) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 #include <stdexcept>
+#include <string>
 
 namespace citylink {
 
@@ -11,6 +12,7 @@ void ValueTable::reset(int columns) {
         throw std::out_of_range("ValueTable: a table needs at least one column");
     columns_ = columns;
     cells_.clear();
+    text_.clear();
 }
 
 int ValueTable::appendRow() {
@@ -27,12 +29,38 @@ std::size_t ValueTable::index(int row, int column) const {
     return static_cast<std::size_t>(row - 1) * stride() + static_cast<std::size_t>(column);
 }
 
-void ValueTable::set(int row, int column, std::string value) {
-    cells_[index(row, column)] = std::move(value);
+void ValueTable::set(int row, int column, std::string_view value) {
+    const std::size_t i = index(row, column);
+    if (value.empty()) {
+        cells_[i] = {};
+        return;
+    }
+    // Texts are only ever appended, so a cell may point at any text the table holds: a value
+    // taken from the table (a part of another cell) costs nothing, and neither does the value
+    // of the same column in the row before (a child's name, reading and birth date repeat on
+    // each of its days).
+    if (value.data() >= text_.data() && value.data() < text_.data() + text_.size()) {
+        cells_[i] = {static_cast<std::uint32_t>(value.data() - text_.data()),
+                     static_cast<std::uint32_t>(value.size())};
+        return;
+    }
+    if (row > 1) {
+        const Cell above = cells_[i - stride()];
+        if (std::string_view(text_).substr(above.offset, above.length) == value) {
+            cells_[i] = above;
+            return;
+        }
+    }
+    if (text_.size() + value.size() > UINT32_MAX)
+        throw std::length_error("ValueTable: the table's texts outgrow four gigabytes");
+    cells_[i] = {static_cast<std::uint32_t>(text_.size()),
+                 static_cast<std::uint32_t>(value.size())};
+    text_.append(value);
 }
 
-const std::string& ValueTable::get(int row, int column) const {
-    return cells_[index(row, column)];
+std::string_view ValueTable::get(int row, int column) const {
+    const Cell& cell = cells_[index(row, column)];
+    return std::string_view(text_).substr(cell.offset, cell.length);
 }
 
 void ValueTable::sort(int firstRow, int lastRow, std::initializer_list<SortKey> keys) {
@@ -64,7 +92,7 @@ void ValueTable::sort(int firstRow, int lastRow, std::initializer_list<SortKey> 
     auto rowAt = [&](std::size_t k) {
         return cells_.begin() + static_cast<std::ptrdiff_t>(first + k * width);
     };
-    std::vector<std::string> held(width);
+    std::vector<Cell> held(width);
     std::vector<bool> placed(order.size(), false);
     for (std::size_t start = 0; start < order.size(); ++start) {
         if (placed[start])

@@ -191,6 +191,32 @@ TEST(ParseAttendanceCsv, EmptyRowsOfASpreadsheetSaveAreNoRecords) {
     EXPECT_EQ(one.records.count(), 1u);
 }
 
+// What a file may cost in memory is bounded by what it is allowed to hold: records (each has a
+// cost of its own however short) and text in UTF-8 (half-width katakana grows threefold).
+TEST(ParseAttendanceCsv, TooManyRecordsOrTooMuchTextIsRefused) {
+    const std::string header = "h1,h2,h3,h4,h5,h6,h7,h8,h9,h10,h11,h12,h13,h14,h15\r\n";
+    std::string many = header;
+    many.reserve(header.size() + 20 * (kMaxCsvRecords + 1));
+    for (std::size_t i = 0; i < kMaxCsvRecords; ++i)
+        many += ",,,,,,,,,,,,,," + std::to_string(i % 10) + "\n";
+    auto atLimit = parseAttendanceCsv(many);
+    ASSERT_TRUE(atLimit.ok());
+    EXPECT_EQ(atLimit.records.count(), kMaxCsvRecords);
+    auto over = parseAttendanceCsv(many + ",,,,,,,,,,,,,,x\n");
+    ASSERT_FALSE(over.ok());
+    EXPECT_EQ(over.error->number, 7);
+    EXPECT_EQ(over.error->description, "レコードが多すぎます（500000件まで）。");
+
+    // A third of the limit in half-width katakana (one byte each in CP932) is the limit itself.
+    std::string kana = header + ",,,,,,,,,,,,,,";
+    kana += std::string((kMaxCsvTextBytes - kana.size()) / 3 + 1, '\xB1');
+    auto tooMuch = parseAttendanceCsv(kana);
+    ASSERT_FALSE(tooMuch.ok());
+    EXPECT_EQ(tooMuch.error->description, "ファイルの文字が多すぎます。");
+    kana.resize(kana.size() - 1);
+    EXPECT_TRUE(parseAttendanceCsv(kana).ok());
+}
+
 TEST(ReadAttendanceCsvFile, MissingAndDirectory) {
     testsupport::ScratchDir dir;
     EXPECT_EQ(readAttendanceCsvFile(dir / "none.csv").error->number, 53);

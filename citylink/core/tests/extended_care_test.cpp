@@ -95,7 +95,8 @@ TEST_F(Computation, RowsAreGroupedByChildInDateOrder) {
     ASSERT_EQ(table.columns(), 8);
     std::vector<std::string> order;
     for (int row = 1; row <= table.upperRow(); ++row)
-        order.push_back(table.get(row, kColChildName) + " " + table.get(row, kColDate));
+        order.push_back(std::string(table.get(row, kColChildName)) + " " +
+                        std::string(table.get(row, kColDate)));
     EXPECT_EQ(order, (std::vector<std::string>{"安部　健 2019/04/05", "佐藤　華 2019/04/01",
                                                "佐藤　華 2019/04/02", "佐藤　花 2019/04/01",
                                                "佐藤　花 2019/04/03"}));
@@ -117,8 +118,9 @@ TEST_F(Computation, AChildWithoutReadingIsKeptApartByName) {
     ASSERT_EQ(table.upperRow(), 3);
     std::vector<std::string> keys;
     for (int row = 1; row <= table.upperRow(); ++row)
-        keys.push_back(table.get(row, kColChildKey) + " " + table.get(row, kColNameReading) + " " +
-                       table.get(row, kColDate));
+        keys.push_back(std::string(table.get(row, kColChildKey)) + " " +
+                       std::string(table.get(row, kColNameReading)) + " " +
+                       std::string(table.get(row, kColDate)));
     // Two keys, each child's rows together, the name standing in for the reading.
     EXPECT_EQ(keys, (std::vector<std::string>{"佐藤　海2016/01/01 佐藤　海 2019/04/01",
                                               "佐藤　空2016/01/01 佐藤　空 2019/04/01",
@@ -149,7 +151,7 @@ TEST(ValueTable, OperationsAndStableSort) {
     t.sort(1, 4, {{0}});
     std::string seq;
     for (int r = 1; r <= 4; ++r)
-        seq += t.get(r, 0) + t.get(r, 1);
+        seq += std::string(t.get(r, 0)) + std::string(t.get(r, 1));
     EXPECT_EQ(seq, "a2a4b1b3"); // equal keys keep their order
     t.sort(2, 3, {{1, false}});
     EXPECT_EQ(t.get(2, 1), "4");
@@ -160,6 +162,14 @@ TEST(ValueTable, OperationsAndStableSort) {
     t.reset(8);
     EXPECT_EQ(t.upperRow(), 0);
     EXPECT_EQ(t.get(t.appendRow(), 7), "");
+    // A value taken from the table itself survives the texts' buffer moving.
+    for (int i = 0; i < 100; ++i) {
+        int row = t.appendRow();
+        t.set(row, 0, std::string(40, static_cast<char>('a' + i % 26)));
+        t.set(row, 1, t.get(row, 0));
+        t.set(row, 0, "overwritten");
+        ASSERT_EQ(t.get(row, 1), std::string(40, static_cast<char>('a' + i % 26)));
+    }
 }
 
 TEST(ValueTable, SortMovesWholeRowsWithinTheRange) {
@@ -185,7 +195,8 @@ TEST(ValueTable, SortMovesWholeRowsWithinTheRange) {
     for (int r = 1; r <= 200; ++r) {
         int from = r < 11 || r > 190 ? r : expected[static_cast<std::size_t>(r - 11)].second;
         ASSERT_EQ(t.get(r, 1), std::to_string(from)) << r;
-        ASSERT_EQ(t.get(r, 2), t.get(r, 0) + std::string(20, 'x') + std::to_string(from));
+        ASSERT_EQ(t.get(r, 2),
+                  std::string(t.get(r, 0)) + std::string(20, 'x') + std::to_string(from));
     }
 }
 
