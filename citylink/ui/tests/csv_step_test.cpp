@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <memory>
 
@@ -82,6 +83,19 @@ TEST_F(WindowSettingsTest, AGoodCsvEnablesTheRunAndARefusedOneDisablesIt) {
               (RecordedMessage{MsgIcon::None, "", "CSVの読み込みに失敗しました。"}));
     EXPECT_FALSE(w->Cmd連携->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // A FIFO chosen through "全てのファイル": refused by name at once (waiting on it would hang
+    // the window for ever), the run stays impossible.
+    const auto fifo = programDir / "出席.csv";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    prompts.messages.clear();
+    w->Cmd連携->setEnabled(true);
+    prompts.fileChoices = {fifo.string()};
+    w->cmdCSV選択->click();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "CSVの読み込みに失敗しました。\n「" + fifo.string() +
+                                            "」は通常のファイルではありません。");
+    EXPECT_FALSE(w->Cmd連携->isEnabled());
 }
 
 TEST_F(WindowSettingsTest, LayoutSeededAtLoadBandsLoadedAtFirstShowAndSavedAtClose) {
