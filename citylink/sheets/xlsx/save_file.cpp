@@ -8,7 +8,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
-#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
