@@ -1,6 +1,7 @@
 #include "citylink/sheets/xlsx/save_file.h"
 
 #include "citylink/sheets/automation.h"
+#include "foundation/pause_point.h"
 
 #include <atomic>
 #include <cerrno>
@@ -27,6 +28,7 @@ std::string displayName(const fs::path& p) {
 void step(std::string_view name) {
     if (const auto& hook = saveTestHooks().onStep)
         hook(name);
+    pausePoint(("save-" + std::string(name)).c_str());
 }
 
 fs::path tempName(const fs::path& folder) {

@@ -22,8 +22,9 @@ void RemoveStaleSaveTemporaries(const std::filesystem::path& folder);
 
 // For tests: called at each step of a save ("created": the file to write exists, "written": its
 // bytes are written, "named": a complete temporary has its name before replacing the output), so
-// that a test can stop the process there. `unnamedFiles` false takes the path of file systems
-// without unnamed files.
+// that a test can stop the process there; a whole program stops at them through its pause points
+// ("save-created" and so on, see foundation/pause_point.h). `unnamedFiles` false takes the path
+// of file systems without unnamed files.
 struct SaveTestHooks {
     std::function<void(std::string_view step)> onStep;
     bool unnamedFiles = true;
