@@ -1,3 +1,10 @@
+# The folder of platform code every seam takes its implementation from (platform/<name>/).
+if(WIN32)
+    set(SUITE_PLATFORM win32)
+else()
+    set(SUITE_PLATFORM linux)
+endif()
+
 # Compiler settings shared by every target of the suite.
 add_compile_options(-Wall -Wextra)
 # GCC 12 at -O2/-O3 reports -Wrestrict inside libstdc++ for ordinary string concatenation

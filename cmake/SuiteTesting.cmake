@@ -9,9 +9,30 @@
 #       checked-in seeds with a fixed random seed (SUITE_FUZZ_SEED), so a red run reproduces on
 #       any machine; exploratory runs with fresh seeds are scripts/fuzz.
 
-if(NOT SUITE_FUZZ)
+if(NOT SUITE_FUZZ AND CMAKE_CROSSCOMPILING)
+    # No GoogleTest is packaged for the cross compilers: build it from the sources Debian's
+    # libgtest-dev ships, with the suite's compiler, under the names find_package gives.
+    set(SUITE_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources for cross builds")
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+    add_subdirectory(${SUITE_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+    foreach(lib gtest gtest_main gmock)
+        if(NOT TARGET GTest::${lib})
+            add_library(GTest::${lib} ALIAS ${lib})
+        endif()
+    endforeach()
+elseif(NOT SUITE_FUZZ)
     find_package(GTest REQUIRED)
     include(GoogleTest)
+endif()
+
+# Cross-built tests run through the emulator (Wine for Windows, cmake/wine-run). Its state is
+# made fresh once per test run by a setup test that every other test requires.
+if(NOT SUITE_FUZZ AND CMAKE_CROSSCOMPILING AND CMAKE_CROSSCOMPILING_EMULATOR)
+    add_test(NAME emulator_setup COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --fresh)
+    set_tests_properties(emulator_setup PROPERTIES
+        FIXTURES_SETUP emulator TIMEOUT 300
+        ENVIRONMENT "SUITE_BINARY_DIR=${PROJECT_BINARY_DIR}")
 endif()
 add_custom_target(fuzzers)
 set(SUITE_FUZZ_SEED 1 CACHE STRING "libFuzzer seed of the short fuzz runs in CTest (0: random)")
@@ -28,9 +49,20 @@ function(suite_add_test)
     else()
         target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main GTest::gmock ${T_LIBS})
     endif()
+    set(env "QT_QPA_PLATFORM=offscreen;SUITE_SOURCE_DIR=${PROJECT_SOURCE_DIR};SUITE_BINARY_DIR=${PROJECT_BINARY_DIR}")
+    if(CMAKE_CROSSCOMPILING)
+        # One CTest test per executable: listing the cases would start the emulator at build time
+        # and once per case, which under Wine costs more than the tests themselves.
+        add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
+        set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 600)
+        if(CMAKE_CROSSCOMPILING_EMULATOR)
+            set_tests_properties(${T_NAME} PROPERTIES FIXTURES_REQUIRED emulator)
+        endif()
+        return()
+    endif()
     gtest_discover_tests(${T_NAME}
         WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SUITE_SOURCE_DIR=${PROJECT_SOURCE_DIR};SUITE_BINARY_DIR=${PROJECT_BINARY_DIR}"
+        PROPERTIES ENVIRONMENT "${env}"
         DISCOVERY_TIMEOUT 60)
 endfunction()
 

@@ -25,10 +25,10 @@ TEST(FileIo, ReplaceWritesTheWholeFileAndLeavesNoTemporary) {
     EXPECT_EQ(readBytes(file), "new\r\n");
     writeBytes(file, "old");
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    const fs::perms before = fs::status(file).permissions(); // what the platform keeps of them
     ASSERT_TRUE(fileio::ReplaceFile(file, "newer"));
     EXPECT_EQ(readBytes(file), "newer");
-    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(fs::status(file).permissions(), before);
     EXPECT_EQ(entriesIn(dir.path()), 1u);
 }
 

@@ -42,7 +42,7 @@ TEST(DataFolder, FromThePlatform) {
 TEST(DataFolder, SystemPlatformEndsInASeparator) {
     std::string folder = Module1::GetDataFolder();
     ASSERT_FALSE(folder.empty());
-    EXPECT_EQ(folder.back(), '/');
+    EXPECT_EQ(folder.back(), systemPlatform().separator());
 }
 
 TEST(Module1Text, CutAtNulAndNullToStr) {
