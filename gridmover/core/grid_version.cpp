@@ -328,6 +328,10 @@ GridVersions& Versions() {
     return versions;
 }
 
+const GridVersion& CatalogueRow(std::int16_t r) {
+    return *Versions().Item(static_cast<long>(r));
+}
+
 void LoadGridVersions() {
     LoadGridVersions(Versions());
 }

@@ -72,6 +72,8 @@ private:
 
 // The add-in's one catalogue, created on first use.
 GridVersions& Versions();
+// Row r (1..13) of Versions(); CollectionError 9 outside.
+const GridVersion& CatalogueRow(std::int16_t r);
 // Fills Versions() with the thirteen rows and their GUIDs unless it already holds a row.
 void LoadGridVersions();
 // Fills any catalogue the same way (tests use a private one).

@@ -228,11 +228,6 @@ TEST_F(Rules, DeclarationsAreRewrittenAllOnTheLineAndMarked) {
 TEST_F(Rules, EventSignatures) {
     conv.GridNames = {"LTab1", "DBGrid1"};
     conv.DropDownNames = {"DD1"};
-    conv.GridEvents = {"_FetchCellStyle", "_UnboundReadData",  "_UnboundReadDataEx",
-                       "_UnboundAddData", "_UnboundWriteData", "_FirstRowChange",
-                       "_LeftColChange",  "_FormatText"};
-    conv.DropDownEvents = {"_FetchCellStyle", "_UnboundReadData",  "_UnboundReadDataEx",
-                           "_UnboundAddData", "_UnboundWriteData", "_FormatText"};
     auto rewrite = [&](std::string line, std::int16_t from = 1, std::int16_t to = 12) {
         EXPECT_TRUE(conv.IsGridEventHandler(line)) << line;
         if (!conv.RewriteEventSignature(line, from, to)) {

@@ -1,0 +1,79 @@
+#include "gridmover/core/converter_files.h"
+
+#include <stdexcept>
+#include <system_error>
+#include <unistd.h>
+
+namespace gridmover {
+
+namespace fs = std::filesystem;
+
+UnlistedTemps::~UnlistedTemps() {
+    for (const auto& p : paths_) {
+        std::error_code ec;
+        fs::remove(p, ec);
+    }
+}
+
+TempOutput::~TempOutput() {
+    if (file_.fd >= 0) {
+        ::close(file_.fd);
+    }
+}
+
+void TempOutput::write(std::string_view bytes) {
+    int fd = file_.fd;
+    file_.fd = -1;
+    WriteAndClose(fd, file_.path, bytes);
+}
+
+SourceKind RequireExtension(const fs::path& file, std::initializer_list<SourceKind> kinds) {
+    const auto kind = SourceKindOf(file);
+    for (SourceKind k : kinds) {
+        if (kind == k) {
+            return k;
+        }
+    }
+    std::string names;
+    for (SourceKind k : kinds) {
+        names += (names.empty() ? "" : " or ") + std::string(SourceKindName(k));
+    }
+    throw std::runtime_error(file.string() + ": not a VB6 " + names + " (by its extension)");
+}
+
+void RequireText(const fs::path& file, SourceKind kind, std::string_view bytes) {
+    std::string why = SourceTextMismatch(kind, bytes);
+    if (!why.empty()) {
+        throw std::runtime_error(file.string() + ": not a VB6 " +
+                                 std::string(SourceKindName(kind)) + " (" + why + ")");
+    }
+}
+
+RequiredFile::RequiredFile(const fs::path& path) {
+    if (opened_.Open(path)) {
+        resolved_ = path;
+        readOnly_ = opened_.IsReadOnly();
+        return;
+    }
+    fs::file_status status;
+    resolved_ = ResolvePathCaseInsensitive(path, status);
+    if (!fs::exists(status)) {
+        throw std::runtime_error(resolved_.string() + ": file not found");
+    }
+    // A pipe or a device (also behind a link) is no source file: it could make the read wait
+    // forever or never end.
+    if (!fs::is_regular_file(status)) {
+        throw std::runtime_error(resolved_.string() + ": not a regular file");
+    }
+    readOnly_ = IsReadOnlyStatus(status);
+}
+
+void RequiredFile::read(std::string& into) {
+    if (opened_.IsOpen()) {
+        opened_.ReadAllAndClose(resolved_, into);
+    } else {
+        into = ReadFileBytes(resolved_);
+    }
+}
+
+} // namespace gridmover
