@@ -22,6 +22,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -308,6 +309,9 @@ int runMonth(const Options& options, const fs::path& configDir, const fs::path& 
     in.careNeed = need;
     in.bands = bands;
     in.attendance = &attendance;
+    // The tool reads the month once: after the extended-care table its memory goes back.
+    // (Moved out and destroyed: assigning an empty table would keep the buffers' memory.)
+    in.attendanceDone = [&attendance] { AttendanceTable gone(std::move(attendance)); };
     in.layoutIni = layoutIni;
     in.caption = caption;
     UsageSheetRun run(registry, prompts, log, progress);

@@ -125,6 +125,8 @@ RunOutcome UsageSheetRun::延長時間貼付処理(const UsageSheetInputs& in) {
             busy.release();
             return RunOutcome::Error;
         }
+        if (in.attendanceDone)
+            in.attendanceDone();
 
         // 4. The layout of the month's fiscal year for the chosen care need.
         CityLayout layout;

@@ -51,6 +51,11 @@ struct UsageSheetInputs {
     // The window's own target-month check (it also puts the focus back on the field). When empty,
     // the run shows "対象月を入力して下さい。" itself when targetMonth is nullopt.
     std::function<bool()> checkTargetMonth;
+    // Called once the extended-care table is built; from then on the run does not read the
+    // attendance table. The batch tool lets the table go there, so that a large month is not held
+    // twice while the workbook is opened. The window keeps its table (a run for the other care
+    // need reads it again) and leaves this empty.
+    std::function<void()> attendanceDone;
 };
 
 // What a finished run wrote, for the batch tool's summary.

@@ -11,6 +11,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import zipfile
 
 BATCH, SRC = sys.argv[1], sys.argv[2]
 SAMPLE = os.path.join(SRC, "samples", "時間外保育利用状況表.xlsx")
@@ -99,6 +100,23 @@ with tempfile.TemporaryDirectory() as tmp:
     check(peak < 256, "peak memory %.0f MB under 256 MB" % peak)
     check(not os.path.exists(out), "nothing written for a refused month")
     check(read(SAMPLE) == sample, "the workbook is unchanged")
+
+    # The same month against a large (but accepted) workbook: the month's memory must not add up
+    # with the workbook's. The form's sheet gets rows of its own below the form, 8 MB of them.
+    large = os.path.join(tmp, "large.xlsx")
+    with zipfile.ZipFile(SAMPLE) as src, \
+            zipfile.ZipFile(large, "w", zipfile.ZIP_DEFLATED, compresslevel=1) as dst:
+        for info in src.infolist():
+            data = src.read(info.filename)
+            if info.filename == "xl/worksheets/sheet1.xml":
+                rows = "".join('<row r="%d"><c r="A%d"><v>1</v></c><c r="B%d"><v>2</v></c></row>'
+                               % (r, r, r) for r in range(300, 300 + (8 << 20) // 60))
+                data = data.decode().replace("</sheetData>", rows + "</sheetData>", 1).encode()
+            dst.writestr(info.filename, data)
+    code, _, err, peak = run(*common, "--csv", big, "--workbook", large, "--output", out)
+    print("450,000 children, large workbook: exit %s, peak %.0f MB" % (code, peak))
+    check(code == 1 and "延長保育の園児が450000人いますが" in err, "refused: %s %s" % (code, err))
+    check(peak < 256, "peak memory %.0f MB under 256 MB with a large workbook" % peak)
     os.remove(big)
 
     for children, code_wanted in ((61, 1), (60, 0)):

@@ -300,6 +300,20 @@ TEST_F(Run, AMonthWithMoreChildrenThanTheFormHasRowsForIsRefusedBeforeAnyWrite) 
     EXPECT_EQ(cell("C10"), "イ");
 }
 
+// The batch tool lets the month's table go once the extended-care table is built: before the
+// application starts, and the run then never reads it again.
+TEST_F(Run, TheAttendanceTableIsDoneWithBeforeTheApplicationStarts) {
+    add("あ", "2015/01/01", "2018/05/01", "07:30", "16:45");
+    std::vector<std::size_t> callsSeen;
+    in.attendanceDone = [&] {
+        callsSeen.push_back(excel->calls().size());
+        attendance = AttendanceTable();
+    };
+    EXPECT_EQ(run(), RunOutcome::Finished);
+    EXPECT_EQ(callsSeen, std::vector<std::size_t>{0});
+    EXPECT_EQ(cell("C6"), "ア");
+}
+
 // A sheet that cannot tell its used area, or whose used area ends above the first group, is no
 // reason to refuse; the block stays within what one paste may cover.
 TEST_F(Run, WithoutAUsedAreaOnlyTheSizeOfOnePasteLimitsTheChildren) {
