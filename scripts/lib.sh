@@ -13,6 +13,7 @@ SUITE_PACKAGES=(
     fonts-noto-cjk
     cups libcups2-dev locales
     qt6-translations-l10n
+    time
 )
 
 # What scripts/test-windows needs besides: the mingw-w64 cross compilers (the -posix flavour for
