@@ -3,7 +3,7 @@
 
 #include "foundation/module1.h"
 #include "printctl/platform/linux/cups_printer_system.h"
-#include "printctl/platform/linux/library_platform.h"
+#include "printctl/library_platform.h"
 #include "shared_ui/qt_prompts.h"
 
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "printctl/platform/linux/library_platform.h"
+#include "printctl/library_platform.h"
 
 #include <dlfcn.h>
 #include <filesystem>
