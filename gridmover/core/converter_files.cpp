@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 #include <system_error>
-#include <unistd.h>
 
 namespace gridmover {
 
@@ -13,18 +12,6 @@ UnlistedTemps::~UnlistedTemps() {
         std::error_code ec;
         fs::remove(p, ec);
     }
-}
-
-TempOutput::~TempOutput() {
-    if (file_.fd >= 0) {
-        ::close(file_.fd);
-    }
-}
-
-void TempOutput::write(std::string_view bytes) {
-    int fd = file_.fd;
-    file_.fd = -1;
-    WriteAndClose(fd, file_.path, bytes);
 }
 
 SourceKind RequireExtension(const fs::path& file, std::initializer_list<SourceKind> kinds) {

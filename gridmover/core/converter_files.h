@@ -29,16 +29,12 @@ private:
     std::vector<std::filesystem::path> paths_;
 };
 
-// A temporary file as the seam created it, written once through the descriptor it came with;
-// the descriptor is closed on every way out.
+// A temporary file as the seam created it, written once through the file it came with open.
 class TempOutput {
 public:
     explicit TempOutput(CreatedTempFile file) : file_(std::move(file)) {}
-    TempOutput(const TempOutput&) = delete;
-    TempOutput& operator=(const TempOutput&) = delete;
-    ~TempOutput();
     const std::filesystem::path& path() const { return file_.path; }
-    void write(std::string_view bytes);
+    void write(std::string_view bytes) { file_.file.WriteAllAndClose(file_.path, bytes); }
 
 private:
     CreatedTempFile file_;

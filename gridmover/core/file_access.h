@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 
 namespace gridmover {
 
@@ -45,7 +44,7 @@ public:
     // the caller then goes the way by name (a missing name may differ in letter case only), and
     // a pipe or a device is never waited for here.
     bool Open(const std::filesystem::path& file);
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return handle_ != kClosed; }
     // IsReadOnlyFile for the open file.
     bool IsReadOnly() const;
     // The whole file (ReadFileBytes on the open file) into a buffer the caller keeps (its storage
@@ -54,13 +53,10 @@ public:
     void ReadAllAndClose(const std::filesystem::path& file, std::string& into);
 
 private:
-    int fd_ = -1;
+    static constexpr long long kClosed = -1;
+    long long handle_ = kClosed; // the platform's descriptor or handle
     std::size_t size_ = 0;
-    mode_t mode_ = 0;
+    bool readOnly_ = false;
 };
-
-// Writes all of bytes to the open descriptor fd and closes it (also on failure); file names it in
-// the error. Throws std::runtime_error on failure.
-void WriteAndClose(int fd, const std::filesystem::path& file, std::string_view bytes);
 
 } // namespace gridmover

@@ -2,12 +2,9 @@
 
 #include "gridmover/core/run_folder.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <fcntl.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace gridmover {
 
@@ -63,13 +60,13 @@ std::optional<CreatedTempFile> TempFileSystem::CreateTempFile(const std::filesys
     if (!name) {
         return std::nullopt;
     }
-    int fd = ::open(name->c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0) {
+    OutputFile file = OutputFile::OpenExisting(*name);
+    if (!file.IsOpen()) {
         std::error_code ec;
         std::filesystem::remove(*name, ec);
         return std::nullopt;
     }
-    return CreatedTempFile{*name, fd};
+    return CreatedTempFile{*name, std::move(file)};
 }
 
 std::optional<std::filesystem::path>
@@ -82,7 +79,7 @@ FolderTempFiles::GetTempFileName(const std::filesystem::path& folder, std::strin
     if (!created) {
         return std::nullopt;
     }
-    ::close(created->fd);
+    created->file.Close();
     return created->path;
 }
 
@@ -92,12 +89,12 @@ std::optional<CreatedTempFile> FolderTempFiles::CreateTempFile(const std::filesy
     for (unsigned tries = 0; tries < 0xFFFF; ++tries) {
         next_ = (next_ % 0xFFFF) + 1;
         auto candidate = folder / TempFileNameFor(prefix, next_);
-        // Created exclusively: fails when the name is taken.
-        int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            return CreatedTempFile{std::move(candidate), fd};
+        bool taken = false;
+        OutputFile file = OutputFile::CreateNew(candidate, taken);
+        if (file.IsOpen()) {
+            return CreatedTempFile{std::move(candidate), std::move(file)};
         }
-        if (errno != EEXIST) {
+        if (!taken) {
             break; // folder missing or not writable: trying further names is futile
         }
     }

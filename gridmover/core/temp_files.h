@@ -1,17 +1,18 @@
 #pragma once
 // Where the converters put their temporary copies, with the naming rule the platform's temporary
 // file function has: "<first three characters of prefix><hex unique number>.TMP" in a folder.
+#include "gridmover/core/output_file.h"
+
 #include <filesystem>
 #include <optional>
 #include <string_view>
 
 namespace gridmover {
 
-// A temporary file just created for writing: its name and its open descriptor, which the caller
-// owns and closes.
+// A temporary file just created for writing: its name and the file, open, which the caller owns.
 struct CreatedTempFile {
     std::filesystem::path path;
-    int fd = -1;
+    OutputFile file;
 };
 
 class TempFileSystem {
@@ -28,7 +29,7 @@ public:
                     unsigned unique) = 0;
     // GetTempFileName with unique 0, the file handed back open for writing, so that the caller
     // writes into the file it was given instead of looking the name up again. This default opens
-    // the created name; implementations that create the file themselves keep its descriptor.
+    // the created name; implementations that create the file themselves keep it open.
     virtual std::optional<CreatedTempFile> CreateTempFile(const std::filesystem::path& folder,
                                                           std::string_view prefix);
 };

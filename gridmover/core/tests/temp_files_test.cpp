@@ -3,7 +3,6 @@
 #include "testsupport/test_files.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 using namespace gridmover;
 
@@ -69,9 +68,8 @@ TEST(TempFiles, CreatedFilesComeOpenForWriting) {
         EXPECT_EQ(a->path.parent_path(), dir.path());
         EXPECT_EQ(a->path.filename().string().substr(0, 3), "3lt");
         EXPECT_EQ(a->path.extension(), ".TMP");
-        ASSERT_EQ(::write(a->fd, "abc", 3), 3);
-        ::close(a->fd);
-        ::close(b->fd);
+        a->file.WriteAllAndClose(a->path, "abc");
+        b->file.Close();
         EXPECT_EQ(testsupport::readBytes(a->path), "abc");
         EXPECT_EQ(std::filesystem::file_size(b->path), 0u);
         EXPECT_FALSE(temp->CreateTempFile(dir / "missing", "3lt5"));
