@@ -1,5 +1,7 @@
 #include "foundation/dates.h"
 
+#include "foundation/blanks.h"
+
 #include <array>
 #include <cstdio>
 #include <stdexcept>
@@ -60,24 +62,15 @@ std::string normalize(std::string_view text) {
     return out;
 }
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 // A cursor over normalised text.
 class Scanner {
 public:
-    explicit Scanner(std::string_view text) : s_(text) {
-        while (!s_.empty() && isBlank(s_.front()))
-            s_.remove_prefix(1);
-        while (!s_.empty() && isBlank(s_.back()))
-            s_.remove_suffix(1);
-    }
+    explicit Scanner(std::string_view text) : s_(blanks::trim(text)) {}
     bool atEnd() const { return pos_ == s_.size(); }
     std::string_view rest() const { return s_.substr(pos_); }
     bool skipBlanks() {
         std::size_t start = pos_;
-        while (pos_ < s_.size() && isBlank(s_[pos_]))
+        while (pos_ < s_.size() && blanks::isBlank(s_[pos_]))
             ++pos_;
         return pos_ > start;
     }

@@ -3,6 +3,7 @@
 #include "foundation/cp932.h"
 #include "foundation/module1.h"
 #include "foundation/utf8.h"
+#include "foundation/utf8_path.h"
 
 #include <algorithm>
 #include <chrono>
@@ -79,7 +80,7 @@ void mdlLog::OpenLogFile() {
     // Appending: a second instance of the program writing the same day's log appends its lines
     // rather than overwriting ours.
     std::string path = logFolder_ + logFileName_;
-    if (!file_.Open(std::filesystem::path(std::u8string(path.begin(), path.end())))) {
+    if (!file_.Open(utf8::toPath(path))) {
         logOpened_ = false;
         return;
     }

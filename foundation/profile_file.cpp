@@ -1,15 +1,12 @@
 #include "foundation/profile_file.h"
 
+#include "foundation/blanks.h"
 #include "foundation/cp932.h"
 
 #include <stdexcept>
 
 namespace profile_file {
 namespace {
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 
 bool isLead(char c) {
     return cp932::isLeadByte(static_cast<unsigned char>(c));
@@ -48,7 +45,7 @@ Line classify(std::string_view bytes, std::size_t begin, std::size_t end, std::s
     line.end = end;
     line.next = next;
     std::string_view text = bytes.substr(begin, end - begin);
-    std::string_view trimmed = trimBlanks(text);
+    std::string_view trimmed = blanks::trim(text);
     if (trimmed.empty())
         return line;
     if (trimmed.front() == ';') {
@@ -60,7 +57,7 @@ Line classify(std::string_view bytes, std::size_t begin, std::size_t end, std::s
         std::size_t close = lastSingleByte(inner, ']');
         if (close != std::string_view::npos) {
             line.kind = Line::Kind::Section;
-            line.name = trimBlanks(inner.substr(0, close));
+            line.name = blanks::trim(inner.substr(0, close));
             return line;
         }
     }
@@ -73,8 +70,8 @@ Line classify(std::string_view bytes, std::size_t begin, std::size_t end, std::s
     }
     line.hasEquals = true;
     line.valueBegin = begin + eq + 1;
-    line.name = trimBlanks(text.substr(0, eq));
-    line.value = trimBlanks(text.substr(eq + 1));
+    line.name = blanks::trim(text.substr(0, eq));
+    line.value = blanks::trim(text.substr(eq + 1));
     return line;
 }
 
@@ -117,14 +114,6 @@ bool hasLineBreakOrNul(std::string_view text) {
 
 } // namespace
 
-std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 bool namesEqual(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
@@ -166,8 +155,8 @@ std::vector<Line> splitLines(std::string_view bytes) {
 
 std::optional<std::string> findValue(std::string_view bytes, std::string_view section,
                                      std::string_view key) {
-    section = trimBlanks(section);
-    key = trimBlanks(key);
+    section = blanks::trim(section);
+    key = blanks::trim(key);
     auto lines = splitLines(bytes);
     Found f = locate(lines, section, key);
     if (f.key == std::string_view::npos)
@@ -189,14 +178,14 @@ std::string getString(std::string_view bytes, std::string_view section, std::str
 
 std::optional<std::string> writeProblem(std::string_view section, std::string_view key,
                                         std::string_view value) {
-    if (trimBlanks(section).empty())
+    if (blanks::trim(section).empty())
         return "the section name is empty";
-    if (trimBlanks(key).empty())
+    if (blanks::trim(key).empty())
         return "the key name is empty";
     if (hasLineBreakOrNul(section) || hasLineBreakOrNul(key) || hasLineBreakOrNul(value))
         return "a name or the value holds a line break or NUL";
     // Checked on the name as it will be written, trimmed.
-    std::string_view s = trimBlanks(section);
+    std::string_view s = blanks::trim(section);
     if (lastSingleByte(s, ']') != std::string_view::npos)
         return "the section name holds ']'";
     // A lone lead byte at the end would take the closing ']' as its trail byte.
@@ -204,7 +193,7 @@ std::optional<std::string> writeProblem(std::string_view section, std::string_vi
         return "the section name ends inside a double-byte character";
     if (key.find('=') != std::string_view::npos)
         return "the key name holds '='";
-    std::string_view k = trimBlanks(key);
+    std::string_view k = blanks::trim(key);
     if (k.front() == ';' || k.front() == '[')
         return "the key name starts with ';' or '['";
     return std::nullopt;
@@ -214,8 +203,8 @@ Edit setValueEdit(std::string_view bytes, std::string_view section, std::string_
                   std::string_view value) {
     if (auto problem = writeProblem(section, key, value))
         throw std::invalid_argument("cannot write the setting: " + *problem);
-    section = trimBlanks(section);
-    key = trimBlanks(key);
+    section = blanks::trim(section);
+    key = blanks::trim(key);
     auto lines = splitLines(bytes);
     Found f = locate(lines, section, key);
 

@@ -52,9 +52,6 @@ std::vector<Line> splitLines(std::string_view bytes);
 
 // Whether two names are equal without regard to the case of ASCII letters, double-byte aware.
 bool namesEqual(std::string_view a, std::string_view b);
-// Blanks and tabs removed from both ends.
-std::string_view trimBlanks(std::string_view text);
-
 // The value of key in the first section named section, with its quotes removed, uncut;
 // nullopt when the section or the key is missing. The names are trimmed before the search.
 std::optional<std::string> findValue(std::string_view bytes, std::string_view section,

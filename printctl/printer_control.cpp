@@ -2,6 +2,7 @@
 
 #include "foundation/file_io.h"
 #include "foundation/prompts.h"
+#include "foundation/utf8_path.h"
 #include "printctl/printer_system.h"
 #include "printctl/settings_file.h"
 
@@ -26,10 +27,6 @@ std::string trimSpaces(std::string_view text) {
     while (!text.empty() && text.back() == ' ')
         text.remove_suffix(1);
     return std::string(text);
-}
-
-std::filesystem::path pathOf(const std::string& utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
 // The file's first bytes: only its first line is read, and a real one is far shorter than this.
@@ -85,7 +82,7 @@ bool Clsプリンタ制御::Prt_List(ListControl& vListBox) {
         vListBox.Text(standard);
 
     const std::string file = SettingsFilePath();
-    const std::filesystem::path path = pathOf(file);
+    const std::filesystem::path path = utf8::toPath(file);
     std::error_code ec;
     auto status = std::filesystem::status(path, ec);
     if (!std::filesystem::exists(status))
@@ -121,7 +118,7 @@ bool Clsプリンタ制御::Prt_Save(ListControl& vListBox) {
     settings_file::Contents contents{trimSpaces(vListBox.Text()), top_, bottom_, left_, right_};
     auto encoded = settings_file::Encode(contents);
     if (!encoded.problem.empty() ||
-        !fileio::ReplaceFile(pathOf(SettingsFilePath()), encoded.bytes)) {
+        !fileio::ReplaceFile(utf8::toPath(SettingsFilePath()), encoded.bytes)) {
         services_.prompts->message(MsgIcon::Critical, kSaveFailedTitle, kSaveFailedText);
         return false;
     }

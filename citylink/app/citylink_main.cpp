@@ -1,4 +1,5 @@
 // citylink: the main window is the whole program; it ends when the window closes.
+#include "citylink/core/program_caption.h"
 #include "citylink/sheets/embedded_engine.h"
 #include "citylink/sheets/registry.h"
 #include "citylink/ui/filled_workbook_opener.h"
@@ -6,6 +7,7 @@
 #include "foundation/clock.h"
 #include "foundation/mdl_log.h"
 #include "foundation/platform.h"
+#include "foundation/utf8_path.h"
 #include "shared_ui/qt_prompts.h"
 #include "shared_ui/qt_translations.h"
 
@@ -19,13 +21,13 @@ int main(int argc, char** argv) {
     // Standard dialogs and buttons in the desktop's language, as on the clerk's Japanese desktop.
     installQtTranslations();
     QtPrompts prompts;
-    prompts.setProgramTitle(
-        QString::fromUtf8(kCitylinkTitle.data(), static_cast<qsizetype>(kCitylinkTitle.size())));
+    prompts.setProgramTitle(QString::fromUtf8(
+        citylink::kProgramTitle.data(), static_cast<qsizetype>(citylink::kProgramTitle.size())));
     mdlLog log; // the installation's data folder, the system clock
 
     // The settings files live beside the program.
     std::string folder = systemPlatform().programFolder();
-    std::filesystem::path programFolder(std::u8string(folder.begin(), folder.end()));
+    std::filesystem::path programFolder = utf8::toPath(folder);
 
     F_うぇぶきらの札幌市連携 window(prompts, log, systemClock(), programFolder);
 

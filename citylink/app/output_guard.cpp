@@ -1,16 +1,13 @@
 #include "citylink/app/output_guard.h"
 
+#include "foundation/utf8_path.h"
+
 #include <system_error>
 
 namespace citylink {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string utf8Of(const fs::path& path) {
-    std::u8string s = path.u8string();
-    return std::string(s.begin(), s.end());
-}
 
 // The same file: one inode on one device, or, when either does not exist yet, one resolved path
 // (a settings file the run creates later must not be created as the workbook).
@@ -28,7 +25,7 @@ bool sameFile(const fs::path& a, const fs::path& b) {
 
 std::optional<std::string> outputProblem(const fs::path& output, bool overwrite,
                                          const std::vector<GuardedFile>& guarded) {
-    const std::string name = utf8Of(output);
+    const std::string name = utf8::fromPath(output);
     for (const GuardedFile& file : guarded)
         if (!file.path.empty() && sameFile(output, file.path))
             return "--output は " + file.role +

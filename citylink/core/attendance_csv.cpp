@@ -1,8 +1,10 @@
 #include "citylink/core/attendance_csv.h"
 
+#include "foundation/blanks.h"
 #include "foundation/cp932.h"
 #include "foundation/dates.h"
 #include "foundation/file_bytes.h"
+#include "foundation/utf8_path.h"
 
 #include <algorithm>
 #include <array>
@@ -16,24 +18,8 @@
 namespace citylink {
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 bool isLineBreak(char c) {
     return c == '\r' || c == '\n';
-}
-
-std::string_view trimBlanksRight(std::string_view s) {
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    return trimBlanksRight(s);
 }
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
@@ -97,8 +83,7 @@ private:
 };
 
 std::string quoted(const std::filesystem::path& file) {
-    auto u8 = file.u8string();
-    return "「" + std::string(u8.begin(), u8.end()) + "」";
+    return "「" + utf8::fromPath(file) + "」";
 }
 
 // Moves p past eight bytes when they are all ASCII: the export is mostly digits, commas and
@@ -193,7 +178,7 @@ bool VbFieldReader::next(std::string_view& field, std::string& scratch) {
     const std::size_t n = text_.size();
     // Blanks, and whole empty lines unless a comma has promised a field.
     for (;;) {
-        while (pos_ < n && isBlank(text_[pos_]))
+        while (pos_ < n && blanks::isBlank(text_[pos_]))
             ++pos_;
         if (afterComma_ || pos_ >= n || !isLineBreak(text_[pos_]))
             break;
@@ -236,7 +221,7 @@ bool VbFieldReader::next(std::string_view& field, std::string& scratch) {
         }
         // Anything between the closing quote and the delimiter belongs to the field.
         std::size_t stop = delimiterFrom(pos_);
-        std::string_view tail = trimBlanks(text_.substr(pos_, stop - pos_));
+        std::string_view tail = blanks::trim(text_.substr(pos_, stop - pos_));
         if (!tail.empty()) {
             if (!copied) {
                 scratch.assign(field);
@@ -249,7 +234,7 @@ bool VbFieldReader::next(std::string_view& field, std::string& scratch) {
         pos_ = stop;
     } else {
         std::size_t stop = delimiterFrom(pos_);
-        field = trimBlanksRight(text_.substr(pos_, stop - pos_));
+        field = blanks::trimRight(text_.substr(pos_, stop - pos_));
         pos_ = stop;
     }
 
@@ -450,7 +435,7 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
         // passed through writes its formatted but empty rows as lines of 14 commas. Kept, it
         // would refuse the whole month with the month message, its empty `date` being no date.
         if (std::all_of(views.begin(), views.end(),
-                        [](std::string_view v) { return trimBlanks(v).empty(); }))
+                        [](std::string_view v) { return blanks::trim(v).empty(); }))
             continue;
         if (records.count() == kMaxCsvRecords) {
             result.error = CsvReadError{errnum::OutOfMemory, "レコードが多すぎます（" +

@@ -1,5 +1,6 @@
 #include "citylink/core/care_bands.h"
 
+#include "foundation/blanks.h"
 #include "foundation/mdl_system_ini.h"
 
 #include <string>
@@ -7,11 +8,7 @@
 namespace citylink {
 
 std::optional<dates::TimeOfDay> bandTimeFromText(std::string_view text) {
-    auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
+    text = blanks::trim(text);
     if (auto t = dates::parseTimeOfDay(text))
         return t;
     // "2019/04/01 7:30": the date part is allowed and ignored.

@@ -1,6 +1,7 @@
 #include "citylink/core/extended_care.h"
 
 #include "citylink/core/trapped_error.h"
+#include "foundation/blanks.h"
 
 #include <cstdint>
 #include <exception>
@@ -10,11 +11,7 @@ namespace citylink {
 namespace {
 
 std::optional<int> minuteOfDay(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    if (auto t = dates::parseTimeOfDay(text))
+    if (auto t = dates::parseTimeOfDay(blanks::trim(text)))
         return t->minutesOfDay();
     return std::nullopt;
 }
@@ -77,7 +74,7 @@ bool Get延長時間_札幌H30(const AttendanceTable& attendance, std::optional<
             // the city's sheet would have no name at all, and two such children born on one day
             // would share one key, and so one row group, their days mixed together.
             std::string_view reading = record.nameReading();
-            if (reading.find_first_not_of(" \t") == std::string_view::npos)
+            if (blanks::trim(reading).empty())
                 reading = record.childName();
             int row = table.appendRow();
             std::string childKey;

@@ -1,5 +1,6 @@
 #include "citylink/core/layout_settings.h"
 
+#include "foundation/blanks.h"
 #include "foundation/mdl_system_ini.h"
 
 #include <array>
@@ -41,17 +42,8 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 23> kDefault
     {"3-18", "J"},
 }};
 
-std::string_view trimmed(std::string_view s) {
-    auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!s.empty() && blank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && blank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
 bool blank(std::string_view s) {
-    return trimmed(s).empty();
+    return blanks::trim(s).empty();
 }
 
 // A numeric key that does not convert: the trap of the reader turns it into the failure message.
@@ -70,7 +62,7 @@ std::int16_t readInt16(const std::filesystem::path& file, const std::string& sec
 } // namespace
 
 std::optional<std::int16_t> toInt16(std::string_view text) {
-    text = trimmed(text);
+    text = blanks::trim(text);
     bool negative = false;
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
         negative = text.front() == '-';

@@ -1,6 +1,7 @@
 #include "citylink/core/sheet_session.h"
 
 #include "citylink/core/trapped_error.h"
+#include "foundation/utf8_path.h"
 
 #include <exception>
 #include <filesystem>
@@ -62,8 +63,7 @@ bool SheetSession::ExcelFileOpen(const std::string& path) {
         // Only a regular file goes to the application: opening a FIFO waits for a writer that
         // never comes, and a device never ends. The clerk is told which file it was.
         std::error_code ec;
-        const auto kind = std::filesystem::status(
-            std::filesystem::path(std::u8string(path.begin(), path.end())), ec);
+        const auto kind = std::filesystem::status(utf8::toPath(path), ec);
         if (!ec && std::filesystem::exists(kind) && !std::filesystem::is_regular_file(kind)) {
             shown += "\n「" + path + "」は通常のファイルではありません。";
             throw sheets::AutomationError("通常のファイルではありません: " + path,

@@ -4,6 +4,7 @@
 #include "citylink/core/trapped_error.h"
 #include "citylink/core/wide_katakana.h"
 #include "citylink/sheets/a1.h"
+#include "foundation/blanks.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -19,18 +20,10 @@ std::string twoDigits(int n) {
     return buf;
 }
 
-std::string trimmed(std::string_view text) {
-    std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    std::size_t last = text.find_last_not_of(" \t");
-    return std::string(text.substr(first, last - first + 1));
-}
-
 // The address of a layout column at a row; "" for a blank column, which SetCellValue skips: an
 // item whose column the year's layout leaves empty is not on that year's sheet.
 std::string cellAt(std::string_view column, int row) {
-    std::string letters = trimmed(column);
+    std::string letters(blanks::trim(column));
     return letters.empty() ? std::string() : letters + std::to_string(row);
 }
 
@@ -303,7 +296,7 @@ void UsageSheetRun::pasteGrid(const PasteLayout& paste, const std::vector<DayRow
         for (const std::string& cell : row)
             summary_.cellsWritten += cell.empty() ? 0 : 1;
     }
-    std::string dayColumn = trimmed(paste.DayColumn);
+    std::string dayColumn(blanks::trim(paste.DayColumn));
     std::optional<std::string> lastColumn = sheets::OffsetColumn(dayColumn, 30);
     if (!lastColumn)
         throw sheets::AutomationError("日付の列が不正です: " + paste.DayColumn,

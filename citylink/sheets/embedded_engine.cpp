@@ -3,6 +3,7 @@
 #include "citylink/sheets/a1.h"
 #include "citylink/sheets/xlsx/cell_text.h"
 #include "citylink/sheets/xlsx/workbook_file.h"
+#include "foundation/utf8_path.h"
 
 #include <exception>
 #include <system_error>
@@ -13,14 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string utf8(const fs::path& p) {
-    auto s = p.u8string();
-    return std::string(s.begin(), s.end());
-}
-
-fs::path fromUtf8(std::string_view s) {
-    return fs::path(std::u8string(s.begin(), s.end()));
-}
+using utf8::fromPath;
 
 struct Book {
     explicit Book(const fs::path& file) : file(file) {}
@@ -165,8 +159,8 @@ class EngineWorkbook : public Workbook {
 public:
     EngineWorkbook(State app, std::shared_ptr<Book> book)
         : app_(std::move(app)), book_(std::move(book)) {}
-    std::string Name() const override { return utf8(book_->file.path().filename()); }
-    std::string FullName() const override { return utf8(book_->file.path()); }
+    std::string Name() const override { return fromPath(book_->file.path().filename()); }
+    std::string FullName() const override { return fromPath(book_->file.path()); }
     WorksheetsPtr Worksheets() override {
         app_->checkBook(book_);
         return std::make_shared<EngineWorksheets>(app_, book_);
@@ -186,16 +180,16 @@ public:
     }
     WorkbookPtr Open(std::string_view path) override {
         app_->check();
-        fs::path file = fromUtf8(path);
+        fs::path file = utf8::toPath(path);
         std::error_code ec;
         for (const auto& b : app_->books) {
             // The same file again is the workbook already open, as in a spreadsheet application;
             // another file of the same name cannot be open beside it.
             if (fs::equivalent(b->file.path(), file, ec))
                 return std::make_shared<EngineWorkbook>(app_, b);
-            if (xlsx::SameSheetName(utf8(b->file.path().filename()), utf8(file.filename())))
+            if (xlsx::SameSheetName(fromPath(b->file.path().filename()), fromPath(file.filename())))
                 throw AutomationError("a workbook of the same name is already open: " +
-                                          utf8(file.filename()),
+                                          fromPath(file.filename()),
                                       errors::kApplicationDefined);
         }
         auto book = std::make_shared<Book>(file);
@@ -247,7 +241,7 @@ private:
                     out.lexically_normal() == book->file.path().lexically_normal())
                     throw AutomationError("the workbook is never saved over the file it was "
                                           "opened from: " +
-                                              utf8(book->file.path()),
+                                              fromPath(book->file.path()),
                                           errors::kApplicationDefined);
             }
             book->file.saveAs(out);
@@ -258,7 +252,7 @@ private:
                     app_->options.opener(out);
                 } catch (const std::exception& e) {
                     // The file is saved; the log must still say where it is.
-                    throw AutomationError("the filled workbook was saved as " + utf8(out) +
+                    throw AutomationError("the filled workbook was saved as " + fromPath(out) +
                                               " but could not be opened: " + e.what(),
                                           errors::kApplicationDefined);
                 }
@@ -286,7 +280,7 @@ std::filesystem::path FilledWorkbookPath(const std::filesystem::path& original) 
         if (!fs::exists(fs::symlink_status(candidate, ec)))
             return candidate;
     }
-    throw AutomationError("no free name for the filled workbook beside " + utf8(original),
+    throw AutomationError("no free name for the filled workbook beside " + fromPath(original),
                           errors::kApplicationDefined);
 }
 

@@ -1,5 +1,7 @@
 #include "citylink/ui/filled_workbook_opener.h"
 
+#include "foundation/utf8_path.h"
+
 #include <QDesktopServices>
 #include <QString>
 
@@ -10,8 +12,7 @@ filledWorkbookOpener(Prompts& prompts, std::function<std::string()> caption,
         open = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     return [&prompts, caption = std::move(caption),
             open = std::move(open)](const std::filesystem::path& saved) {
-        std::u8string u8 = saved.u8string();
-        std::string path(u8.begin(), u8.end());
+        const std::string path = utf8::fromPath(saved);
         QUrl url = QUrl::fromLocalFile(
             QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size())));
         if (open(url))

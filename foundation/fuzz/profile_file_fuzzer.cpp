@@ -7,6 +7,7 @@
 // Checks: every read stays within 1023 bytes; a write either is refused as invalid or yields bytes
 // that read back the value, change no other key, touch no line break, and are unchanged by the
 // same write repeated.
+#include "foundation/blanks.h"
 #include "foundation/profile_file.h"
 
 #include <algorithm>
@@ -108,13 +109,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto got = profile_file::findValue(after, section, key);
     check(got.has_value() && expected.has_value() && *got == *expected);
     bool plain =
-        profile_file::trimBlanks(value) == value &&
+        blanks::trim(value) == value &&
         !(value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0]);
     if (plain)
         check(*got == value);
 
     // No other key changes.
-    auto ts = profile_file::trimBlanks(section), tk = profile_file::trimBlanks(key);
+    auto ts = blanks::trim(section), tk = blanks::trim(key);
     for (const auto& [s, k] : pairs) {
         if (profile_file::namesEqual(s, ts) && profile_file::namesEqual(k, tk))
             continue;

@@ -1,5 +1,8 @@
 #include "foundation/utf8.h"
 
+#include "foundation/blanks.h"
+#include "foundation/utf8_path.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -40,6 +43,22 @@ TEST(Utf8, BrokenSequencesCostOneByteAndTheRestIsStillRead) {
         std::nullopt, std::nullopt, U'x', std::nullopt, std::nullopt, std::nullopt,
         U'y',         std::nullopt, U'z', std::nullopt, std::nullopt};
     EXPECT_EQ(chars, expected);
+}
+
+// Japanese names survive the round trip whatever the locale's encoding, folder parts included.
+TEST(Utf8, PathsRoundTripJapaneseNames) {
+    const std::string text = "記入済/時間外保育利用状況表_記入済.xlsx";
+    const std::filesystem::path path = utf8::toPath(text);
+    EXPECT_TRUE(path.filename().u8string() == u8"時間外保育利用状況表_記入済.xlsx");
+    EXPECT_EQ(utf8::fromPath(path), text);
+}
+
+// Only blanks and tabs are trimmed: a full-width space or a line break belongs to the value.
+TEST(Blanks, TrimsBlanksAndTabsOnly) {
+    EXPECT_EQ(blanks::trim(" \t7:30\t "), "7:30");
+    EXPECT_EQ(blanks::trimRight(" a \t"), " a");
+    EXPECT_EQ(blanks::trim("\u3000a\r\n"), "\u3000a\r\n");
+    EXPECT_EQ(blanks::trim(" \t "), "");
 }
 
 } // namespace

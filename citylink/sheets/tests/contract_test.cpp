@@ -1,6 +1,7 @@
 // What the usage-sheet run relies on, checked against every backend.
 #include "citylink/sheets/embedded_engine.h"
 #include "citylink/sheets/testing/recording_backend.h"
+#include "foundation/utf8_path.h"
 #include "testsupport/test_files.h"
 
 #include <gtest/gtest.h>
@@ -12,10 +13,7 @@ namespace {
 const std::string kShort = "利用状況表（保育短時間）";
 const std::string kStandard = "保育標準時間";
 
-std::string utf8(const std::filesystem::path& p) {
-    auto s = p.u8string();
-    return std::string(s.begin(), s.end());
-}
+using utf8::fromPath;
 
 struct EngineBackend {
     testsupport::ScratchDir dir;
@@ -30,7 +28,7 @@ struct EngineBackend {
         std::filesystem::copy_file(testsupport::sourceDir() /
                                        "citylink/sheets/tests/data/form.xlsx",
                                    path, std::filesystem::copy_options::overwrite_existing);
-        return utf8(path);
+        return fromPath(path);
     }
 };
 

@@ -1,5 +1,6 @@
 // The embedded engine on real workbook files: what it keeps, what it changes, how it saves.
 #include "citylink/sheets/embedded_engine.h"
+#include "foundation/utf8_path.h"
 #include "testsupport/test_files.h"
 
 #include <gtest/gtest.h>
@@ -15,10 +16,7 @@ namespace {
 
 const std::string kShort = "利用状況表（保育短時間）";
 
-std::string utf8(const fs::path& p) {
-    auto s = p.u8string();
-    return std::string(s.begin(), s.end());
-}
+using utf8::fromPath;
 
 fs::path fixture(const std::string& name) {
     return testsupport::sourceDir() / "citylink/sheets/tests/data" / name;
@@ -34,7 +32,7 @@ struct RawEntry {
 std::vector<std::pair<std::string, RawEntry>> rawEntries(const fs::path& file) {
     int error = 0;
     zip_t* z = zip_open(file.c_str(), ZIP_RDONLY, &error);
-    EXPECT_TRUE(z) << utf8(file);
+    EXPECT_TRUE(z) << fromPath(file);
     std::vector<std::pair<std::string, RawEntry>> out;
     if (!z)
         return out;
@@ -91,7 +89,7 @@ protected:
         fs::copy_file(fixture(name), to);
         return to;
     }
-    WorkbookPtr open(const fs::path& p) { return app->Workbooks()->Open(utf8(p)); }
+    WorkbookPtr open(const fs::path& p) { return app->Workbooks()->Open(fromPath(p)); }
     fs::path show() {
         opened.clear();
         app->setVisible(true);
@@ -102,7 +100,7 @@ protected:
 
 AutomationError openError(const ApplicationPtr& app, const fs::path& p) {
     try {
-        app->Workbooks()->Open(utf8(p));
+        app->Workbooks()->Open(fromPath(p));
     } catch (const AutomationError& e) {
         return e;
     }
@@ -395,7 +393,7 @@ TEST_F(EmbeddedEngine, TextThatXmlCannotCarryStillGivesAWellFormedSheet) {
 TEST_F(EmbeddedEngine, FailsClearlyOnWhatItCannotOpen) {
     auto expectFailure = [&](const fs::path& p, const std::string& start) {
         AutomationError e = openError(app, p);
-        EXPECT_EQ(e.number(), errors::kApplicationDefined) << utf8(p);
+        EXPECT_EQ(e.number(), errors::kApplicationDefined) << fromPath(p);
         EXPECT_TRUE(e.description().starts_with(start)) << e.description();
     };
     expectFailure(copy("old.xls"), "not a workbook this engine can open: old.xls (the binary .xls");
@@ -432,12 +430,12 @@ TEST(EmbeddedEngineSave, RefusesTheOriginalAndReportsAFailedSave) {
         options.outputPath = [&](const fs::path&) { return target; };
         auto app = CreateEmbeddedApplication(options);
         app->Workbooks()
-            ->Open(utf8(original))
+            ->Open(fromPath(original))
             ->Worksheets()
             ->Item(kShort)
             ->Range("C6")
             ->setValue("x");
-        EXPECT_THROW(app->setVisible(true), AutomationError) << utf8(target);
+        EXPECT_THROW(app->setVisible(true), AutomationError) << fromPath(target);
         EXPECT_FALSE(app->Visible());
     }
     EXPECT_EQ(testsupport::readBytes(original), before);

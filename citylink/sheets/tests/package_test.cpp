@@ -2,6 +2,7 @@
 // that lie, and entries that are there twice.
 #include "citylink/sheets/embedded_engine.h"
 #include "citylink/sheets/xlsx/xlsx_package.h"
+#include "foundation/utf8_path.h"
 #include "testsupport/test_files.h"
 #include "zip_maker.h"
 
@@ -78,9 +79,8 @@ Outcome inChild(const std::function<void()>& job) {
 
 void fillShortSheet(const fs::path& workbook) {
     auto app = CreateEmbeddedApplication();
-    auto path = workbook.u8string();
     app->Workbooks()
-        ->Open(std::string(path.begin(), path.end()))
+        ->Open(utf8::fromPath(workbook))
         ->Worksheets()
         ->Item(kShort)
         ->Range("C6")

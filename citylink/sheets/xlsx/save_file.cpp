@@ -2,6 +2,7 @@
 
 #include "citylink/sheets/automation.h"
 #include "foundation/pause_point.h"
+#include "foundation/utf8_path.h"
 
 #include <atomic>
 #include <cerrno>
@@ -21,8 +22,7 @@ namespace fs = std::filesystem;
 constexpr std::string_view kTempPrefix = ".citylink-save-";
 
 std::string displayName(const fs::path& p) {
-    auto u8 = p.filename().u8string();
-    return std::string(u8.begin(), u8.end());
+    return utf8::fromPath(p.filename());
 }
 
 void step(std::string_view name) {

@@ -1,6 +1,7 @@
 #include "citylink/sheets/xlsx/workbook_file.h"
 
 #include "citylink/sheets/xlsx/cell_text.h"
+#include "foundation/utf8_path.h"
 
 #include <algorithm>
 #include <set>
@@ -26,8 +27,7 @@ std::string lowerAscii(std::string s) {
 }
 
 std::string fileName(const std::filesystem::path& p) {
-    auto u8 = p.filename().u8string();
-    return std::string(u8.begin(), u8.end());
+    return utf8::fromPath(p.filename());
 }
 
 // Which extension the engine opens, checked before the file is read, so that a .xls gets a

@@ -3,6 +3,7 @@
 #include "citylink/sheets/automation.h"
 #include "citylink/sheets/xlsx/save_file.h"
 #include "citylink/sheets/xlsx/sheet_editor.h"
+#include "foundation/utf8_path.h"
 
 #include <pugixml.hpp>
 #include <zip.h>
@@ -24,8 +25,7 @@ std::string lower(std::string_view s) {
 }
 
 std::string displayName(const std::filesystem::path& p) {
-    auto u8 = p.filename().u8string();
-    return std::string(u8.begin(), u8.end());
+    return utf8::fromPath(p.filename());
 }
 
 [[noreturn]] void fail(const std::string& description) {
