@@ -6,6 +6,8 @@
 #include "citylink/core/care_bands.h"
 #include "citylink/core/csv_import.h"
 #include "citylink/core/layout_settings.h"
+#include "citylink/core/load_step.h"
+#include "citylink/core/program_caption.h"
 #include "citylink/core/usage_sheet_run.h"
 #include "citylink/sheets/embedded_engine.h"
 #include "citylink/sheets/registry.h"
@@ -14,6 +16,7 @@
 #include "foundation/mdl_log.h"
 #include "foundation/module1.h"
 #include "foundation/platform.h"
+#include "foundation/utf8_path.h"
 
 #include <cstdio>
 #include <exception>
@@ -29,9 +32,6 @@ namespace fs = std::filesystem;
 using namespace citylink;
 
 namespace {
-
-constexpr std::string_view kProgramTitle = "うぇぶきらの札幌市連携";
-constexpr std::string_view kRunButtonCaption = "②札幌市連携エクセル選択";
 
 constexpr int kExitFinished = 0;
 constexpr int kExitFailed = 1;
@@ -94,15 +94,6 @@ Messages go to stderr as "icon-word: title: text"; progress lines to stdout.
 struct UsageError {
     std::string text;
 };
-
-fs::path pathOf(std::string_view utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::string utf8Of(const fs::path& path) {
-    std::u8string s = path.u8string();
-    return std::string(s.begin(), s.end());
-}
 
 struct Options {
     std::map<std::string, std::string, std::less<>> values;
@@ -219,7 +210,7 @@ int showLayout(const Options& options, const fs::path& layoutIni, TerminalPrompt
     const PasteLayout& p = layout.PasteLayout;
     std::string d(careNeedDigit(need));
     std::printf("%s年度 %s (%s)\n", yearText.c_str(), std::string(careNeedText(need)).c_str(),
-                utf8Of(layoutIni).c_str());
+                utf8::fromPath(layoutIni).c_str());
     auto line = [](const std::string& key, const char* name, const std::string& value) {
         std::printf("  %-5s %-17s %s\n", key.c_str(), name, value.c_str());
     };
@@ -260,7 +251,7 @@ int runMonth(const Options& options, const fs::path& configDir, const fs::path& 
     if (options.has("--bands"))
         bands = parseBands(options.get("--bands"));
     else
-        Load時間設定(configDir / pathOf(kBandsFileName), bands);
+        Load時間設定(configDir / utf8::toPath(kBandsFileName), bands);
 
     // The workbook dialog of the window is answered with the file named here.
     prompts.fileAnswer = options.get("--workbook");
@@ -268,12 +259,12 @@ int runMonth(const Options& options, const fs::path& configDir, const fs::path& 
     sheets::BackendRegistry registry;
     sheets::EmbeddedEngineOptions engine;
     if (options.has("--output")) {
-        const fs::path output = fs::absolute(pathOf(options.get("--output")));
+        const fs::path output = fs::absolute(utf8::toPath(options.get("--output")));
         const std::vector<GuardedFile> guarded = {
-            {"--csv", pathOf(options.get("--csv"))},
-            {"--workbook", pathOf(options.get("--workbook"))},
+            {"--csv", utf8::toPath(options.get("--csv"))},
+            {"--workbook", utf8::toPath(options.get("--workbook"))},
             {std::string(kLayoutFileName), layoutIni},
-            {std::string(kBandsFileName), configDir / pathOf(kBandsFileName)},
+            {std::string(kBandsFileName), configDir / utf8::toPath(kBandsFileName)},
             {"処理ログ / the processing log", logFile},
         };
         if (auto problem = outputProblem(output, options.overwrite, guarded))
@@ -291,7 +282,7 @@ int runMonth(const Options& options, const fs::path& configDir, const fs::path& 
                          "--output"};
     }
     engine.opener = [](const fs::path& saved) {
-        std::printf("記入済みのブック / filled workbook: %s\n", utf8Of(saved).c_str());
+        std::printf("記入済みのブック / filled workbook: %s\n", utf8::fromPath(saved).c_str());
         std::fflush(stdout);
     };
     sheets::RegisterEmbeddedEngine(registry, engine);
@@ -299,8 +290,8 @@ int runMonth(const Options& options, const fs::path& configDir, const fs::path& 
     TerminalProgress progress;
     // Step 1: the month's CSV into the attendance table.
     AttendanceTable attendance;
-    if (!ReadCSVtoCsvArray(pathOf(options.get("--csv")), month, attendance, prompts, log, caption,
-                           kRunButtonCaption))
+    if (!ReadCSVtoCsvArray(utf8::toPath(options.get("--csv")), month, attendance, prompts, log,
+                           caption, kRunButtonCaption))
         return kExitFailed;
 
     // Step 2: the usage-sheet run.
@@ -342,30 +333,31 @@ int main(int argc, char** argv) {
         return options.help ? kExitFinished : kExitUsage;
     }
 
-    const std::string caption = std::string(kProgramTitle) + " Ver" CITYLINK_VERSION;
+    const std::string& caption = programCaption();
     TerminalPrompts prompts{std::string(kProgramTitle)};
 
-    fs::path configDir = options.has("--config-dir") ? pathOf(options.get("--config-dir"))
-                                                     : pathOf(systemPlatform().programFolder());
+    fs::path configDir = options.has("--config-dir")
+                             ? utf8::toPath(options.get("--config-dir"))
+                             : utf8::toPath(systemPlatform().programFolder());
     std::error_code ec;
     if (!fs::is_directory(configDir, ec)) {
         std::fprintf(
             stderr,
             "citylink-batch: 設定フォルダーがありません / config folder does not exist: %s\n",
-            utf8Of(configDir).c_str());
+            utf8::fromPath(configDir).c_str());
         return kExitUsage;
     }
     std::string logFolder;
     if (options.has("--log-dir")) {
-        fs::path dir = pathOf(options.get("--log-dir"));
+        fs::path dir = utf8::toPath(options.get("--log-dir"));
         if (!fs::is_directory(dir, ec)) {
             std::fprintf(
                 stderr,
                 "citylink-batch: ログフォルダーがありません / log folder does not exist: %s\n",
-                utf8Of(dir).c_str());
+                utf8::fromPath(dir).c_str());
             return kExitUsage;
         }
-        logFolder = utf8Of(dir / "");
+        logFolder = utf8::fromPath(dir / "");
     }
     // The processing log as the window writes it: the day's file in the data folder.
     mdlLog log([logFolder] { return logFolder.empty() ? Module1::GetDataFolder() : logFolder; },
@@ -375,24 +367,20 @@ int main(int argc, char** argv) {
 
     int exitCode = kExitFailed;
     try {
-        // As the window's load step does: the first fiscal year's layout on a fresh folder.
-        const fs::path layoutIni = configDir / pathOf(kLayoutFileName);
-        try {
-            if (!Init札幌市帳票管理(layoutIni))
-                log.WriteLog("Init札幌市帳票管理: 札幌市連携.INIに書き込めません。");
-        } catch (const std::exception& error) {
-            log.WriteLog(std::string("Err:Form_Load:") + error.what());
-            prompts.message(MsgIcon::Critical, caption, "エラーが発生しました。処理を中断します");
+        // The window's load step: the first fiscal year's layout on a fresh folder.
+        const fs::path layoutIni = configDir / utf8::toPath(kLayoutFileName);
+        if (!RunLoadStep(layoutIni, log, prompts, [&caption] { return caption; })) {
             log.WriteLog("終了");
             log.CloseLog();
             return kExitFailed;
         }
-        exitCode = options.has("--show-layout")
-                       ? showLayout(options, layoutIni, prompts, log, caption)
-                       : runMonth(options, configDir, layoutIni,
-                                  log.LogOpened() ? pathOf(log.LogFolder() + log.LogFileName())
-                                                  : fs::path(),
-                                  prompts, log, caption);
+        exitCode =
+            options.has("--show-layout")
+                ? showLayout(options, layoutIni, prompts, log, caption)
+                : runMonth(options, configDir, layoutIni,
+                           log.LogOpened() ? utf8::toPath(log.LogFolder() + log.LogFileName())
+                                           : fs::path(),
+                           prompts, log, caption);
     } catch (const UsageError& error) {
         std::fprintf(stderr, "citylink-batch: %s\n(citylink-batch --help)\n", error.text.c_str());
         exitCode = kExitUsage;

@@ -2,10 +2,13 @@
 
 #include "citylink/core/csv_import.h"
 #include "citylink/core/layout_settings.h"
+#include "citylink/core/load_step.h"
+#include "citylink/core/program_caption.h"
 #include "citylink/core/trapped_error.h"
 #include "citylink/ui/band_time_edit.h"
 #include "citylink/ui/settings_screen.h"
 #include "foundation/dates.h"
+#include "foundation/utf8_path.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,14 +22,7 @@
 #include <exception>
 #include <optional>
 
-#ifndef CITYLINK_VERSION
-#define CITYLINK_VERSION "7.5.0"
-#endif
-
 namespace {
-
-const char* const kVersionLabel = "Ver" CITYLINK_VERSION;
-constexpr std::int16_t kCitySapporo = 3;
 
 QString qs(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -75,13 +71,13 @@ F_うぇぶきらの札幌市連携::F_うぇぶきらの札幌市連携(Prompts
       Label12(named(new QLabel(QStringLiteral("～")), "Label12")),
       短時間終了(named(bandField(16), "短時間終了")),
       標準時間終了(named(bandField(18), "標準時間終了")), Label3(named(rule(new QLabel), "Label3")),
-      Cmd連携(named(new QPushButton(QStringLiteral("②札幌市連携エクセル選択")), "Cmd連携")),
+      Cmd連携(named(new QPushButton(qs(citylink::kRunButtonCaption)), "Cmd連携")),
       Cmd設定ファイル(named(new QPushButton(QStringLiteral("設定")), "Cmd設定ファイル")),
       cmd終了(named(new QPushButton(QStringLiteral("閉じる")), "cmd終了")),
       lblMsg(named(new QLabel, "lblMsg")), prompts_(prompts), log_(log), clock_(clock),
       settingsFolder_(std::move(settingsFolder)), content_(new QWidget) {
     setObjectName(QString::fromUtf8("F_うぇぶきらの札幌市連携"));
-    setWindowTitle(qs(kCitylinkTitle));
+    setWindowTitle(qs(citylink::kProgramTitle));
     buildLayout();
     connectControls();
 
@@ -189,43 +185,31 @@ std::string F_うぇぶきらの札幌市連携::caption() const {
 }
 
 void F_うぇぶきらの札幌市連携::Form_Load() {
-    try {
-        setWindowTitle(qs(kCitylinkTitle) + u' ' + QString::fromUtf8(kVersionLabel));
-        OpenLog();
-        WriteLog(caption());
+    loadSucceeded_ = citylink::RunLoadStep(
+        layoutIniPath(), *this, prompts_, [this] { return caption(); },
+        [this] {
+            setWindowTitle(qs(citylink::programCaption()));
+            OpenLog();
+            WriteLog(caption());
 
-        対象日付->setDisplayFormat("ggg ee年mm月");
-        monthFormat_ = "ggg e年mm月";
-        LocalDateTime now = clock_.now();
-        dates::Date today{std::chrono::year{now.year}, std::chrono::month(now.month),
-                          std::chrono::day(now.day)};
-        if (!today.ok())
-            throw NumberedError(errnum::describe(errnum::TypeMismatch), errnum::TypeMismatch);
-        if (!対象日付->setValueText(dates::formatEra(today, monthFormat_)))
-            throw NumberedError(errnum::describe(errnum::TypeMismatch), errnum::TypeMismatch);
-
-        // Set-up for Sapporo, the one city this program serves.
-        cityCode_ = kCitySapporo;
-        Frm連携->setTitle(QStringLiteral("札幌市"));
-        Frm連携->setVisible(true);
-        Cmd連携->setText(QStringLiteral("②札幌市連携エクセル選択"));
-        Cmd連携->setVisible(true);
-        Opt大阪市[0]->setText(QStringLiteral("短時間"));
-        Opt大阪市[1]->setText(QStringLiteral("標準時間"));
-        Opt大阪市[0]->setVisible(true);
-        Opt大阪市[1]->setVisible(true);
-        Init札幌市帳票管理();
-        Cmd設定ファイル->setVisible(true);
-
-        WriteLog("Form_Load終了");
-        loadSucceeded_ = true;
-    } catch (...) {
-        TrappedError error = TrappedError::current();
-        WriteLog("Err:Form_Load:" + error.logText());
-        prompts_.message(MsgIcon::Critical, caption(), "エラーが発生しました。処理を中断します");
+            対象日付->setDisplayFormat("ggg ee年mm月");
+            monthFormat_ = "ggg e年mm月";
+            LocalDateTime now = clock_.now();
+            dates::Date today{std::chrono::year{now.year}, std::chrono::month(now.month),
+                              std::chrono::day(now.day)};
+            if (!today.ok())
+                throw NumberedError(errnum::describe(errnum::TypeMismatch), errnum::TypeMismatch);
+            if (!対象日付->setValueText(dates::formatEra(today, monthFormat_)))
+                throw NumberedError(errnum::describe(errnum::TypeMismatch), errnum::TypeMismatch);
+        });
+    if (!loadSucceeded_) {
         // The window goes without ever being shown; the program ends with it.
         Form_Unload();
+        return;
     }
+    // The settings screen needs the layout file the step has just seeded.
+    Cmd設定ファイル->setVisible(true);
+    WriteLog("Form_Load終了");
 }
 
 void F_うぇぶきらの札幌市連携::showEvent(QShowEvent* event) {
@@ -313,8 +297,7 @@ void F_うぇぶきらの札幌市連携::cmdCSV選択_Click() {
     hooks.clearFileName = [this] { lblCSVファイル名->clear(); };
     bool ok = false;
     try {
-        std::u8string u8(csvPath_.begin(), csvPath_.end());
-        ok = citylink::ReadCSVtoCsvArray(std::filesystem::path(u8), *対象日付->value(), attendance_,
+        ok = citylink::ReadCSVtoCsvArray(utf8::toPath(csvPath_), *対象日付->value(), attendance_,
                                          prompts_, *this, caption(), Cmd連携->text().toStdString(),
                                          hooks);
     } catch (const std::exception&) {
@@ -326,10 +309,8 @@ void F_うぇぶきらの札幌市連携::cmdCSV選択_Click() {
 }
 
 void F_うぇぶきらの札幌市連携::Cmd連携_Click() {
-    // Step 2: the usage-sheet run for city code 3, the only city this program sets; the run
-    // reports its own outcome.
-    if (cityCode_ == kCitySapporo)
-        延長時間貼付処理();
+    // Step 2: the usage-sheet run; it reports its own outcome.
+    延長時間貼付処理();
 }
 
 citylink::UsageSheetRun& F_うぇぶきらの札幌市連携::run() {
@@ -365,16 +346,6 @@ bool F_うぇぶきらの札幌市連携::Chk対象月() {
         return false;
     }
     return true;
-}
-
-void F_うぇぶきらの札幌市連携::Init札幌市帳票管理() {
-    // Seeds the first fiscal year's section of the layout file when it is missing; an error of
-    // the file access surfaces in Form_Load. A write that does not take (the program's folder is
-    // read-only) raises nothing, as with the profile functions: the window still opens, since a
-    // year set up in an existing file can be run; a run for an unseeded year asks for its
-    // settings. Only the log hears of it, as with the bands file on closing.
-    if (!citylink::Init札幌市帳票管理(layoutIniPath()))
-        WriteLog("Init札幌市帳票管理: 札幌市連携.INIに書き込めません。");
 }
 
 namespace {

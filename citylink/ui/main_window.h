@@ -31,10 +31,6 @@
 #include <string>
 #include <string_view>
 
-// The program's title: the window's caption before the version label, and the title of message
-// boxes shown without one.
-inline constexpr std::string_view kCitylinkTitle = "うぇぶきらの札幌市連携";
-
 class F_うぇぶきらの札幌市連携 : public QWidget, public BusyTarget, public LogSink {
 public:
     // settingsFolder holds "札幌市連携.INI" and "札幌市連携時間設定.INI" (the program's folder in
@@ -76,19 +72,8 @@ public:
         run_.reset(); // the next run starts from the new backends
     }
 
-    // The usage-sheet run of the run button, and the spreadsheet steps it is made of.
+    // The usage-sheet run of the run button.
     void 延長時間貼付処理();
-    bool xAppOpen() { return run().session().xAppOpen(); }
-    bool ExcelFileOpen(const std::string& path) { return run().session().ExcelFileOpen(path); }
-    bool ExcelSheetOpen(const std::string& name) { return run().session().ExcelSheetOpen(name); }
-    void ExcelClose(const std::string& path) { run().session().ExcelClose(path); }
-    void SetCellValue(std::string_view address, int rowOffset, std::string_view value,
-                      int columnOffset) {
-        run().session().SetCellValue(address, rowOffset, value, columnOffset);
-    }
-    static std::string Getファイル名(std::string_view path) {
-        return citylink::SheetSession::Getファイル名(path);
-    }
     // How the last run ended (nullopt before the first).
     std::optional<citylink::RunOutcome> lastRunOutcome() const { return lastRunOutcome_; }
 
@@ -98,14 +83,16 @@ public:
     }
 
     // ---- The controls, in the order of the form ----
-    QLabel* const Label5;                   // title line
-    QLabel* const Label2;                   // decoration (rule under the title)
-    QLabel* const Label1;                   // "対象月"
-    EraMonthEdit* const 対象日付;           // target month; empty = none entered
-    QLabel* const Label6;                   // instruction for the CSV step
-    QPushButton* const cmdCSV選択;          // step 1
-    QLabel* const lblCSVファイル名;         // path of the CSV read
-    QGroupBox* const Frm連携;               // the city's frame
+    QLabel* const Label5;           // title line
+    QLabel* const Label2;           // decoration (rule under the title)
+    QLabel* const Label1;           // "対象月"
+    EraMonthEdit* const 対象日付;   // target month; empty = none entered
+    QLabel* const Label6;           // instruction for the CSV step
+    QPushButton* const cmdCSV選択;  // step 1
+    QLabel* const lblCSVファイル名; // path of the CSV read
+    QGroupBox* const Frm連携;       // the city's frame
+    // Osaka's name on a Sapporo form: the form it stands for named the pair so, and the run,
+    // the settings and the tests know the care-need choice by that name.
     std::array<QRadioButton*, 2> Opt大阪市; // 0 "短時間" (short-time care), 1 "標準時間"
     QLabel* const Label4;                   // instruction for the bands
     QTimeEdit* const 短時間開始;            // start of the short-time band
@@ -139,7 +126,6 @@ private:
     void 対象日付_Change();
 
     // ---- Settings kept beside the program ----
-    void Init札幌市帳票管理();
     void Load時間設定();
     void Save時間設定();
 
@@ -153,7 +139,6 @@ private:
     QWidget* const content_; // every control but lblMsg; disabled while busy
 
     // ---- Window state ----
-    std::int16_t cityCode_ = 0;            // 3 = Sapporo, the only city this program runs
     std::string csvPath_;                  // the CSV chosen in step 1
     citylink::AttendanceTable attendance_; // the records read in step 1
     std::string monthFormat_;              // era format that puts today's month into 対象日付

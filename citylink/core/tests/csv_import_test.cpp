@@ -1,5 +1,6 @@
 // The CSV step around the reader: month check, messages, log lines and what the table holds.
 #include "citylink/core/csv_import.h"
+#include "citylink/core/program_caption.h"
 #include "citylink/core/tests/test_printers.h"
 #include "foundation/testing/scripted_prompts.h"
 #include "testsupport/test_files.h"
@@ -12,8 +13,8 @@ using namespace std::chrono;
 
 namespace {
 
-constexpr std::string_view kCaption = "うぇぶきらの札幌市連携 Ver7.5.0";
-constexpr std::string_view kRunButton = "②札幌市連携エクセル選択";
+const std::string& kCaption = programCaption();
+constexpr std::string_view kRunButton = kRunButtonCaption;
 constexpr dates::Date kApril2019{year{2019}, month{4}, day{17}};
 
 std::string fixture(const char* name) {

@@ -1,6 +1,7 @@
 // The layout file: seeding of the first fiscal year, and the reader's choice of section, keys and
 // every way it refuses.
 #include "citylink/core/layout_settings.h"
+#include "citylink/core/program_caption.h"
 #include "citylink/core/tests/test_printers.h"
 #include "foundation/cp932.h"
 #include "foundation/mdl_system_ini.h"
@@ -16,7 +17,7 @@ using MdlSystemINI::PutIniString;
 
 namespace {
 
-constexpr std::string_view kCaption = "うぇぶきらの札幌市連携 Ver7.5.0";
+const std::string& kCaption = programCaption();
 const RecordedMessage kFailed{MsgIcon::Information, "エラー", "連携用情報の取得に失敗しました。"};
 
 dates::Date ym(int y, unsigned m) {

@@ -1,5 +1,6 @@
 // The usage-sheet run against the recording double: the order of the calls, every way the run
 // ends, and what lands in which cell.
+#include "citylink/core/program_caption.h"
 #include "citylink/core/usage_sheet_run.h"
 #include "citylink/sheets/testing/recording_backend.h"
 #include "foundation/mdl_system_ini.h"
@@ -22,7 +23,7 @@ namespace {
 constexpr const char* kBook = "/in/時間外保育利用状況表.xlsx";
 constexpr const char* kShortSheet = "利用状況表（保育短時間）";
 constexpr const char* kStandardSheet = "保育標準時間";
-constexpr const char* kCaption = "うぇぶきらの札幌市連携 Ver7.5.0";
+const std::string& kCaption = citylink::programCaption();
 
 AttendanceRecord record(std::string reading, std::string birth, CareNeed need, std::string date,
                         std::string arrival, std::string departure) {

@@ -296,10 +296,8 @@ void RecordingBackend::objectReleased(std::string_view kind) {
 }
 
 RecordingBackend::Book& RecordingBackend::book(const std::string& path) {
-    auto it = books_.find(path);
-    if (it == books_.end())
-        it = books_.emplace(path, Book{defaultSheets, std::nullopt, {}, {}}).first;
-    return it->second;
+    // A book first named by a call has the default sheets; try_emplace leaves a known one alone.
+    return books_.try_emplace(path, Book{defaultSheets, std::nullopt, {}, {}}).first->second;
 }
 
 const RecordingBackend::Book* RecordingBackend::findBook(std::string_view path) const {

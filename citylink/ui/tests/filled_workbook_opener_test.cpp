@@ -1,5 +1,7 @@
 // Handing the filled workbook over: the desktop opens it, or the clerk is told where it is.
 #include "citylink/ui/filled_workbook_opener.h"
+
+#include "citylink/core/program_caption.h"
 #include "foundation/testing/scripted_prompts.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +15,7 @@ TEST(FilledWorkbookOpener, TheDesktopOpensTheFileOrTheClerkLearnsWhereItIs) {
     std::vector<QUrl> asked;
     bool desktopCan = true;
     auto opener = filledWorkbookOpener(
-        prompts, [] { return std::string("うぇぶきらの札幌市連携 Ver7.5.0"); },
+        prompts, [] { return citylink::programCaption(); },
         [&](const QUrl& url) {
             asked.push_back(url);
             return desktopCan;
@@ -32,7 +34,7 @@ TEST(FilledWorkbookOpener, TheDesktopOpensTheFileOrTheClerkLearnsWhereItIs) {
     opener(saved);
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0],
-              (RecordedMessage{MsgIcon::Information, "うぇぶきらの札幌市連携 Ver7.5.0",
+              (RecordedMessage{MsgIcon::Information, citylink::programCaption(),
                                "記入済みのブックを次のファイルに保存しました。\n"
                                "/home/園/時間外保育利用状況表_記入済 (2).xlsx"}));
 }

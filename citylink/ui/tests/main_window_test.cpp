@@ -1,5 +1,7 @@
 // The main window under the offscreen platform: real buttons, real labels, the real log file.
 #include "citylink/ui/main_window.h"
+
+#include "citylink/core/program_caption.h"
 #include "citylink/ui/tests/key_input.h"
 #include "foundation/cp932.h"
 #include "foundation/testing/scripted_prompts.h"
@@ -16,6 +18,8 @@ using namespace std::chrono;
 using testsupport::ScratchDir;
 
 namespace {
+
+const std::string& kCaption = citylink::programCaption();
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -39,8 +43,8 @@ protected:
 TEST_F(MainWindowTest, OpensWithCaptionTodaysMonthAndTheFormsInitialStates) {
     auto w = open();
     ASSERT_TRUE(w->loadSucceeded());
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("うぇぶきらの札幌市連携 Ver7.5.0"));
-    EXPECT_EQ(w->caption(), "うぇぶきらの札幌市連携 Ver7.5.0");
+    EXPECT_EQ(w->windowTitle(), QString::fromStdString(kCaption));
+    EXPECT_EQ(w->caption(), kCaption);
     EXPECT_EQ(w->対象日付->text(), QStringLiteral("令和 06年12月"));
 
     EXPECT_FALSE(w->Cmd連携->isEnabled());
@@ -100,8 +104,7 @@ TEST_F(MainWindowTest, EmptyMonthStopsTheCheckWithItsMessageAndFocusOnTheField) 
     EXPECT_FALSE(w->Chk対象月());
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0],
-              (RecordedMessage{MsgIcon::Information, "うぇぶきらの札幌市連携 Ver7.5.0",
-                               "対象月を入力して下さい。"}));
+              (RecordedMessage{MsgIcon::Information, kCaption, "対象月を入力して下さい。"}));
     EXPECT_EQ(w->focusWidget(), w->対象日付);
     EXPECT_TRUE(prompts.fileRequests.empty());
     w->close();
@@ -115,8 +118,7 @@ TEST_F(MainWindowTest, OpeningAndClosingWriteTheLogInCp932) {
         EXPECT_FALSE(w->isVisible());
         w->close(); // a second close does not unload again
     }
-    EXPECT_EQ(logBytes(),
-              entry("うぇぶきらの札幌市連携 Ver7.5.0") + entry("Form_Load終了") + entry("終了"));
+    EXPECT_EQ(logBytes(), entry(kCaption) + entry("Form_Load終了") + entry("終了"));
 }
 
 TEST_F(MainWindowTest, ASettingsFolderThatCannotBeWrittenStillOpensTheWindow) {
@@ -129,7 +131,7 @@ TEST_F(MainWindowTest, ASettingsFolderThatCannotBeWrittenStillOpensTheWindow) {
         EXPECT_TRUE(w.Cmd設定ファイル->isVisibleTo(&w));
         w.close();
     }
-    EXPECT_EQ(logBytes(), entry("うぇぶきらの札幌市連携 Ver7.5.0") +
+    EXPECT_EQ(logBytes(), entry(kCaption) +
                               entry("Init札幌市帳票管理: 札幌市連携.INIに書き込めません。") +
                               entry("Form_Load終了") + entry("終了"));
 }
@@ -139,9 +141,8 @@ TEST_F(MainWindowTest, FailedLoadIsLoggedShownAndUnloadsTheWindow) {
     auto w = open();
     EXPECT_FALSE(w->loadSucceeded());
     ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0],
-              (RecordedMessage{MsgIcon::Critical, "うぇぶきらの札幌市連携 Ver7.5.0",
-                               "エラーが発生しました。処理を中断します"}));
+    EXPECT_EQ(prompts.messages[0], (RecordedMessage{MsgIcon::Critical, kCaption,
+                                                    "エラーが発生しました。処理を中断します"}));
     // The log file is named by the clock's (broken) date; find it whatever its name.
     std::string bytes;
     for (const auto& f : std::filesystem::directory_iterator(dataDir.path()))
