@@ -304,8 +304,8 @@ std::string GridVersion::GridLibName() const {
     return FullName.substr(0, dot);
 }
 
-bool GridVersion::Registered() const {
-    return RegKeyExists("CLSID\\{" + Item("CLSID_MsDgrid")->ToString() + "}");
+bool GridVersion::Registered(const Registry& registry) const {
+    return RegKeyExists(registry, "CLSID\\{" + Item("CLSID_MsDgrid")->ToString() + "}");
 }
 
 std::shared_ptr<GridVersion> GridVersions::Add(const std::string& FullName,

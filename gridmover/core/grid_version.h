@@ -12,6 +12,8 @@
 
 namespace gridmover {
 
+class Registry;
+
 // One grid version: the ProgID parts, the file and type-library facts, and its named GUIDs.
 class GridVersion {
 public:
@@ -41,9 +43,9 @@ public:
     std::string OCXFileName() const;
     // FullName up to its first "."; throws std::invalid_argument when FullName has none.
     std::string GridLibName() const;
-    // Whether this version's grid class is registered: key "CLSID\{<CLSID_MsDgrid>}" under
-    // HKEY_CLASSES_ROOT, through RegKeyExists.
-    bool Registered() const;
+    // Whether this version's grid class is registered in registry: key "CLSID\{<CLSID_MsDgrid>}"
+    // under HKEY_CLASSES_ROOT, through RegKeyExists.
+    bool Registered(const Registry& registry) const;
 
 private:
     KeyedCollection<GUID> guids_;

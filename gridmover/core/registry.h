@@ -18,10 +18,8 @@ public:
     virtual bool KeyExists(std::string_view keyPath) const = 0;
 };
 
-// RegKeyExists asks this registry; by default the platform's (see DefaultRegistry).
-void SetRegistry(std::shared_ptr<const Registry> registry);
-const Registry& CurrentRegistry();
-bool RegKeyExists(std::string_view keyPath);
+// KeyExists on registry, with a failure to look (an exception) counted as "does not exist".
+bool RegKeyExists(const Registry& registry, std::string_view keyPath);
 
 // The platform's registry: on Linux the registry of the Wine prefix in $WINEPREFIX (default
 // ~/.wine), where a VB6 installation registers its controls.

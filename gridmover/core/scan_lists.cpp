@@ -20,9 +20,9 @@ VersionLists BuildVersionLists(const std::function<bool(std::int16_t row)>& regi
     return lists;
 }
 
-VersionLists ScanInstalledVersions() {
-    LoadGridVersions();
-    return BuildVersionLists([](std::int16_t row) { return Versions().Item(row)->Registered(); });
+VersionLists ScanInstalledVersions(const GridVersions& versions, const Registry& registry) {
+    return BuildVersionLists(
+        [&](std::int16_t row) { return versions.Item(row)->Registered(registry); });
 }
 
 } // namespace gridmover

@@ -9,6 +9,9 @@
 
 namespace gridmover {
 
+class GridVersions;
+class Registry;
+
 // Source list order: the platform grid first, then the Lumatab versions oldest to newest.
 constexpr std::array<std::int16_t, 13> kScanDisplayOrder{1, 3, 2, 6, 5, 4, 9, 7, 8, 10, 11, 12, 13};
 // The current versions, the only ones a project can be migrated to.
@@ -28,7 +31,8 @@ struct VersionLists {
 // The lists for the rows for which registered(row) is true. The dialog selects the first entry of
 // each list that is not empty.
 VersionLists BuildVersionLists(const std::function<bool(std::int16_t row)>& registered);
-// The same from the catalogue (Versions(), loaded if needed) and the current registry.
-VersionLists ScanInstalledVersions();
+// The same from a catalogue and a registry (the program passes Versions(), loaded, and the
+// platform's DefaultRegistry(); tests their own).
+VersionLists ScanInstalledVersions(const GridVersions& versions, const Registry& registry);
 
 } // namespace gridmover

@@ -21,6 +21,7 @@
 #include "gridmover/core/pending_files.h"
 #include "gridmover/core/project_conversion.h"
 #include "gridmover/core/project_folder.h"
+#include "gridmover/core/registry.h"
 #include "gridmover/core/scan_lists.h"
 
 #include <algorithm>
@@ -71,7 +72,8 @@ std::string dataControlWarning(std::int16_t from, std::int16_t to) {
 }
 
 int versions() {
-    auto lists = ScanInstalledVersions();
+    LoadGridVersions();
+    auto lists = ScanInstalledVersions(Versions(), *DefaultRegistry());
     std::cout << "source versions:\n";
     for (const auto& e : lists.from) {
         std::cout << "  " << e.row << "  " << e.displayName << "\n";

@@ -30,12 +30,6 @@ const char* kSystemReg =
     "\n"
     "[Software\\\\Wine\\\\CLSID\\\\{AAAAAAAA-0000-0000-0000-000000000000}] 1\n";
 
-class RegistryGuard {
-public:
-    explicit RegistryGuard(std::shared_ptr<const Registry> r) { SetRegistry(std::move(r)); }
-    ~RegistryGuard() { SetRegistry(nullptr); }
-};
-
 } // namespace
 
 TEST(WineRegistry, FindsClassesOfMachineAndUserIgnoringCase) {
@@ -83,10 +77,10 @@ TEST(WineRegistry, DecidesWhichVersionsTheDialogOffers) {
                Versions().Item(r)->Item("CLSID_MsDgrid")->ToString() + "}] 1\n";
     }
     writeBytes(prefix / "system.reg", reg);
-    RegistryGuard guard(std::make_shared<WineRegistry>(prefix.path()));
-    EXPECT_TRUE(Versions().Item(1)->Registered());
-    EXPECT_FALSE(Versions().Item(4)->Registered());
-    auto lists = ScanInstalledVersions();
+    const WineRegistry registry(prefix.path());
+    EXPECT_TRUE(Versions().Item(1)->Registered(registry));
+    EXPECT_FALSE(Versions().Item(4)->Registered(registry));
+    auto lists = ScanInstalledVersions(Versions(), registry);
     std::vector<std::int16_t> from;
     for (const auto& e : lists.from) {
         from.push_back(e.row);
