@@ -31,14 +31,14 @@ struct AppState {
 
     void check() const {
         if (quit)
-            throw AutomationError("the application has quit", errors::kObjectGone);
+            throw AutomationError("アプリケーションは終了しています", errors::kObjectGone);
     }
     void checkBook(const std::shared_ptr<Book>& book) const {
         check();
         for (const auto& b : books)
             if (b == book)
                 return;
-        throw AutomationError("the workbook is no longer open", errors::kObjectGone);
+        throw AutomationError("ブックは閉じられています", errors::kObjectGone);
     }
 };
 
@@ -58,7 +58,7 @@ public:
         long long bottom = static_cast<long long>(ref_.last.row) + rows;
         long long right = static_cast<long long>(ref_.last.col) + cols;
         if (top < 1 || left < 1 || bottom > kMaxRow || right > kMaxColumn)
-            throw AutomationError("the offset range leaves the sheet: " + Address(),
+            throw AutomationError("範囲がシートの外に出ます: " + Address(),
                                   errors::kApplicationDefined);
         RangeRef moved{{static_cast<int>(top), static_cast<int>(left)},
                        {static_cast<int>(bottom), static_cast<int>(right)}};
@@ -68,7 +68,7 @@ public:
     void setValue(std::string_view text) override {
         app_->checkBook(book_);
         if (static_cast<long long>(ref_.rows()) * ref_.cols() > 1'000'000)
-            throw AutomationError("the range is too large to fill: " + Address(),
+            throw AutomationError("範囲が大きすぎて記入できません: " + Address(),
                                   errors::kApplicationDefined);
         Block block(
             static_cast<std::size_t>(ref_.rows()),
@@ -82,7 +82,7 @@ public:
         for (const auto& row : block)
             fits = fits && row.size() == static_cast<std::size_t>(ref_.cols());
         if (!fits)
-            throw AutomationError("the value block does not match the range " + Address(),
+            throw AutomationError("値の配列の大きさが範囲と一致しません: " + Address(),
                                   errors::kApplicationDefined);
         write(block);
     }
@@ -115,7 +115,7 @@ public:
         app_->checkBook(book_);
         auto ref = ParseRange(a1);
         if (!ref)
-            throw AutomationError("not a cell address: " + std::string(a1),
+            throw AutomationError("アドレスが正しくありません: " + std::string(a1),
                                   errors::kApplicationDefined);
         return std::make_shared<EngineRange>(app_, book_, sheet_, *ref);
     }
@@ -145,7 +145,7 @@ public:
         app_->checkBook(book_);
         int index = book_->file.find(name);
         if (index < 0)
-            throw AutomationError("no worksheet of this name: " + std::string(name),
+            throw AutomationError("インデックスが有効範囲にありません: シート " + std::string(name),
                                   errors::kSubscriptOutOfRange);
         return std::make_shared<EngineWorksheet>(app_, book_, index);
     }
@@ -188,7 +188,7 @@ public:
             if (fs::equivalent(b->file.path(), file, ec))
                 return std::make_shared<EngineWorkbook>(app_, b);
             if (xlsx::SameSheetName(fromPath(b->file.path().filename()), fromPath(file.filename())))
-                throw AutomationError("a workbook of the same name is already open: " +
+                throw AutomationError("同じ名前のブックが既に開いています: " +
                                           fromPath(file.filename()),
                                       errors::kApplicationDefined);
         }
@@ -239,8 +239,7 @@ private:
                 std::error_code ec;
                 if (out.empty() || fs::equivalent(out, book->file.path(), ec) ||
                     out.lexically_normal() == book->file.path().lexically_normal())
-                    throw AutomationError("the workbook is never saved over the file it was "
-                                          "opened from: " +
+                    throw AutomationError("開いたファイルには上書き保存しません: " +
                                               fromPath(book->file.path()),
                                           errors::kApplicationDefined);
             }
@@ -252,8 +251,8 @@ private:
                     app_->options.opener(out);
                 } catch (const std::exception& e) {
                     // The file is saved; the log must still say where it is.
-                    throw AutomationError("the filled workbook was saved as " + fromPath(out) +
-                                              " but could not be opened: " + e.what(),
+                    throw AutomationError("記入済みのブックは " + fromPath(out) +
+                                              " に保存しましたが、開けません: " + e.what(),
                                           errors::kApplicationDefined);
                 }
             }
@@ -280,7 +279,7 @@ std::filesystem::path FilledWorkbookPath(const std::filesystem::path& original) 
         if (!fs::exists(fs::symlink_status(candidate, ec)))
             return candidate;
     }
-    throw AutomationError("no free name for the filled workbook beside " + fromPath(original),
+    throw AutomationError("記入済みのブックに付けられる名前がありません: " + fromPath(original),
                           errors::kApplicationDefined);
 }
 

@@ -106,11 +106,11 @@ with tempfile.TemporaryDirectory() as tmp:
         ("bombs", {"huge": {"xl/worksheets/sheet1.xml": 200, "xl/worksheets/sheet2.xml": 200,
                             "xl/styles.xml": 200}}, "ブックが大きすぎます: bombs.xlsx"),
         ("twice", {"extra": [("xl/worksheets/sheet1.xml", decoy)]},
-         "two entries named xl/worksheets/sheet1.xml"),
+         "同じ名前の項目が2つあります xl/worksheets/sheet1.xml"),
         ("case", {"extra": [("XL/worksheets/Sheet1.xml", decoy)]},
-         "two entries named XL/worksheets/Sheet1.xml"),
+         "同じ名前の項目が2つあります XL/worksheets/Sheet1.xml"),
         ("absolute", {"edit": lambda xml: xml.replace('<c r="', '<c r="$', 1)},
-         "a sheet of the workbook has a damaged cell"),
+         "ブックのシートのセルが壊れています"),
     ]
     for name, how, reason in cases:
         book = os.path.join(tmp, name + ".xlsx")

@@ -396,16 +396,17 @@ TEST_F(EmbeddedEngine, FailsClearlyOnWhatItCannotOpen) {
         EXPECT_EQ(e.number(), errors::kApplicationDefined) << fromPath(p);
         EXPECT_TRUE(e.description().starts_with(start)) << e.description();
     };
-    expectFailure(copy("old.xls"), "not a workbook this engine can open: old.xls (the binary .xls");
+    expectFailure(copy("old.xls"),
+                  "このエンジンでは開けないブックです: old.xls (バイナリ形式の .xls");
     expectFailure(copy("old.xls", "renamed.xlsx"),
-                  "not a workbook this engine can open: renamed.xlsx");
+                  "このエンジンでは開けないブックです: renamed.xlsx");
     expectFailure(copy("notzip.xlsx"),
-                  "not a workbook this engine can open: notzip.xlsx (not a zip");
-    expectFailure(copy("form.xlsx", "form.csv"), "not a workbook this engine can open: form.csv");
-    expectFailure(dir / "missing.xlsx", "the workbook cannot be read: missing.xlsx");
+                  "このエンジンでは開けないブックです: notzip.xlsx (zip パッケージではありません");
+    expectFailure(copy("form.xlsx", "form.csv"), "このエンジンでは開けないブックです: form.csv");
+    expectFailure(dir / "missing.xlsx", "ブックを読み込めません: missing.xlsx");
     std::string truncated = testsupport::readBytes(fixture("form.xlsx"));
     testsupport::writeBytes(dir / "truncated.xlsx", truncated.substr(0, truncated.size() / 2));
-    expectFailure(dir / "truncated.xlsx", "not a workbook this engine can open: truncated.xlsx");
+    expectFailure(dir / "truncated.xlsx", "このエンジンでは開けないブックです: truncated.xlsx");
     EXPECT_EQ(app->Workbooks()->Count(), 0);
 }
 

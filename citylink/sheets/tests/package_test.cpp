@@ -125,7 +125,7 @@ TEST(HostilePackage, APartWhoseDataGoesOnBeyondItsDeclaredSizeIsDamaged) {
     testzip::write(liar, formWithSheet(std::move(sheet)));
 
     Outcome o = inChild([&] { fillShortSheet(liar); });
-    EXPECT_EQ(o.message, "a part of the workbook is damaged: xl/worksheets/sheet1.xml");
+    EXPECT_EQ(o.message, "ブックの部品が壊れています: xl/worksheets/sheet1.xml");
     EXPECT_LT(o.peakMB, 256);
 
     // Declared larger than the data: damaged as well.
@@ -133,7 +133,7 @@ TEST(HostilePackage, APartWhoseDataGoesOnBeyondItsDeclaredSizeIsDamaged) {
     shortSheet.declaredSize = 1000;
     testzip::write(liar, formWithSheet(std::move(shortSheet)));
     o = inChild([&] { fillShortSheet(liar); });
-    EXPECT_EQ(o.message, "a part of the workbook is damaged: xl/worksheets/sheet1.xml");
+    EXPECT_EQ(o.message, "ブックの部品が壊れています: xl/worksheets/sheet1.xml");
 }
 
 TEST(HostilePackage, AFileBeyondTheLimitIsNotRead) {
@@ -159,10 +159,11 @@ TEST(HostilePackage, TwoEntriesOfOneNameAreADamagedPackage) {
             fillShortSheet(twice);
             ADD_FAILURE() << "opened with a second " << second;
         } catch (const AutomationError& e) {
-            EXPECT_EQ(e.description(), std::string("not a workbook this engine can open: "
-                                                   "twice.xlsx (a damaged zip package: two "
-                                                   "entries named ") +
-                                           second + ")");
+            EXPECT_EQ(e.description(),
+                      std::string("このエンジンでは開けないブックです: twice.xlsx (zip "
+                                  "パッケージが壊れています: 同じ名前の項目が"
+                                  "2つあります ") +
+                          second + ")");
         }
     }
 }

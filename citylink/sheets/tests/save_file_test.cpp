@@ -124,7 +124,7 @@ TEST(SaveFile, AFailedSaveSaysWhyAndLeavesNothing) {
             SaveWholeFile(dir / "sub", "data");
             ADD_FAILURE();
         } catch (const sheets::AutomationError& e) {
-            EXPECT_TRUE(e.description().starts_with("the workbook cannot be saved as sub ("))
+            EXPECT_TRUE(e.description().starts_with("ブックを保存できません: sub ("))
                 << e.description();
         }
         EXPECT_THROW(SaveWholeFile(dir / "missing" / "out.xlsx", "data"), sheets::AutomationError);

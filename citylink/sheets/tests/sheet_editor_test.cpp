@@ -71,8 +71,7 @@ TEST(SheetEditor, RefusesReferencesThatAreNoPlainAddressOfTheirPlace) {
             SheetEditor editor(xml, "xl/worksheets/sheet1.xml");
             ADD_FAILURE() << "accepted " << data;
         } catch (const sheets::AutomationError& e) {
-            EXPECT_TRUE(e.description().starts_with("a sheet of the workbook has a damaged "))
-                << e.description();
+            EXPECT_TRUE(e.description().starts_with("ブックのシートの")) << e.description();
         }
     }
 }

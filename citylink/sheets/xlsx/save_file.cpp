@@ -105,7 +105,7 @@ void SaveWholeFile(const fs::path& out, std::string_view bytes) {
     if (folder.empty())
         folder = ".";
     RemoveStaleSaveTemporaries(folder);
-    const std::string where = "the workbook cannot be saved as " + displayName(out);
+    const std::string where = "ブックを保存できません: " + displayName(out);
     auto fail = [&](int error) {
         throw AutomationError(where + " (" + std::strerror(error) + ")",
                               errors::kApplicationDefined);

@@ -123,8 +123,8 @@ bool loadPart(pugi::xml_document& doc, std::string_view xml, std::string* inPlac
     // A part within the size limits can still hold millions of tiny elements, each a node of
     // its own in memory: such a part is refused before it is parsed.
     if (std::size_t bytes = TreeBytes(xml); bytes > kMaxTreeBytes)
-        fail("ブックが大きすぎます: " + std::string(partName.empty() ? "a part" : partName) +
-             " would take " + std::to_string(bytes >> 20) + " MB to read, at most " +
+        fail("ブックが大きすぎます: " + std::string(partName.empty() ? "部品" : partName) +
+             " の読み込みに " + std::to_string(bytes >> 20) + " MB 必要です、上限は " +
              std::to_string(kMaxTreeBytes >> 20) + " MB");
     bool parsed = inPlace
                       ? static_cast<bool>(doc.load_buffer_inplace(inPlace->data(), inPlace->size(),
@@ -148,7 +148,7 @@ bool LoadPart(pugi::xml_document& doc, const std::string& xml, std::string_view 
 std::vector<std::string> ReadSharedStrings(const std::string& xml) {
     pugi::xml_document doc;
     if (!LoadPart(doc, xml))
-        fail("the shared strings of the workbook are not well-formed");
+        fail("ブックの共有文字列が正しい XML ではありません");
     std::vector<std::string> out;
     for (pugi::xml_node si : doc.document_element().children())
         if (si.type() == pugi::node_element && LocalName(si.name()) == "si")
@@ -162,7 +162,7 @@ SheetEditor::SheetEditor(std::string xml, const std::string& partName)
     bool parsed = loadPart(doc_, text_, &text_, partName);
     pugi::xml_node root = doc_.document_element();
     if (!parsed || LocalName(root.name()) != "worksheet")
-        fail("a sheet of the workbook is not well-formed: " + partName);
+        fail("ブックのシートが正しい XML ではありません: " + partName);
     std::string_view rootName = root.name();
     if (auto colon = rootName.find(':'); colon != std::string_view::npos)
         prefix_ = std::string(rootName.substr(0, colon + 1));
@@ -188,12 +188,12 @@ SheetEditor::SheetEditor(std::string xml, const std::string& partName)
         if (pugi::xml_attribute r = row.attribute("r")) {
             auto parsed = parseRowNumber(r.value());
             if (!parsed)
-                fail("a sheet of the workbook has a damaged row: " + partName);
+                fail("ブックのシートの行が壊れています: " + partName);
             number = *parsed;
         } else {
             number = lastRow + 1;
             if (number > kMaxRow)
-                fail("a sheet of the workbook has a damaged row: " + partName);
+                fail("ブックのシートの行が壊れています: " + partName);
             row.prepend_attribute("r").set_value(number);
         }
         lastRow = number;
@@ -201,8 +201,8 @@ SheetEditor::SheetEditor(std::string xml, const std::string& partName)
         // ("$A1", "A7" inside row 5) or names a column twice: a write would go to one of them
         // and another reader would show the other, so the written value would not read back.
         if (!rows_.emplace(number, row).second)
-            fail("a sheet of the workbook has a damaged row: " + partName + " (row " +
-                 std::to_string(number) + " twice)");
+            fail("ブックのシートの行が壊れています: " + partName + " (行 " +
+                 std::to_string(number) + " が2つあります)");
         int lastCol = 0;
         bool sorted = true;
         for (pugi::xml_node cell : row.children()) {
@@ -212,20 +212,20 @@ SheetEditor::SheetEditor(std::string xml, const std::string& partName)
                 std::string_view text = r.value();
                 auto ref = ParseCell(text);
                 if (!ref || text.find('$') != std::string_view::npos || ref->row != number)
-                    fail("a sheet of the workbook has a damaged cell: " + partName + " (" +
+                    fail("ブックのシートのセルが壊れています: " + partName + " (" +
                          std::string(text.substr(0, 20)) + ")");
                 sorted = sorted && ref->col > lastCol;
                 lastCol = ref->col;
             } else {
                 ++lastCol;
                 if (lastCol > kMaxColumn)
-                    fail("a sheet of the workbook has a damaged cell: " + partName);
+                    fail("ブックのシートのセルが壊れています: " + partName);
                 cell.prepend_attribute("r").set_value(CellAddress({number, lastCol}).c_str());
             }
         }
         if (!sorted && !sortCells(row))
-            fail("a sheet of the workbook has a damaged cell: " + partName + " (row " +
-                 std::to_string(number) + " has two cells in one column)");
+            fail("ブックのシートのセルが壊れています: " + partName + " (行 " +
+                 std::to_string(number) + " の1つの列にセルが2つあります)");
     }
 }
 
@@ -417,9 +417,9 @@ void SheetEditor::unshareFormulasIn(CellRef first, int rows, int cols) {
                                    ref->col - master->second.at.col)
                     : std::nullopt;
             if (!moved)
-                fail("the formula at " + CellAddress(master->second.at) +
-                     " is shared with other cells and cannot be copied to them; the cell is "
-                     "not overwritten");
+                fail("セル " + CellAddress(master->second.at) +
+                     " の数式は他のセルと共有されていて複写できないため、このセルには書き込みませ"
+                     "ん");
             plan.emplace_back(f, std::move(*moved));
         }
     }
@@ -450,12 +450,12 @@ void SheetEditor::write(CellRef first, const Block& block) {
     const int cols = rows == 0 ? 0 : static_cast<int>(block.front().size());
     for (const auto& r : block)
         if (static_cast<int>(r.size()) != cols)
-            fail("the rows of the value block differ in length");
+            fail("値の配列の行の長さがそろっていません");
     if (rows == 0 || cols == 0)
         return;
     if (first.row < 1 || first.col < 1 || first.row + rows - 1 > kMaxRow ||
         first.col + cols - 1 > kMaxColumn)
-        fail("the value block does not fit on the sheet");
+        fail("値の配列がシートに収まりません");
 
     if (rows * cols > 1) {
         // A spreadsheet application refuses such a write as a whole; so do we, before anything
@@ -468,7 +468,7 @@ void SheetEditor::write(CellRef first, const Block& block) {
             bool inside = m.first.row >= target.first.row && m.last.row <= target.last.row &&
                           m.first.col >= target.first.col && m.last.col <= target.last.col;
             if (overlaps && !inside)
-                fail("cannot change part of a merged cell: " + RangeAddress(m) + " (writing " +
+                fail("結合セルの一部は変更できません: " + RangeAddress(m) + " (書き込み先 " +
                      RangeAddress(target) + ")");
         }
     }

@@ -36,12 +36,12 @@ void checkExtension(const std::filesystem::path& file) {
     std::string ext = lowerAscii(file.extension().string());
     if (ext == ".xlsx" || ext == ".xlsm")
         return;
-    std::string prefix = "not a workbook this engine can open: " + fileName(file);
+    std::string prefix = "このエンジンでは開けないブックです: " + fileName(file);
     if (ext == ".xls")
-        fail(prefix + " (the binary .xls format; save it as .xlsx)");
+        fail(prefix + " (バイナリ形式の .xls です。.xlsx で保存し直してください)");
     if (ext == ".xlsb")
-        fail(prefix + " (the binary .xlsb format; save it as .xlsx)");
-    fail(prefix + " (only .xlsx and .xlsm files are opened)");
+        fail(prefix + " (バイナリ形式の .xlsb です。.xlsx で保存し直してください)");
+    fail(prefix + " (開けるのは .xlsx と .xlsm のファイルだけです)");
 }
 
 pugi::xml_node childNamed(pugi::xml_node parent, std::string_view local) {
@@ -68,7 +68,7 @@ std::string relationshipId(pugi::xml_node sheet) {
 std::vector<bool> ReadTextFormats(const std::string& stylesXml) {
     pugi::xml_document doc;
     if (!LoadPart(doc, stylesXml))
-        fail("the styles of the workbook are not well-formed");
+        fail("ブックのスタイルが正しい XML ではありません");
     pugi::xml_node root = doc.document_element();
     std::set<unsigned> textIds = {49}; // the built-in Text format "@"
     for (pugi::xml_node f : childNamed(root, "numFmts").children())
@@ -84,12 +84,12 @@ std::vector<bool> ReadTextFormats(const std::string& stylesXml) {
 
 WorkbookFile::WorkbookFile(const std::filesystem::path& file)
     : package_((checkExtension(file), file)) {
-    const std::string prefix = "not a workbook this engine can open: " + fileName(file);
+    const std::string prefix = "このエンジンでは開けないブックです: " + fileName(file);
     for (const auto& rel : package_.relationships(""))
         if (typeIs(rel.type, "officeDocument") && !rel.target.empty())
             workbookPart_ = rel.target;
     if (workbookPart_.empty() || !package_.has(workbookPart_))
-        fail(prefix + " (it holds no workbook part)");
+        fail(prefix + " (ブックの部品がありません)");
 
     std::map<std::string, std::string> targets; // relationship id -> part
     for (const auto& rel : package_.relationships(workbookPart_)) {
@@ -106,7 +106,7 @@ WorkbookFile::WorkbookFile(const std::filesystem::path& file)
     std::string xml = package_.read(workbookPart_);
     pugi::xml_document doc;
     if (!LoadPart(doc, xml) || LocalName(doc.document_element().name()) != "workbook")
-        fail(prefix + " (its workbook part is not well-formed)");
+        fail(prefix + " (ブックの部品が正しい XML ではありません)");
     for (pugi::xml_node sheet : childNamed(doc.document_element(), "sheets").children()) {
         if (LocalName(sheet.name()) != "sheet")
             continue;
@@ -208,7 +208,7 @@ void WorkbookFile::saveAs(const std::filesystem::path& out) {
         std::string xml = package_.read(relsPart);
         pugi::xml_document rels;
         if (!LoadPart(rels, xml))
-            fail("the relationships of the workbook are not well-formed");
+            fail("ブックのリレーションシップが正しい XML ではありません");
         for (pugi::xml_node rel = rels.document_element().first_child(); rel;) {
             pugi::xml_node next = rel.next_sibling();
             if (LocalName(rel.name()) == "Relationship" &&
@@ -223,7 +223,7 @@ void WorkbookFile::saveAs(const std::filesystem::path& out) {
             std::string typesXml = package_.read("[Content_Types].xml");
             pugi::xml_document types;
             if (!LoadPart(types, typesXml))
-                fail("the content types of the workbook are not well-formed");
+                fail("ブックのコンテンツタイプが正しい XML ではありません");
             const std::string chainPartName = lowerAscii("/" + calcChainPart_);
             for (pugi::xml_node o = types.document_element().first_child(); o;) {
                 pugi::xml_node next = o.next_sibling();

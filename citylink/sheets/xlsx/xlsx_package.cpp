@@ -56,35 +56,36 @@ int hexValue(char c) {
 XlsxPackage::XlsxPackage(const std::filesystem::path& file) : path_(file) {
     std::ifstream in(file, std::ios::binary | std::ios::ate);
     if (!in)
-        fail("the workbook cannot be read: " + displayName(file));
+        fail("ブックを読み込めません: " + displayName(file));
     std::streamoff size = in.tellg();
     if (size < 0)
-        fail("the workbook cannot be read: " + displayName(file));
+        fail("ブックを読み込めません: " + displayName(file));
     if (static_cast<unsigned long long>(size) > kMaxFileSize)
-        tooLarge(file, "the file has " + megabytes(static_cast<unsigned long long>(size)) +
-                           ", at most " + megabytes(kMaxFileSize));
+        tooLarge(file, "ファイルが " + megabytes(static_cast<unsigned long long>(size)) +
+                           "、上限は " + megabytes(kMaxFileSize));
     bytes_.resize(static_cast<std::size_t>(size));
     in.seekg(0);
     if (!in.read(bytes_.data(), size))
-        fail("the workbook cannot be read: " + displayName(file));
+        fail("ブックを読み込めません: " + displayName(file));
     open();
 }
 
 XlsxPackage::XlsxPackage(std::string bytes, const std::filesystem::path& file)
     : path_(file), bytes_(std::move(bytes)) {
     if (bytes_.size() > kMaxFileSize)
-        tooLarge(file, "the file has " + megabytes(bytes_.size()) + ", at most " +
-                           megabytes(kMaxFileSize));
+        tooLarge(file,
+                 "ファイルが " + megabytes(bytes_.size()) + "、上限は " + megabytes(kMaxFileSize));
     open();
 }
 
 void XlsxPackage::open() {
-    const std::string prefix = "not a workbook this engine can open: " + displayName(path_);
+    const std::string prefix = "このエンジンでは開けないブックです: " + displayName(path_);
     if (bytes_.starts_with("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
-        fail(prefix + " (the binary .xls format or a password-protected workbook; save it as .xlsx "
-                      "without a password)");
+        fail(prefix +
+             " (バイナリ形式の .xls かパスワード付きのブックです。パスワードなしの .xlsx で"
+             "保存し直してください)");
     if (!bytes_.starts_with("PK"))
-        fail(prefix + " (not a zip package)");
+        fail(prefix + " (zip パッケージではありません)");
 
     zip_error_t error;
     zip_error_init(&error);
@@ -95,7 +96,7 @@ void XlsxPackage::open() {
         std::string reason = zip_error_strerror(&error);
         zip_source_free(source);
         zip_error_fini(&error);
-        fail(prefix + " (a damaged zip package: " + reason + ")");
+        fail(prefix + " (zip パッケージが壊れています: " + reason + ")");
     }
     zip_error_fini(&error);
 
@@ -108,18 +109,19 @@ void XlsxPackage::open() {
         zip_stat_init(&st);
         if (zip_stat_index(zip_.get(), static_cast<zip_uint64_t>(i), 0, &st) != 0 ||
             !(st.valid & ZIP_STAT_NAME) || !(st.valid & ZIP_STAT_SIZE))
-            fail(prefix + " (a damaged zip package: entry " + std::to_string(i) +
-                 " cannot be read)");
+            fail(prefix + " (zip パッケージが壊れています: 項目 " + std::to_string(i) +
+                 " を読めません)");
         std::string name = st.name;
         if (!entries_.emplace(lower(name), std::pair{name, static_cast<unsigned long long>(i)})
                  .second)
-            fail(prefix + " (a damaged zip package: two entries named " + name + ")");
+            fail(prefix + " (zip パッケージが壊れています: 同じ名前の項目が2つあります " + name +
+                 ")");
         if (st.size > kMaxPartSize)
-            tooLarge(path_, name + " inflates to " + megabytes(st.size) + ", at most " +
-                                megabytes(kMaxPartSize) + " a part");
+            tooLarge(path_, name + " は展開すると " + megabytes(st.size) + "、上限は部品ごとに " +
+                                megabytes(kMaxPartSize));
         total += st.size;
         if (total > kMaxTotalSize)
-            tooLarge(path_, "its parts inflate to more than " + megabytes(kMaxTotalSize));
+            tooLarge(path_, "部品の展開後の合計が上限を超えます: " + megabytes(kMaxTotalSize));
     }
 }
 
@@ -141,18 +143,19 @@ std::string XlsxPackage::entryName(std::string_view part) const {
 std::string XlsxPackage::read(std::string_view part) const {
     auto it = entries_.find(lower(part));
     if (it == entries_.end())
-        fail("a part of the workbook is missing: " + std::string(part));
+        fail("ブックの部品がありません: " + std::string(part));
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_stat_index(zip_.get(), it->second.second, 0, &st) != 0)
-        fail("a part of the workbook cannot be read: " + std::string(part));
+        fail("ブックの部品を読み込めません: " + std::string(part));
     if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
-        fail("a part of the workbook is encrypted: " + std::string(part));
+        fail("ブックの部品が暗号化されています: " + std::string(part));
     if (!(st.valid & ZIP_STAT_SIZE) || st.size > kMaxPartSize)
-        tooLarge(path_, std::string(part) + " inflates to more than " + megabytes(kMaxPartSize));
+        tooLarge(path_,
+                 std::string(part) + " は展開すると上限を超えます: " + megabytes(kMaxPartSize));
     zip_file_t* f = zip_fopen_index(zip_.get(), it->second.second, 0);
     if (!f)
-        fail("a part of the workbook cannot be read: " + std::string(part) + " (" +
+        fail("ブックの部品を読み込めません: " + std::string(part) + " (" +
              zip_strerror(zip_.get()) + ")");
     // Exactly the declared size is inflated, then one byte more to see the end: data that goes on
     // beyond its declared size (a crafted entry) is refused without inflating the rest, and
@@ -163,7 +166,7 @@ std::string XlsxPackage::read(std::string_view part) const {
     zip_int64_t more = got == static_cast<zip_int64_t>(data.size()) ? zip_fread(f, &extra, 1) : -1;
     zip_fclose(f);
     if (got != static_cast<zip_int64_t>(data.size()) || more != 0)
-        fail("a part of the workbook is damaged: " + std::string(part));
+        fail("ブックの部品が壊れています: " + std::string(part));
     return data;
 }
 
@@ -233,11 +236,11 @@ std::vector<Relationship> XlsxPackage::relationships(std::string_view part) cons
         return out;
     std::string xml = read(relsPart);
     if (TreeBytes(xml) > kMaxTreeBytes)
-        tooLarge(path_,
-                 relsPart + " would take more than " + megabytes(kMaxTreeBytes) + " to read");
+        tooLarge(path_, relsPart + " の読み込みに上限 " + megabytes(kMaxTreeBytes) +
+                            " を超えるメモリが必要です");
     pugi::xml_document doc;
     if (!doc.load_buffer(xml.data(), xml.size()))
-        fail("a part of the workbook is not well-formed: " + relsPart);
+        fail("ブックの部品が正しい XML ではありません: " + relsPart);
     for (pugi::xml_node rel : doc.document_element().children()) {
         std::string_view name = rel.name();
         if (auto colon = name.find(':'); colon != std::string_view::npos)
@@ -357,7 +360,7 @@ std::string XlsxPackage::build(const std::map<std::string, std::string>& replace
                                const std::set<std::string>& removed) const {
     // The package is rewritten in memory rather than through libzip's temporary files, which a
     // killed process would leave behind.
-    const std::string where = "the workbook cannot be saved: " + displayName(path_);
+    const std::string where = "ブックを保存できません: " + displayName(path_);
     RewriteSource rewrite{bytes_, 0, {}, 0, false, {}};
     zip_error_init(&rewrite.error);
     zip_error_t error;
@@ -407,7 +410,7 @@ std::string XlsxPackage::build(const std::map<std::string, std::string>& replace
         abandon(zip_strerror(z));
     zip_error_fini(&rewrite.error);
     if (rewrite.removed)
-        fail(where + " (no part would be left)");
+        fail(where + " (部品が1つも残りません)");
     // Without a change libzip writes nothing: the package stays as it is.
     if (replaced.empty() && removed.empty())
         return bytes_;
