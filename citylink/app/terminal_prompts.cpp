@@ -1,5 +1,7 @@
 #include "terminal_prompts.h"
 
+namespace citylink {
+
 TerminalPrompts::TerminalPrompts(std::string programTitle, std::FILE* out)
     : programTitle_(std::move(programTitle)), out_(out) {}
 
@@ -56,3 +58,5 @@ void TerminalProgress::setStatus(std::string_view text) {
     std::string line = std::string(text) + "\n";
     std::fwrite(line.data(), 1, line.size(), out_);
 }
+
+} // namespace citylink

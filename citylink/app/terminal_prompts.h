@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+namespace citylink {
+
 class TerminalPrompts : public Prompts {
 public:
     // programTitle stands in for a message given no title (a message box shows the program's).
@@ -46,3 +48,5 @@ public:
 private:
     std::FILE* out_;
 };
+
+} // namespace citylink

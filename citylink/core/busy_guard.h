@@ -5,6 +5,8 @@
 // guard object instead of by hand at each exit.
 #include <string_view>
 
+namespace citylink {
+
 // What a window offers to be made busy. The main window implements it with Qt; the run and its
 // tests only see this interface.
 class BusyTarget {
@@ -54,3 +56,5 @@ public:
 private:
     BusyTarget* target_;
 };
+
+} // namespace citylink

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <new>
 
+namespace citylink {
+
 TrappedError TrappedError::current(long fallbackNumber) {
     try {
         throw;
@@ -19,3 +21,5 @@ TrappedError TrappedError::current(long fallbackNumber) {
         return {"予期しないエラー", fallbackNumber};
     }
 }
+
+} // namespace citylink

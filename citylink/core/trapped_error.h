@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace citylink {
+
 struct TrappedError {
     std::string description;
     long number = errnum::InvalidCall;
@@ -18,3 +20,5 @@ struct TrappedError {
     // fallbackNumber.
     static TrappedError current(long fallbackNumber = errnum::InvalidCall);
 };
+
+} // namespace citylink

@@ -286,7 +286,7 @@ void F_うぇぶきらの札幌市連携::cmdCSV選択_Click() {
         return;
     }
 
-    std::optional<BusyGuard> busy;
+    std::optional<citylink::BusyGuard> busy;
     citylink::CsvStepHooks hooks;
     hooks.setBusy = [&](bool on) {
         if (on)
@@ -302,7 +302,7 @@ void F_うぇぶきらの札幌市連携::cmdCSV選択_Click() {
                                          hooks);
     } catch (const std::exception&) {
         busy.reset();
-        WriteLog(TrappedError::current().logText());
+        WriteLog(citylink::TrappedError::current().logText());
         prompts_.message(MsgIcon::None, "", "CSVの読み込みに失敗しました。");
     }
     Cmd連携->setEnabled(ok);

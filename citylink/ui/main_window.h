@@ -31,7 +31,7 @@
 #include <string>
 #include <string_view>
 
-class F_うぇぶきらの札幌市連携 : public QWidget, public BusyTarget, public LogSink {
+class F_うぇぶきらの札幌市連携 : public QWidget, public citylink::BusyTarget, public LogSink {
 public:
     // settingsFolder holds "札幌市連携.INI" and "札幌市連携時間設定.INI" (the program's folder in
     // the product). The window loads at once (Form_Load); when that fails the error has been

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-class RecordingWindow : public BusyTarget {
+class RecordingWindow : public citylink::BusyTarget {
 public:
     int depth = 0;
     int busyCalls = 0;

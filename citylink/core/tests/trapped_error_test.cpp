@@ -8,6 +8,8 @@
 #include <functional>
 #include <new>
 
+using citylink::TrappedError;
+
 namespace {
 
 TrappedError trap(const std::function<void()>& fail, long fallback = errnum::InvalidCall) {

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+using citylink::BusyGuard;
+using citylink::BusyTarget;
+
 namespace {
 
 struct RecordingTarget : BusyTarget {

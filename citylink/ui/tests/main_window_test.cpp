@@ -157,7 +157,7 @@ TEST_F(MainWindowTest, BusyGuardTakesTheWindowAndGivesItBackOnAnException) {
     auto w = open();
     w->show();
     try {
-        BusyGuard guard(*w);
+        citylink::BusyGuard guard(*w);
         guard.status("EXCEL起動中・・・");
         EXPECT_TRUE(w->isBusy());
         EXPECT_FALSE(w->cmdCSV選択->isEnabled());
@@ -167,7 +167,7 @@ TEST_F(MainWindowTest, BusyGuardTakesTheWindowAndGivesItBackOnAnException) {
         ASSERT_NE(QApplication::overrideCursor(), nullptr);
         EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         {
-            BusyGuard inner(*w); // a step inside the run
+            citylink::BusyGuard inner(*w); // a step inside the run
         }
         EXPECT_FALSE(w->cmdCSV選択->isEnabled());
         throw std::runtime_error("automation failed");
