@@ -17,11 +17,10 @@ SUITE_PACKAGES=(
 )
 
 # What scripts/test-windows needs besides: the mingw-w64 cross compilers (the -posix flavour for
-# std::thread), zlib for them, Wine (64-bit) to run the tests, and dpkg-dev for apt-get source.
+# std::thread) and Wine (64-bit) to run the tests.
 SUITE_WINDOWS_PACKAGES=(
-    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
+    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
     wine wine64
-    dpkg-dev
 )
 
 # Installs whatever of SUITE_PACKAGES (plus any extra names given) is missing; one apt-get update.
