@@ -2,8 +2,8 @@
 #include "printctl/printctl.h"
 
 #include "foundation/module1.h"
-#include "printctl/platform/linux/cups_printer_system.h"
 #include "printctl/library_platform.h"
+#include "printctl/platform/linux/cups_printer_system.h"
 #include "shared_ui/qt_prompts.h"
 
 #include <QWidget>

@@ -8,7 +8,7 @@ SUITE_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libzip-dev zlib1g-dev libpugixml-dev
     libgtest-dev libgmock-dev
-    clang libclang-rt-14-dev
+    clang clang-format libclang-rt-14-dev
     python3 python3-openpyxl
     fonts-noto-cjk
     cups libcups2-dev locales

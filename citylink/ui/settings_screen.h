@@ -8,8 +8,8 @@
 // arrays are indexed collections with the form's indexes.
 #include "citylink/core/attendance.h"
 #include "citylink/core/layout_screen.h"
-#include "foundation/prompts.h"
 #include "foundation/clock.h"
+#include "foundation/prompts.h"
 
 #include <QComboBox>
 #include <QDialog>

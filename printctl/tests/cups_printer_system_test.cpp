@@ -2,12 +2,12 @@
 // with lpadmin, the list and default as CUPS gives them, and the properties dialog's changes
 // stored where lpoptions stores them.
 #include "foundation/prompts.h"
+#include "foundation/testing/scripted_prompts.h"
 #include "printctl/platform/linux/cups_printer_system.h"
 #include "printctl/printctl.h"
 #include "printctl/properties_dialog.h"
 #include "printctl/qt_list_controls.h"
 #include "printctl/tests/private_cups.h"
-#include "foundation/testing/scripted_prompts.h"
 
 #include <QApplication>
 #include <QComboBox>

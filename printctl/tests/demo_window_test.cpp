@@ -1,9 +1,9 @@
 // The demo caller's window over the class with a fake printer system: loading, saving, and a
 // broken settings file reported to the user instead of ending the program.
+#include "foundation/testing/scripted_prompts.h"
 #include "printctl/demo/printer_selection_window.h"
 #include "printctl/printctl.h"
 #include "printctl/testing/fake_printer_system.h"
-#include "foundation/testing/scripted_prompts.h"
 #include "testsupport/test_files.h"
 
 #include <QApplication>

@@ -1,10 +1,10 @@
 // The printer-settings class with a fake printer system, a scripted message double and a scratch
 // data folder: listing, choosing, the settings file's bytes, and the failures.
 #include "foundation/cp932.h"
+#include "foundation/testing/scripted_prompts.h"
 #include "printctl/printctl.h"
 #include "printctl/qt_list_controls.h"
 #include "printctl/testing/fake_printer_system.h"
-#include "foundation/testing/scripted_prompts.h"
 #include "testsupport/test_files.h"
 
 #include <QComboBox>

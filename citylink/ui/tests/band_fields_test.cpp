@@ -1,9 +1,9 @@
 // The main window's care-band fields as the clerk types into them, the bands the run refuses, and
 // the names screen readers find the window's inputs by.
-#include "foundation/testing/scripted_prompts.h"
 #include "citylink/ui/band_time_edit.h"
 #include "citylink/ui/main_window.h"
 #include "foundation/mdl_system_ini.h"
+#include "foundation/testing/scripted_prompts.h"
 #include "testsupport/test_files.h"
 
 #include <QAccessible>
