@@ -8,9 +8,9 @@ namespace gridmover {
 
 using namespace vbtext;
 
-GridDeclarations::GridDeclarations(std::int16_t from, std::int16_t to) {
-    const std::string f = CatalogueRow(from).GridLibName();
-    const std::string t = CatalogueRow(to).GridLibName();
+GridDeclarations::GridDeclarations(const GridVersion& from, const GridVersion& to) {
+    const std::string f = from.GridLibName();
+    const std::string t = to.GridLibName();
     libsDiffer_ = f != t;
     lib_ = f;
     pairs_[0] = {"As " + f + ".", "As " + t + "."};

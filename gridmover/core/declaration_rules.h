@@ -2,18 +2,18 @@
 // The rewrite of code lines that declare a variable of the grid library's types
 // ("As <lib>.<Type>", "As New <lib>.<Type>"): the library name is replaced by the target's.
 #include <array>
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
 
 namespace gridmover {
 
-// The rule for one conversion (catalogue rows from and to), its search texts formed once per
-// file rather than once per line.
+class GridVersion;
+
+// The rule for one conversion, its search texts formed once per file rather than once per line.
 class GridDeclarations {
 public:
-    GridDeclarations(std::int16_t from, std::int16_t to);
+    GridDeclarations(const GridVersion& from, const GridVersion& to);
     // Whether the line declares something of the source library (comments never do); only when
     // the two versions' libraries differ, since otherwise there is nothing to rewrite.
     bool Declares(std::string_view line) const;

@@ -59,7 +59,9 @@ std::string_view beginClass(std::string_view line) {
     return firstWord(skipSpace(t.substr(5)));
 }
 
-GridBlock blockKind(std::string_view line, const GridVersion& from) {
+} // namespace
+
+GridBlock GridBlockOf(std::string_view line, const GridVersion& from) {
     std::string_view cls = beginClass(line);
     if (cls.empty()) {
         return GridBlock::None;
@@ -72,6 +74,8 @@ GridBlock blockKind(std::string_view line, const GridVersion& from) {
     }
     return GridBlock::None;
 }
+
+namespace {
 
 // Whether text could be found at byte i of hay: each of its bytes equal there, ASCII letters in
 // either case. Every match has that, whatever the characters; the reverse needs a full compare.
@@ -93,7 +97,7 @@ bool bytesMayMatch(std::string_view hay, std::size_t i, std::string_view text) {
 } // namespace
 
 GridBlock GridBlockOf(std::string_view line, std::int16_t from) {
-    return blockKind(line, CatalogueRow(from));
+    return GridBlockOf(line, CatalogueRow(from));
 }
 
 std::string_view BlockControlName(std::string_view line) {
@@ -107,9 +111,11 @@ std::string_view BlockControlName(std::string_view line) {
 }
 
 void ReplaceBeginClass(std::string& line, std::int16_t from, std::int16_t to) {
-    const GridVersion& f = CatalogueRow(from);
-    const GridVersion& t = CatalogueRow(to);
-    GridBlock kind = blockKind(line, f);
+    ReplaceBeginClass(line, CatalogueRow(from), CatalogueRow(to));
+}
+
+void ReplaceBeginClass(std::string& line, const GridVersion& f, const GridVersion& t) {
+    GridBlock kind = GridBlockOf(line, f);
     if (kind == GridBlock::None) {
         return;
     }
@@ -205,10 +211,10 @@ bool IsGridEventHandler(std::string_view line, const std::vector<std::string>& g
     return false;
 }
 
-bool RewriteEventSignature(std::string& line, std::int16_t from, std::int16_t to,
+bool RewriteEventSignature(std::string& line, const GridVersion& from, const GridVersion& to,
                            const std::vector<std::string>& gridNames) {
-    const std::string fromLib = CatalogueRow(from).GridLibName();
-    const std::string toLib = CatalogueRow(to).GridLibName();
+    const std::string fromLib = from.GridLibName();
+    const std::string toLib = to.GridLibName();
     const bool fetch = Contains(line, "_FetchCellStyle");
     const bool unbound = Contains(line, "_Unbound");
     auto splice = [&](std::string_view search, const std::string& repl) {

@@ -1,8 +1,8 @@
 #pragma once
 // The rules for a designer file (.frm/.ctl): the grid control blocks ("Begin <Library.Class>
 // <Name>" to their "End"), the end of the designer section, the OleObjectBlob line that points
-// into the binary file, and the event handlers of the grids found in the blocks. Row arguments are
-// catalogue rows (1..13) of Versions().
+// into the binary file, and the event handlers of the grids found in the blocks. The rules take the
+// versions themselves; the forms with row numbers (1..13) take them from Versions().
 #include <array>
 #include <cstdint>
 #include <string>
@@ -10,6 +10,8 @@
 #include <vector>
 
 namespace gridmover {
+
+class GridVersion;
 
 // The handler suffixes a grid control's events carry in code ("Sub <Name><Suffix>").
 inline constexpr std::array<std::string_view, 8> kGridEvents = {
@@ -22,10 +24,12 @@ inline constexpr std::array<std::string_view, 6> kDropDownEvents = {
 
 // Which control of the source version a line's block starts: a grid, a drop-down, or none.
 enum class GridBlock { None, Grid, DropDown };
+GridBlock GridBlockOf(std::string_view line, const GridVersion& from);
 GridBlock GridBlockOf(std::string_view line, std::int16_t from);
 // The control name of a block start (what follows the class); empty for any other line.
 std::string_view BlockControlName(std::string_view line);
 // The block start's class rewritten to the target version's (grid or drop-down alike).
+void ReplaceBeginClass(std::string& line, const GridVersion& from, const GridVersion& to);
 void ReplaceBeginClass(std::string& line, std::int16_t from, std::int16_t to);
 // True when the line ends a control block: its last six characters are three blanks and "End"
 // (trailing blanks and tabs aside), or it is "End" indented with tabs.
@@ -42,7 +46,7 @@ bool IsGridEventHandler(std::string_view line, const std::vector<std::string>& g
                         const std::vector<std::string>& dropDownNames);
 // The handler's signature rewritten for the target version; false when no rule applies.
 // gridNames give the guard line of a split event.
-bool RewriteEventSignature(std::string& line, std::int16_t from, std::int16_t to,
+bool RewriteEventSignature(std::string& line, const GridVersion& from, const GridVersion& to,
                            const std::vector<std::string>& gridNames);
 
 } // namespace gridmover

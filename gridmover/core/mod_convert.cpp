@@ -30,12 +30,20 @@ ConvertResult failureAsResult(std::string& lastError, Body&& body) {
 
 } // namespace
 
-modConvert::modConvert(TempFileSystem* temp) : temp_(temp) {
+modConvert::modConvert(TempFileSystem* temp, const GridVersions* versions)
+    : temp_(temp), versions_(versions) {
     if (temp_ == nullptr) {
         static FolderTempFiles systemTemp;
         temp_ = &systemTemp;
     }
-    LoadGridVersions();
+    if (versions_ == nullptr) {
+        LoadGridVersions();
+        versions_ = &Versions();
+    }
+}
+
+const GridVersion& modConvert::row(std::int16_t r) const {
+    return *versions_->Item(static_cast<long>(r));
 }
 
 void modConvert::ResetDesignerLists() {
@@ -48,7 +56,7 @@ void modConvert::ReadLogicalLine(LineReader& in, std::string& line) {
 }
 
 bool modConvert::IsGridBeginLine(std::string_view line, std::int16_t from) {
-    if (GridBlockOf(line, from) == GridBlock::None) {
+    if (GridBlockOf(line, row(from)) == GridBlock::None) {
         return false;
     }
     RecordControlName(line, from);
@@ -60,7 +68,7 @@ void modConvert::RecordControlName(std::string_view line, std::int16_t from) {
     if (name.empty()) {
         return; // a Begin line without a control name names nothing to record
     }
-    switch (GridBlockOf(line, from)) {
+    switch (GridBlockOf(line, row(from))) {
     case GridBlock::Grid:
         GridNames.emplace_back(name);
         break;
@@ -78,20 +86,20 @@ bool modConvert::IsGridEventHandler(std::string_view line) const {
 
 bool modConvert::RewriteEventSignature(std::string& line, std::int16_t from,
                                        std::int16_t to) const {
-    return gridmover::RewriteEventSignature(line, from, to, GridNames);
+    return gridmover::RewriteEventSignature(line, row(from), row(to), GridNames);
 }
 
 ConvertResult
 modConvert::PatchOleObjectBlobBytes(std::string& data, std::uint32_t offset, std::int16_t from,
                                     std::int16_t to,
                                     std::vector<std::pair<std::uint64_t, std::string>>* hits) {
-    return PatchPropertyRecord(data, offset, from, to, hits);
+    return PatchPropertyRecord(data, offset, row(from), row(to), hits);
 }
 
 ConvertResult modConvert::PatchOleObjectBlob(const fs::path& binaryFile, std::uint32_t offset,
                                              std::int16_t from, std::int16_t to) {
     RecordPatchHits hits;
-    const ConvertResult r = PatchPropertyRecordInFile(binaryFile, offset, from, to, hits);
+    const ConvertResult r = PatchPropertyRecordInFile(binaryFile, offset, row(from), row(to), hits);
     if (r == kChanged) {
         for (auto& [at, name] : hits) {
             BlobPatches.push_back({binaryFile, at, name});
@@ -125,8 +133,8 @@ ConvertResult modConvert::ConvertProjectText(std::string_view in, std::string& o
     out.reserve(in.size() + 64);
     while (!reader.AtEnd()) {
         std::string_view line = reader.Next();
-        if (!replaced && IsProjectObjectLine(line, from)) {
-            std::string made = MakeProjectObjectLine(to);
+        if (!replaced && IsProjectObjectLine(line, row(from))) {
+            std::string made = MakeProjectObjectLine(row(to));
             // Only the first matching line is replaced, but one that already reads as the
             // target's (a conversion to the version it has) is no change.
             changed = made != line;
@@ -142,7 +150,9 @@ ConvertResult modConvert::ConvertProjectText(std::string_view in, std::string& o
 
 ConvertResult modConvert::ConvertCodeText(std::string_view in, std::string& out, std::int16_t from,
                                           std::int16_t to) {
-    const GridDeclarations declarations(from, to);
+    const GridVersion& f = row(from);
+    const GridVersion& t = row(to);
+    const GridDeclarations declarations(f, t);
     LineReader reader(in);
     std::string line;
     bool changed = false;
@@ -165,7 +175,9 @@ ConvertResult
 modConvert::ConvertFormText(std::string_view in, std::string& out, std::int16_t from,
                             std::int16_t to,
                             const std::function<int(std::uint32_t offset)>& patchBlob) {
-    const GridDeclarations declarations(from, to);
+    const GridVersion& f = row(from);
+    const GridVersion& t = row(to);
+    const GridDeclarations declarations(f, t);
     LineReader reader(in);
     std::string line;
     bool inCode = false;
@@ -194,13 +206,13 @@ modConvert::ConvertFormText(std::string_view in, std::string& out, std::int16_t 
             }
         } else if (IsDesignerEndLine(line)) {
             inCode = true;
-        } else if (!objectLineReplaced && IsFormObjectLine(line, from)) {
-            line = MakeFormObjectLine(to);
+        } else if (!objectLineReplaced && IsFormObjectLine(line, f)) {
+            line = MakeFormObjectLine(t);
             objectLineReplaced = true;
             LineChanged = true;
         } else if (IsGridBeginLine(line, from)) {
             const std::string before = line;
-            ReplaceBeginClass(line, from, to);
+            ReplaceBeginClass(line, f, t);
             changed = changed || line != before;
             WriteLine(out, line);
             bool blockEnded = false;
@@ -344,7 +356,8 @@ ConvertResult modConvert::ConvertFormFile(const fs::path& designer, const fs::pa
         std::string& out = buffers_.textOut;
         out.clear();
         const ConvertResult r = ConvertFormText(in, out, from, to, [&](std::uint32_t offset) {
-            const ConvertResult p = PatchPropertyRecord(binaryData, offset, from, to, &hits);
+            const ConvertResult p =
+                PatchPropertyRecord(binaryData, offset, row(from), row(to), &hits);
             patched = patched || p == kChanged;
             if (p == kFailed) {
                 char at[16];

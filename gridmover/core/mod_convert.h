@@ -25,6 +25,9 @@
 
 namespace gridmover {
 
+class GridVersion;
+class GridVersions;
+
 // One GUID replaced in a binary property file (for the dry run's report).
 struct BlobPatch {
     std::filesystem::path file; // the original binary file
@@ -38,7 +41,9 @@ enum class PendingKind { Text, Binary };
 class modConvert {
 public:
     // temp gives the temporary folder and file names; nullptr means the system's temporary folder.
-    explicit modConvert(TempFileSystem* temp = nullptr);
+    // versions is the catalogue whose rows the row arguments name; nullptr means Versions(),
+    // loaded.
+    explicit modConvert(TempFileSystem* temp = nullptr, const GridVersions* versions = nullptr);
 
     std::vector<std::string> GridNames;     // grid controls of the current designer file
     std::vector<std::string> DropDownNames; // drop-down controls of the current designer file
@@ -101,6 +106,7 @@ public:
                                           std::vector<std::pair<std::uint64_t, std::string>>* hits);
 
 private:
+    const GridVersion& row(std::int16_t r) const;
     std::optional<CreatedTempFile> newTempFile();
     // LastError for a temporary file that could not be created in folder.
     std::string noTempFileReason(const std::filesystem::path& folder);
@@ -113,6 +119,7 @@ private:
                                   std::initializer_list<SourceKind> kinds);
 
     TempFileSystem* temp_;
+    const GridVersions* versions_;
     // The files' bytes, kept from one file to the next: a project has many files of like sizes,
     // and a fresh buffer for each costs more than converting its lines.
     struct Buffers {

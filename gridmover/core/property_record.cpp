@@ -32,8 +32,8 @@ struct GuidBytes {
 
 } // namespace
 
-ConvertResult PatchPropertyRecord(std::string& data, std::uint32_t offset, std::int16_t from,
-                                  std::int16_t to, RecordPatchHits* hits) {
+ConvertResult PatchPropertyRecord(std::string& data, std::uint32_t offset, const GridVersion& f,
+                                  const GridVersion& t, RecordPatchHits* hits) {
     // Offset and N come from files and are checked against the file before any use.
     const std::uint64_t size = data.size();
     if (std::uint64_t{offset} + kRecordHeaderBytes > size) {
@@ -44,8 +44,6 @@ ConvertResult PatchPropertyRecord(std::string& data, std::uint32_t offset, std::
     if (begin + n > size) {
         return kFailed;
     }
-    const GridVersion& f = CatalogueRow(from);
-    const GridVersion& t = CatalogueRow(to);
     std::string_view record(data.data() + begin, static_cast<std::size_t>(n));
     bool changed = false;
     for (const auto& g : f) {
@@ -72,7 +70,8 @@ ConvertResult PatchPropertyRecord(std::string& data, std::uint32_t offset, std::
 }
 
 ConvertResult PatchPropertyRecordInFile(const std::filesystem::path& file, std::uint32_t offset,
-                                        std::int16_t from, std::int16_t to, RecordPatchHits& hits) {
+                                        const GridVersion& from, const GridVersion& to,
+                                        RecordPatchHits& hits) {
     try {
         std::string data = ReadFileBytes(file);
         ConvertResult r = PatchPropertyRecord(data, offset, from, to, &hits);

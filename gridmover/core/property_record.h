@@ -13,6 +13,8 @@
 
 namespace gridmover {
 
+class GridVersion;
+
 // The record at an OleObjectBlob offset: 4 bytes unused, 4 bytes little-endian length N, 16 bytes
 // unused, then N bytes of property data.
 inline constexpr std::size_t kRecordLengthAt = 4;
@@ -24,13 +26,14 @@ inline constexpr std::size_t kStoredGuidBytes = 16;
 using RecordPatchHits = std::vector<std::pair<std::uint64_t, std::string>>;
 
 // Every GUID of version from in the record at offset of data replaced in place by the GUID of the
-// same name of version to (catalogue rows). kChanged, kUnchanged, or kFailed when the record does
-// not fit in data; hits (if given) receive each replacement.
-ConvertResult PatchPropertyRecord(std::string& data, std::uint32_t offset, std::int16_t from,
-                                  std::int16_t to, RecordPatchHits* hits);
+// same name of version to. kChanged, kUnchanged, or kFailed when the record does not fit in data;
+// hits (if given) receive each replacement.
+ConvertResult PatchPropertyRecord(std::string& data, std::uint32_t offset, const GridVersion& from,
+                                  const GridVersion& to, RecordPatchHits* hits);
 // The same on a file, whose record data is written back in place when anything changed (the file
 // never changes its length). kFailed also when the file cannot be read or written.
 ConvertResult PatchPropertyRecordInFile(const std::filesystem::path& file, std::uint32_t offset,
-                                        std::int16_t from, std::int16_t to, RecordPatchHits& hits);
+                                        const GridVersion& from, const GridVersion& to,
+                                        RecordPatchHits& hits);
 
 } // namespace gridmover
