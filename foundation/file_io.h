@@ -12,8 +12,16 @@ namespace fileio {
 // An existing target keeps its permissions (and, where the caller may, its owner). Refused, with
 // target untouched: a target that is read-only (as on Windows, where it cannot be opened for
 // writing; a plain rename would replace it), or that exists but is no regular file. Returns false
-// on any failure; no temporary file is left behind.
-bool ReplaceFile(const std::filesystem::path& target, std::string_view bytes);
+// on any failure; no temporary file is left behind. Where the platform allows, the new file is
+// written unnamed, so that a process killed while writing leaves nothing either; temporaries that
+// a killed writer left under this function's naming are removed by the next replacement of target.
+// steps names the pause points (pause_point.h) a kill test stops the replacement at.
+struct ReplaceSteps {
+    const char* written = nullptr; // the new bytes are on the disk, the target not yet replaced
+    const char* named = nullptr;   // the new file has its temporary name beside the target
+};
+bool ReplaceFile(const std::filesystem::path& target, std::string_view bytes,
+                 const ReplaceSteps& steps = {});
 
 // Creates file with bytes only when no file of that name exists yet (exclusive create), so that
 // two writers never share one name. False when the name is taken or the write fails; a file that

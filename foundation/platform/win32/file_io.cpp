@@ -4,6 +4,8 @@
 // lands at the file's current end, as O_APPEND does on Linux.
 #include "foundation/file_io.h"
 
+#include "foundation/pause_point.h"
+
 #include "foundation/platform/win32/windows_include.h"
 #include <algorithm>
 #include <atomic>
@@ -62,7 +64,8 @@ bool mayWrite(const std::filesystem::path& file) {
 
 } // namespace
 
-bool ReplaceFile(const std::filesystem::path& target, std::string_view bytes) {
+bool ReplaceFile(const std::filesystem::path& target, std::string_view bytes,
+                 const ReplaceSteps& steps) {
     DWORD attributes = GetFileAttributesW(target.c_str());
     bool existed = attributes != INVALID_FILE_ATTRIBUTES;
     if (!existed && GetLastError() != ERROR_FILE_NOT_FOUND)
@@ -77,7 +80,11 @@ bool ReplaceFile(const std::filesystem::path& target, std::string_view bytes) {
     if (h == INVALID_HANDLE_VALUE)
         return false;
     bool ok = writeAll(h, bytes) && FlushFileBuffers(h);
+    if (steps.written)
+        pausePoint(steps.written);
     ok = CloseHandle(h) && ok;
+    if (ok && steps.named)
+        pausePoint(steps.named);
     // The new file takes the old one's attributes (hidden, system, ...): ReplaceFileW should carry
     // them over, but not every implementation does (Wine's does not).
     constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
