@@ -1,5 +1,6 @@
 #pragma once
 // Writes a saved workbook as a whole file or not at all, even when the process is killed midway.
+// The platform's code is in citylink/sheets/platform/<os>/save_file.cpp.
 //
 // On Linux the bytes go into an unnamed file of the target folder (O_TMPFILE) that gets its name
 // only once it is complete (linkat), so a kill leaves nothing behind. Where the file system has
@@ -12,7 +13,7 @@
 namespace sheets::xlsx {
 
 // Writes `bytes` as `out` (replacing an existing file). Throws AutomationError
-// (kApplicationDefined) "the workbook cannot be saved as <name> (<reason>)"; nothing of the
+// (kApplicationDefined) "ブックを保存できません: <name> (<reason>)"; nothing of the
 // attempt is left then.
 void SaveWholeFile(const std::filesystem::path& out, std::string_view bytes);
 
