@@ -15,11 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The text of a commit that could not replace the originals: no string resource has it, since
-// the add-in this run descends from never reported one.
-constexpr std::string_view kCommitFailed =
-    "ファイルを置き換えられませんでした。元のファイルは変更されていません。";
-
 std::string pathText(const fs::path& p) {
     std::u8string s = p.u8string();
     return std::string(s.begin(), s.end());
@@ -177,12 +172,11 @@ RunOutcome Run::nothingToConvert(const RunProject& project) {
             "of the known grids.");
     } else {
         site_.Note("このプロジェクトが参照しているグリッド: " + used +
-                   " / Grids the project references: " + used);
+                   "\nGrids the project references: " + used);
     }
     if (!vbtext::EqualsNoCase(pathText(project.file.extension()), ".vbp")) {
-        site_.Note("プロジェクトファイル（.vbp）を指定してください。 / A project file (.vbp) is "
-                   "expected: " +
-                   pathText(project.file));
+        site_.Note("プロジェクトファイル（.vbp）を指定してください: " + pathText(project.file) +
+                   "\nA project file (.vbp) is expected: " + pathText(project.file));
     }
     return RunOutcome::NothingToConvert;
 }
@@ -191,7 +185,7 @@ RunOutcome Run::commit(const RunProject& project) {
     CommitResult c = CommitPendingFiles(conv_);
     if (!c.ok) {
         endBusy();
-        exclaim(prompts_, std::string(kCommitFailed) + "\r\n" + pathText(c.failedFile));
+        exclaim(prompts_, std::string(kCommitFailedText) + "\r\n" + pathText(c.failedFile));
         if (!c.message.empty()) {
             site_.Note(pathText(c.failedFile) + ": " + c.message);
         }

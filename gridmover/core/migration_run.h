@@ -75,6 +75,11 @@ struct RunOptions {
 RunOutcome RunMigration(MigrationSite& site, Prompts& prompts, std::int16_t from, std::int16_t to,
                         const RunOptions& options = {});
 
+// The message of a commit that could not replace the originals (followed by CR LF and the file):
+// no string resource has it, since the add-in this run descends from never reported one.
+inline constexpr std::string_view kCommitFailedText =
+    "ファイルを置き換えられませんでした。元のファイルは変更されていません。";
+
 // The data-control warning for a conversion between the two kinds of data binding, CRs as line
 // breaks; empty when none is asked. Source row 5 is never warned about (a VB4 grid has no OLE DB
 // sibling to confuse it with).

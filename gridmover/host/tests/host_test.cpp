@@ -202,11 +202,8 @@ TEST_F(Host, MigratesTheProjectLikeTheCommandLineTool) {
     EXPECT_TRUE(fs::is_empty(dir / "tmp"));
 
     const fs::path cliVbp = copyInfoSystem("viaCli");
-    const fs::path cli =
-        fs::path(std::getenv("SUITE_BINARY_DIR") ? std::getenv("SUITE_BINARY_DIR") : "build") /
-        "gridmover/host/gridmover-cli";
-    const std::string command =
-        cli.string() + " convert --from 1 --to 12 --quiet '" + cliVbp.string() + "' >/dev/null";
+    const std::string command = std::string(GRIDMOVER_CLI) + " convert --from 1 --to 12 --quiet '" +
+                                cliVbp.string() + "' >/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     EXPECT_EQ(snapshot(dir / "viaCli"), snapshot(dir / "viaHost"));
 }
