@@ -4,6 +4,7 @@
 #include "gridmover/core/grid_version.h"
 #include "gridmover/core/pending_files.h"
 #include "gridmover/core/project_conversion.h"
+#include "gridmover/core/project_folder.h"
 #include "gridmover/core/string_resources.h"
 #include "gridmover/core/vb_text.h"
 
@@ -115,13 +116,19 @@ RunOutcome Run::go() {
         }
     }
 
+    // Files outside the project's folder are touched only when the user has seen them listed.
+    const std::vector<fs::path> outside = FilesOutsideProject(files);
+    if (!outside.empty() && !site_.AllowFilesOutside(outside, prompts_)) {
+        return RunOutcome::OutsideRefused;
+    }
+
     // 6.-10. Designer files, code files, the project file, each into a temporary copy.
     site_.BeginBusy();
     busy_ = true;
     auto progress = [this](const std::string& label, bool done) {
         site_.SetStatus(done ? StatusDone(label) : StatusConverting(label));
     };
-    ProjectConversion r = ConvertProjectFiles(conv_, files, from_, to_, progress);
+    ProjectConversion r = ConvertProjectFiles(conv_, files, from_, to_, progress, outside);
     if (r.result < 0) {
         return failed(r);
     }
@@ -198,6 +205,18 @@ RunOutcome Run::commit(const RunProject& project) {
 }
 
 } // namespace
+
+bool MigrationSite::AllowFilesOutside(const std::vector<fs::path>& files, Prompts& prompts) {
+    return prompts.askYesNo("", OutsideFilesQuestion(files));
+}
+
+std::string OutsideFilesQuestion(const std::vector<fs::path>& files) {
+    std::string text = "次のﾌｧｲﾙはﾌﾟﾛｼﾞｪｸﾄのﾌｫﾙﾀﾞｰの外にあります。\r\n";
+    for (const auto& f : files) {
+        text += "\r\n" + pathText(f);
+    }
+    return text + "\r\n\r\nこれらのﾌｧｲﾙも変換しますか？";
+}
 
 RunOutcome RunMigration(MigrationSite& site, Prompts& prompts, std::int16_t from, std::int16_t to,
                         const RunOptions& options) {

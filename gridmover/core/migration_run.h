@@ -47,6 +47,11 @@ public:
     // What a message box has no room for (a failure's reason, which grids a project references),
     // for a terminal or a log; a window may ignore it.
     virtual void Note(std::string_view text) { (void)text; }
+    // Whether the files of the project that lie outside its folder (a module shared with other
+    // projects, or a project file that names files anywhere) may be converted too. By default
+    // the user is asked, the files listed (OutsideFilesQuestion).
+    virtual bool AllowFilesOutside(const std::vector<std::filesystem::path>& files,
+                                   Prompts& prompts);
     // A dry run shows what would change, instead of committing.
     virtual void ShowPendingChanges(const PendingChanges& changes, std::int16_t from,
                                     std::int16_t to) {
@@ -59,6 +64,7 @@ enum class RunOutcome {
     DryRunShown,      // the changes were shown, nothing was written
     ProjectUnsaved,   // message 1000
     StoppedAtWarning, // "No" to the data-control warning
+    OutsideRefused,   // files outside the project's folder were not allowed; nothing was written
     NothingToConvert, // message 1001
     FileFailed,       // message 1003: a file could not be converted
     FileReadOnly,     // message 1005
@@ -84,6 +90,9 @@ inline constexpr std::string_view kCommitFailedText =
 // breaks; empty when none is asked. Source row 5 is never warned about (a VB4 grid has no OLE DB
 // sibling to confuse it with).
 std::string DataControlWarning(std::int16_t from, std::int16_t to);
+
+// The question before files outside the project's folder are converted, listing them.
+std::string OutsideFilesQuestion(const std::vector<std::filesystem::path>& files);
 
 // The status texts: a file's conversion starting, and done with a change.
 std::string StatusConverting(std::string_view label);

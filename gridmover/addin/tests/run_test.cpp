@@ -196,6 +196,31 @@ TEST_F(Run, ADryRunShowsTheChangesAndWritesNothing) {
     EXPECT_TRUE(tempEmpty());
 }
 
+TEST_F(Run, FilesOutsideTheProjectsFolderAreConvertedOnlyWhenAllowed) {
+    const fs::path vbp = copy("dbgrid_to_lumatab80");
+    fs::create_directory(dir / "shared");
+    fs::rename(dir / "p/modGrid.bas", dir / "shared/modGrid.bas");
+    std::string text = readBytes(vbp);
+    text.replace(text.find("modGrid; modGrid.bas"), 20, "modGrid; ..\\shared\\modGrid.bas");
+    testsupport::writeBytes(vbp, text);
+    site.project = projectOf(vbp);
+    const auto before = snapshot(dir.path());
+
+    EXPECT_EQ(run(1, 12), RunOutcome::OutsideRefused);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].icon, MsgIcon::Question);
+    EXPECT_EQ(prompts.messages[0].text, "次のﾌｧｲﾙはﾌﾟﾛｼﾞｪｸﾄのﾌｫﾙﾀﾞｰの外にあります。\r\n\r\n" +
+                                            fs::canonical(dir / "shared/modGrid.bas").string() +
+                                            "\r\n\r\nこれらのﾌｧｲﾙも変換しますか？");
+    EXPECT_EQ(snapshot(dir.path()), before);
+
+    prompts.yesNoAnswers = {true};
+    EXPECT_EQ(run(1, 12), RunOutcome::Converted);
+    EXPECT_EQ(readBytes(dir / "shared/modGrid.bas"),
+              readBytes(kGolden / "dbgrid_to_lumatab80/expected/modGrid.bas"));
+    EXPECT_TRUE(tempEmpty());
+}
+
 // The whole way through the add-in: toolbar button, dialog, OK; forms, then code files, then the
 // project file; the project reopened alone; message 1002.
 TEST(RunThroughTheDialog, ConvertsReopensAndReports) {
@@ -237,7 +262,9 @@ TEST(RunThroughTheDialog, ConvertsReopensAndReports) {
               (std::vector<RecordedMessage>{
                   {MsgIcon::Information, "", "ﾌﾟﾛｼﾞｪｸﾄは正常に変換されました。"}}));
     EXPECT_EQ(snapshot(dir / "p"), snapshot(kGolden / "dbgrid_to_lumatab80/expected"));
-    EXPECT_TRUE(fs::is_empty(dir / "tmp"));
+    // The run's own temporary folder may stay (the next run removes it); no file may.
+    for (const auto& e : fs::recursive_directory_iterator(dir / "tmp"))
+        EXPECT_FALSE(e.is_regular_file()) << e.path();
     ::unsetenv("TMPDIR");
 }
 
