@@ -1,6 +1,10 @@
 #pragma once
 // The rewrite of code lines that declare a variable of the grid library's types
-// ("As <lib>.<Type>", "As New <lib>.<Type>"): the library name is replaced by the target's.
+// ("As <lib>.<Type>", "As New <lib>.<Type>"): the library name is replaced by the target's. A
+// declaration of the source's grid class itself ("As MSDBGrid.DBGrid") names the target's grid
+// class ("As Lumatab80.LTab"): the class names differ between the libraries, and the library alone
+// would leave a type the target library does not have. Other types (Column, Split, ...) keep their
+// names in every library.
 #include <array>
 #include <string>
 #include <string_view>
@@ -21,10 +25,19 @@ public:
     void Rewrite(std::string& line) const;
 
 private:
+    struct Kind {
+        std::string search;    // "As <source lib>."
+        std::string library;   // "As <target lib>."
+        std::string gridClass; // "As <target lib>.<target class>"
+    };
+    // The position after the replacement, or npos when search does not occur from start on.
+    std::size_t replaceOne(std::string& line, const Kind& kind, std::size_t start) const;
+
     bool libsDiffer_;
     std::string lib_;
-    // The search and replacement texts: "As <lib>." and "As New <lib>.".
-    std::array<std::pair<std::string, std::string>, 2> pairs_;
+    std::string class_; // the source's grid class
+    // "As " and "As New ".
+    std::array<Kind, 2> kinds_;
 };
 
 } // namespace gridmover

@@ -225,6 +225,26 @@ TEST_F(Rules, DeclarationsAreRewrittenAllOnTheLineAndMarked) {
     EXPECT_EQ(code(jp), jp);
 }
 
+TEST_F(Rules, TheSourcesGridClassBecomesTheTargetsGridClass) {
+    // The grid class itself has another name in the target library; other types keep theirs.
+    EXPECT_EQ(code("Dim g As MSDBGrid.DBGrid, c As MSDBGrid.Column\r\n"),
+              std::string(kCodeChangeMarker) +
+                  "\r\n'Dim g As MSDBGrid.DBGrid, c As MSDBGrid.Column\r\n"
+                  "Dim g As Lumatab80.LTab, c As Lumatab80.Column\r\n");
+    EXPECT_EQ(code("Set g = New MSDBGrid.DBGrid: Dim h As New msdbgrid.dbgrid\r\n"),
+              std::string(kCodeChangeMarker) +
+                  "\r\n'Set g = New MSDBGrid.DBGrid: Dim h As New msdbgrid.dbgrid\r\n"
+                  "Set g = New MSDBGrid.DBGrid: Dim h As New Lumatab80.LTab\r\n");
+    // A longer name that merely begins with the class is another type.
+    EXPECT_EQ(code("Dim x As MSDBGrid.DBGridColumn\r\n"),
+              std::string(kCodeChangeMarker) +
+                  "\r\n'Dim x As MSDBGrid.DBGridColumn\r\nDim x As Lumatab80.DBGridColumn\r\n");
+    // The standard edition's class (row 3) to the OLE DB grid, at the end of a line too.
+    EXPECT_EQ(code("Public g As LumatabStd.LTabS\r\n", 3, 13),
+              std::string(kCodeChangeMarker) +
+                  "\r\n'Public g As LumatabStd.LTabS\r\nPublic g As LumatabOle80.LTab\r\n");
+}
+
 TEST_F(Rules, EventSignatures) {
     conv.GridNames = {"LTab1", "DBGrid1"};
     conv.DropDownNames = {"DD1"};

@@ -1,4 +1,4 @@
 Attribute VB_Name = "modLf"
 '*** Orvel Migration Utility Code Change ***
 'Public g As MSDBGrid.DBGrid
-Public g As Lumatab80.DBGrid
+Public g As Lumatab80.LTab
