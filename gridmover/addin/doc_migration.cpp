@@ -3,6 +3,7 @@
 #include "gridmover/addin/connect.h"
 #include "gridmover/addin/environment_site.h"
 #include "gridmover/addin/twips.h"
+#include "gridmover/core/grid_version.h"
 #include "gridmover/core/migration_run.h"
 #include "gridmover/core/scan_lists.h"
 #include "gridmover/core/string_resources.h"
@@ -119,7 +120,8 @@ void docMigration::ScanRegistry() {
     if (FromCombo->count() > 0 || ToCombo->count() > 0) {
         return;
     }
-    const VersionLists lists = ScanInstalledVersions();
+    LoadGridVersions();
+    const VersionLists lists = ScanInstalledVersions(Versions(), CurrentRuntime().registry);
     for (const auto& e : lists.from) {
         FromCombo->addItem(q(e.displayName), static_cast<int>(e.row));
     }

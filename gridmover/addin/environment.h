@@ -8,6 +8,7 @@
 // Failures surface as exceptions (std::runtime_error and the like), as run-time errors do in the
 // environment: the add-in's procedures trap them where they always did.
 #include "foundation/prompts.h"
+#include "gridmover/core/registry.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -181,7 +182,8 @@ struct Runtime {
     Screen& screen;
     SettingsStore& settings;
     Clipboard& clipboard;
-    Prompts& prompts; // message boxes (a message given no title shows the add-in's title)
+    Prompts& prompts;         // message boxes (a message given no title shows the add-in's title)
+    const Registry& registry; // where installed grid versions are registered
 };
 
 // The runtime the loaded add-in uses; set by whoever loads it, before the first Connect call.

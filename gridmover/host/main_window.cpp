@@ -45,9 +45,11 @@ constexpr int kFileRole = Qt::UserRole + 1;
 
 } // namespace
 
-HostWindow::HostWindow(Prompts& prompts, const QString& settingsFile, QWidget* parent)
-    : QMainWindow(parent), prompts_(prompts), screen_(this),
-      settings_(settingsFile), runtime_{screen_, settings_, clipboard_, prompts_} {
+HostWindow::HostWindow(Prompts& prompts, const QString& settingsFile,
+                       std::shared_ptr<const Registry> registry, QWidget* parent)
+    : QMainWindow(parent), prompts_(prompts), screen_(this), settings_(settingsFile),
+      registry_(std::move(registry)), runtime_{screen_, settings_, clipboard_, prompts_,
+                                               *registry_} {
     setObjectName(QStringLiteral("gridmoverHost"));
     setWindowTitle(QStringLiteral("gridmover"));
     resize(1024, 700);

@@ -21,7 +21,10 @@ namespace gridmover::host {
 class HostWindow : public QMainWindow, public ProjectHost {
 public:
     // prompts: the add-in's message boxes and the host's own; settingsFile: the per-user store.
-    HostWindow(Prompts& prompts, const QString& settingsFile, QWidget* parent = nullptr);
+    // registry: where installed grid versions are found (the Wine prefix's by default).
+    HostWindow(Prompts& prompts, const QString& settingsFile,
+               std::shared_ptr<const Registry> registry = DefaultRegistry(),
+               QWidget* parent = nullptr);
     ~HostWindow() override;
 
     // Connects the add-in in the given mode (0 to 3); false when it is connected already.
@@ -72,6 +75,7 @@ private:
     QtScreen screen_;
     IniSettingsStore settings_;
     QtClipboard clipboard_;
+    std::shared_ptr<const Registry> registry_;
     addin::Runtime runtime_;
     std::unique_ptr<HostEnvironment> env_;
     std::unique_ptr<HostProject> project_;

@@ -75,13 +75,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot copy %s: %s\n", source.c_str(), ec.message().c_str());
         return 1;
     }
-    gridmover::SetRegistry(
-        std::make_shared<FixtureRegistry>(std::initializer_list<int>{1, 7, 12, 13}));
+    auto registry = std::make_shared<FixtureRegistry>(std::initializer_list<int>{1, 7, 12, 13});
 
     ScriptedPrompts prompts;
     bool ok = false;
     {
-        gridmover::host::HostWindow window(prompts, scratch.filePath(QStringLiteral("addins.ini")));
+        gridmover::host::HostWindow window(prompts, scratch.filePath(QStringLiteral("addins.ini")),
+                                           registry);
         window.resize(1000, 640);
         ok = window.OpenProject(project / "infosystem.vbp");
         window.LoadAddIn(gridmover::addin::kAfterStartup);
@@ -112,6 +112,5 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "cannot render %s\n", qPrintable(file));
         }
     }
-    gridmover::SetRegistry(nullptr);
     return ok ? 0 : 1;
 }

@@ -19,8 +19,11 @@ const std::string kKey =
 
 class ConnectTest : public ::testing::Test {
 protected:
-    std::unique_ptr<InstalledGrids::Guard> grids = InstalledGrids::install({1, 7, 12, 13});
     Environment env;
+    ConnectTest() {
+        env.registry.inner =
+            std::make_shared<InstalledGrids>(std::initializer_list<int>{1, 7, 12, 13});
+    }
     Connect connect;
     CustomArgs custom;
 

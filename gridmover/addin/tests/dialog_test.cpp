@@ -39,7 +39,9 @@ TEST(Dialog, ControlsCarryTheirCaptionsAccessKeysAndPlaces) {
 }
 
 TEST(Dialog, OkIsEnabledExactlyWhenBothAreSelectedAndDiffer) {
-    auto grids = InstalledGrids::install({4, 5, 7, 12, 13});
+    fake::Environment env;
+    env.registry.inner =
+        std::make_shared<InstalledGrids>(std::initializer_list<int>{4, 5, 7, 12, 13});
     docMigration doc;
     EXPECT_FALSE(doc.OKButton->isEnabled());
     doc.ScanRegistry();
@@ -72,7 +74,8 @@ TEST(Dialog, OkIsEnabledExactlyWhenBothAreSelectedAndDiffer) {
 }
 
 TEST(Dialog, NoTargetInstalledLeavesOkDisabled) {
-    auto grids = InstalledGrids::install({1, 7});
+    fake::Environment env;
+    env.registry.inner = std::make_shared<InstalledGrids>(std::initializer_list<int>{1, 7});
     docMigration doc;
     doc.ScanRegistry();
     EXPECT_EQ(doc.FromCombo->count(), 2);
@@ -83,7 +86,8 @@ TEST(Dialog, NoTargetInstalledLeavesOkDisabled) {
 }
 
 TEST(Dialog, OnlyTheCurrentVersionInstalledOffersNoConversion) {
-    auto grids = InstalledGrids::install({12});
+    fake::Environment env;
+    env.registry.inner = std::make_shared<InstalledGrids>(std::initializer_list<int>{12});
     docMigration doc;
     doc.ScanRegistry();
     EXPECT_EQ(entries(*doc.FromCombo),
@@ -94,7 +98,8 @@ TEST(Dialog, OnlyTheCurrentVersionInstalledOffersNoConversion) {
 }
 
 TEST(Dialog, NothingInstalledLeavesBothListsEmpty) {
-    auto grids = InstalledGrids::install({});
+    fake::Environment env;
+    env.registry.inner = std::make_shared<InstalledGrids>(std::initializer_list<int>{});
     docMigration doc;
     doc.ScanRegistry();
     EXPECT_EQ(doc.FromCombo->count(), 0);
@@ -103,8 +108,8 @@ TEST(Dialog, NothingInstalledLeavesBothListsEmpty) {
 }
 
 TEST(Dialog, CancelHidesTheWindowAndTheButtonBringsItBackAsItWas) {
-    auto grids = InstalledGrids::install({1, 4, 12, 13});
     fake::Environment env;
+    env.registry.inner = std::make_shared<InstalledGrids>(std::initializer_list<int>{1, 4, 12, 13});
     Connect connect;
     CustomArgs custom;
     connect.IDTExtensibility_OnConnection(&env.vbe, kAfterStartup, env.self, custom);

@@ -276,13 +276,20 @@ public:
     }
 };
 
+// A registry whose content a test sets (nothing is installed until then).
+struct SwitchableRegistry : gridmover::Registry {
+    std::shared_ptr<const gridmover::Registry> inner;
+    bool KeyExists(std::string_view key) const override { return inner && inner->KeyExists(key); }
+};
+
 // Everything a test needs, installed as the add-in's runtime for the test's lifetime.
 struct Environment {
     FakeClipboard clipboard;
     FakeScreen screen;
     FakeSettings settings;
     ScriptedPrompts prompts;
-    Runtime runtime{screen, settings, clipboard, prompts};
+    SwitchableRegistry registry;
+    Runtime runtime{screen, settings, clipboard, prompts, registry};
     FakeVBE vbe{clipboard};
     FakeAddIn self{"GRIDMOVER.Connect"};
 

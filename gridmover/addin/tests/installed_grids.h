@@ -18,15 +18,5 @@ public:
     }
     bool KeyExists(std::string_view key) const override { return keys_.contains(std::string(key)); }
 
-    // Installs a registry with these rows for the lifetime of the returned guard.
-    struct Guard {
-        ~Guard() { gridmover::SetRegistry(nullptr); }
-    };
-    [[nodiscard]] static std::unique_ptr<Guard> install(std::initializer_list<int> rows) {
-        gridmover::SetRegistry(std::make_shared<InstalledGrids>(rows));
-        return std::make_unique<Guard>();
-    }
-
-private:
     std::set<std::string, std::less<>> keys_;
 };

@@ -224,7 +224,6 @@ TEST_F(Run, FilesOutsideTheProjectsFolderAreConvertedOnlyWhenAllowed) {
 // The whole way through the add-in: toolbar button, dialog, OK; forms, then code files, then the
 // project file; the project reopened alone; message 1002.
 TEST(RunThroughTheDialog, ConvertsReopensAndReports) {
-    auto grids = InstalledGrids::install({1, 12, 13});
     ScratchDir dir;
     fs::create_directory(dir / "tmp");
     ::setenv("TMPDIR", (dir / "tmp").c_str(), 1);
@@ -232,6 +231,7 @@ TEST(RunThroughTheDialog, ConvertsReopensAndReports) {
     const fs::path vbp = dir / "p/Orders.vbp";
 
     fake::Environment env;
+    env.registry.inner = std::make_shared<InstalledGrids>(std::initializer_list<int>{1, 12, 13});
     env.vbe.project.emplace();
     env.vbe.project->file = vbp;
     for (const auto& c : ReadVbProject(vbp).components) {

@@ -66,14 +66,10 @@ std::map<std::string, std::string> snapshot(const fs::path& folder) {
 class Host : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetRegistry(std::make_shared<FixtureRegistry>(std::initializer_list<int>{1, 7, 12, 13}));
         fs::create_directory(dir / "tmp");
         ::setenv("TMPDIR", (dir / "tmp").c_str(), 1);
     }
-    void TearDown() override {
-        SetRegistry(nullptr);
-        ::unsetenv("TMPDIR");
-    }
+    void TearDown() override { ::unsetenv("TMPDIR"); }
     QString settingsFile() const { return QString::fromStdString((dir / "addins.ini").string()); }
     fs::path copyInfoSystem(const std::string& to) {
         fs::copy(testsupport::sourceDir() / "gridmover/core/tests/data/infosystem", dir / to,
@@ -83,13 +79,15 @@ protected:
 
     ScratchDir dir;
     ScriptedPrompts prompts;
+    std::shared_ptr<const Registry> registry =
+        std::make_shared<FixtureRegistry>(std::initializer_list<int>{1, 7, 12, 13});
 };
 
 } // namespace
 
 TEST_F(Host, ConnectModesFromTheHostsSide) {
     {
-        HostWindow w(prompts, settingsFile());
+        HostWindow w(prompts, settingsFile(), registry);
         const QStringList before = barTexts(w);
         w.LoadAddIn(addin::kStartup);
         EXPECT_EQ(barTexts(w), before); // no button before the start has completed
@@ -105,14 +103,14 @@ TEST_F(Host, ConnectModesFromTheHostsSide) {
         EXPECT_FALSE(w.LoadAddIn(addin::kAfterStartup)); // connected already
     }
     {
-        HostWindow w(prompts, settingsFile());
+        HostWindow w(prompts, settingsFile(), registry);
         const QStringList before = barTexts(w);
         w.LoadAddIn(addin::kCommandLine);
         EXPECT_EQ(barTexts(w), before);
         EXPECT_FALSE(w.Environment().toolWindows()[0]->Visible());
     }
     {
-        HostWindow w(prompts, settingsFile());
+        HostWindow w(prompts, settingsFile(), registry);
         w.LoadAddIn(addin::kExternal);
         EXPECT_TRUE(w.Environment().toolWindows()[0]->Visible());
         EXPECT_EQ(addInButton(w), nullptr);
@@ -122,7 +120,7 @@ TEST_F(Host, ConnectModesFromTheHostsSide) {
 
 TEST_F(Host, TheOpenWindowIsRememberedInTheUsersSettings) {
     {
-        HostWindow w(prompts, settingsFile());
+        HostWindow w(prompts, settingsFile(), registry);
         w.LoadAddIn(addin::kAfterStartup);
         addInButton(w)->trigger();
         EXPECT_TRUE(w.Environment().toolWindows()[0]->Visible());
@@ -133,13 +131,13 @@ TEST_F(Host, TheOpenWindowIsRememberedInTheUsersSettings) {
                                        "Utility/DisplayOnConnect"))
                   .toString(),
               QStringLiteral("1"));
-    HostWindow again(prompts, settingsFile());
+    HostWindow again(prompts, settingsFile(), registry);
     again.LoadAddIn(addin::kAfterStartup);
     EXPECT_TRUE(again.Environment().toolWindows()[0]->Visible());
 }
 
 TEST_F(Host, WhileAProgramRunsTheDialogIsNotOffered) {
-    HostWindow w(prompts, settingsFile());
+    HostWindow w(prompts, settingsFile(), registry);
     w.LoadAddIn(addin::kAfterStartup);
     w.SetRunMode(true);
     w.show();
@@ -153,7 +151,7 @@ TEST_F(Host, WhileAProgramRunsTheDialogIsNotOffered) {
 }
 
 TEST_F(Host, OpensAProjectIntoTheTreeAndShowsASourceReadOnly) {
-    HostWindow w(prompts, settingsFile());
+    HostWindow w(prompts, settingsFile(), registry);
     ASSERT_TRUE(w.OpenProject(copyInfoSystem("p")));
     auto items = w.ProjectTree()->findItems(QStringLiteral("SQLForm"),
                                             Qt::MatchStartsWith | Qt::MatchRecursive);
@@ -175,7 +173,7 @@ TEST_F(Host, OpensAProjectIntoTheTreeAndShowsASourceReadOnly) {
 TEST_F(Host, MigratesTheProjectLikeTheCommandLineTool) {
     const fs::path vbp = copyInfoSystem("viaHost");
     const auto before = snapshot(dir / "viaHost");
-    HostWindow w(prompts, settingsFile());
+    HostWindow w(prompts, settingsFile(), registry);
     ASSERT_TRUE(w.OpenProject(vbp));
     w.LoadAddIn(addin::kAfterStartup);
     w.show();
