@@ -53,6 +53,7 @@ set(_uno_types
     com.sun.star.frame.XModel
     com.sun.star.frame.XStorable
     com.sun.star.awt.XWindow
+    com.sun.star.awt.XWindow2
     com.sun.star.io.IOException
     com.sun.star.lang.DisposedException
     com.sun.star.lang.IllegalArgumentException
@@ -98,3 +99,19 @@ target_link_options(suite_uno INTERFACE "LINKER:-rpath,${_lo}/program")
 
 set(SUITE_HAVE_LIBREOFFICE ON)
 message(STATUS "LibreOffice Calc backend: built (${_lo})")
+
+# suite_add_office_test(NAME name SOURCES ... [LIBS ...])
+#   A GoogleTest program whose tests share one office process: registered with CTest as one test
+#   (not one per case, which would start an office per case).
+function(suite_add_office_test)
+    if(NOT SUITE_HAVE_LIBREOFFICE OR SUITE_FUZZ)
+        return()
+    endif()
+    cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main GTest::gmock
+        citylink_sheets_calc_testing ${T_LIBS})
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
+    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 600 LABELS office
+        ENVIRONMENT "SUITE_SOURCE_DIR=${PROJECT_SOURCE_DIR};SUITE_BINARY_DIR=${PROJECT_BINARY_DIR}")
+endfunction()

@@ -488,7 +488,9 @@ private:
             std::optional<fs::path> copy;
             if (app_->options.copyPath && !doc.shown)
                 copy = storeCopy(doc, model);
-            if (doc.loadedHere && !doc.shown) {
+            // A private office is headless: it has no screen to show a window on (and making
+            // a hidden document's window visible there can bring the office down).
+            if (doc.loadedHere && !doc.shown && app_->office->isUserOffice()) {
                 Reference<css::frame::XController> controller = model->getCurrentController();
                 if (controller.is())
                     controller->getFrame()->getContainerWindow()->setVisible(true);

@@ -234,6 +234,9 @@ private:
     }
 
     void stop() noexcept {
+        // An office that was told to terminate gets a moment to do so; one that never answered
+        // is killed at once.
+        auto grace = link_ ? std::chrono::seconds(10) : std::chrono::seconds(0);
         if (link_) {
             closeAll(link_->desktop);
             try {
@@ -245,7 +248,7 @@ private:
             link_.reset();
         }
         if (pid_ > 0)
-            StopChild(pid_, std::chrono::seconds(10));
+            StopChild(pid_, grace);
         pid_ = 0;
         if (!profile_.empty()) {
             std::error_code ec;

@@ -1,0 +1,278 @@
+// The spreadsheet contract against LibreOffice Calc in a real office process, and what the Calc
+// backend adds: numbers from numeric text, one document per file in the office, the copy stored
+// on showing, documents of an unfinished run closed, and the private office's lifetime.
+#include "citylink/sheets/calc/calc_backend.h"
+#include "citylink/sheets/testing/calc_test_office.h"
+#include "citylink/sheets/tests/contract_cases.h"
+#include "citylink/sheets/xlsx/workbook_file.h"
+#include "testsupport/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <thread>
+
+using namespace sheets;
+namespace fs = std::filesystem;
+using contract::kShort;
+using contract::kStandard;
+
+namespace {
+
+std::string utf8(const fs::path& p) {
+    auto s = p.u8string();
+    return std::string(s.begin(), s.end());
+}
+
+fs::path copyForm(const testsupport::ScratchDir& dir, std::string_view name = "時間外保育利用状況表.xlsx") {
+    fs::path path = dir / name;
+    fs::copy_file(testsupport::sourceDir() / "citylink/sheets/tests/data/form.xlsx", path,
+                  fs::copy_options::overwrite_existing);
+    return path;
+}
+
+struct CalcBackend {
+    testsupport::ScratchDir dir;
+    CalcOfficePtr office = calctest::SharedTestOffice();
+    ~CalcBackend() {
+        // The next test starts with an empty office, whatever this one left.
+        try {
+            calctest::CloseAll(office);
+        } catch (...) {
+        }
+    }
+    ApplicationPtr create() { return CreateCalcApplication(office); }
+    std::string workbook() { return utf8(copyForm(dir)); }
+};
+
+} // namespace
+
+using CalcBackends = ::testing::Types<CalcBackend>;
+namespace sheets::contract {
+INSTANTIATE_TYPED_TEST_SUITE_P(Calc, SpreadsheetContract, ::CalcBackends);
+} // namespace sheets::contract
+
+namespace {
+
+class Calc : public ::testing::Test {
+protected:
+    testsupport::ScratchDir dir;
+    CalcOfficePtr office = calctest::SharedTestOffice();
+    void TearDown() override { calctest::CloseAll(office); }
+
+    // The folder's files; the office's lock files of open documents left out when asked.
+    std::vector<std::string> filesInDir(bool withLocks = true) const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir.path()))
+            if (withLocks || !utf8(entry.path().filename()).starts_with(".~lock."))
+                names.push_back(utf8(entry.path().filename()));
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+} // namespace
+
+TEST_F(Calc, NumericTextIsWrittenAsANumberAndOtherTextAsText) {
+    fs::path book = copyForm(dir);
+    auto app = CreateCalcApplication(office);
+    auto sheet = app->Workbooks()->Open(utf8(book))->Worksheets()->Item(kShort);
+    sheet->Range("D6")->setValue("2019");
+    sheet->Range("E6")->setValue("07");
+    sheet->Range("C6")->setValue("ﾔﾏﾀﾞ ﾀﾛｳ");
+    sheet->Range("F6")->setValue("1-2"); // not a plain number: stays text
+    Block block(2, std::vector<std::string>(31));
+    block[0][0] = "16";
+    block[1][0] = "05";
+    block[1][1] = "=1+1"; // text, never a formula
+    sheet->Range("X6:BB7")->setValues(block);
+
+    bool number = false;
+    EXPECT_EQ(calctest::CellText(office, book, kShort, "D6", &number), "2019");
+    EXPECT_TRUE(number);
+    EXPECT_EQ(calctest::CellText(office, book, kShort, "E6", &number), "7");
+    EXPECT_TRUE(number);
+    EXPECT_EQ(calctest::CellText(office, book, kShort, "X6", &number), "16");
+    EXPECT_TRUE(number);
+    EXPECT_EQ(calctest::CellText(office, book, kShort, "X7", &number), "5");
+    EXPECT_TRUE(number);
+    EXPECT_EQ(calctest::CellText(office, book, kShort, "C6", &number), "ﾔﾏﾀﾞ ﾀﾛｳ");
+    EXPECT_FALSE(number);
+    EXPECT_EQ(calctest::CellText(office, book, kShort, "F6", &number), "1-2");
+    EXPECT_FALSE(number);
+    EXPECT_EQ(calctest::CellText(office, book, kShort, "Y7", &number), "=1+1");
+    EXPECT_FALSE(number);
+    app->Quit();
+}
+
+TEST_F(Calc, AFileOpenInTheOfficeIsThatDocumentAndCounts) {
+    fs::path book = copyForm(dir);
+    fs::path other = copyForm(dir, "other.xlsx");
+    calctest::OpenAsUser(office, other);
+    auto first = CreateCalcApplication(office);
+    auto books = first->Workbooks();
+    EXPECT_EQ(books->Count(), 1); // the user's document counts
+    books->Open(utf8(book))->Worksheets()->Item(kShort)->Range("C6")->setValue("ｱ");
+    EXPECT_EQ(books->Count(), 2);
+    first->setVisible(true);
+    first.reset();
+    books.reset();
+
+    // A second application on the same file fills the same document.
+    auto second = CreateCalcApplication(office);
+    auto sheet = second->Workbooks()->Open(utf8(book))->Worksheets()->Item(kStandard);
+    EXPECT_EQ(second->Workbooks()->Count(), 2);
+    EXPECT_EQ(second->Workbooks()->Open(utf8(book))->Worksheets()->Item(kShort)->Range("C6")->Value(),
+              "ｱ");
+    sheet->Range("C6")->setValue("ｲ");
+    second->setVisible(true);
+    second.reset();
+    sheet.reset();
+
+    auto docs = calctest::OpenDocuments(office);
+    ASSERT_EQ(docs.size(), 2u);
+    EXPECT_EQ(calctest::CellText(office, book, kShort, "C6"), "ｱ");
+    EXPECT_EQ(calctest::CellText(office, book, kStandard, "C6"), "ｲ");
+    for (const auto& doc : docs) {
+        if (doc.file.filename() == book.filename()) {
+            EXPECT_TRUE(doc.modified);
+        }
+    }
+    // Nothing was saved: the file is the form as it was.
+    EXPECT_EQ(testsupport::readBytes(book),
+              testsupport::readBytes(testsupport::sourceDir() /
+                                     "citylink/sheets/tests/data/form.xlsx"));
+}
+
+TEST_F(Calc, ShowingStoresTheCopyAskedForAndKeepsTheDocumentOpenAndModified) {
+    fs::path book = copyForm(dir);
+    CalcOptions options;
+    std::vector<fs::path> stored;
+    options.copyPath = [&](const fs::path& original) {
+        return original.parent_path() / "filled.xlsx";
+    };
+    options.onCopyStored = [&](const fs::path& p) { stored.push_back(p); };
+    auto app = CreateCalcApplication(office, options);
+    auto sheet = app->Workbooks()->Open(utf8(book))->Worksheets()->Item(kStandard);
+    sheet->Range("C6")->setValue("ﾀﾅｶ");
+    sheet->Range("X6")->setValue("18");
+    app->setVisible(true);
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0], dir / "filled.xlsx");
+    app.reset();
+    sheet.reset();
+
+    auto docs = calctest::OpenDocuments(office);
+    ASSERT_EQ(docs.size(), 1u);
+    EXPECT_TRUE(docs[0].modified);
+    // The copy, read by the embedded engine's reader: the values as written.
+    xlsx::WorkbookFile copy(dir / "filled.xlsx");
+    int index = copy.find(kStandard);
+    ASSERT_GE(index, 0);
+    EXPECT_EQ(copy.read(index, {6, 3}), "ﾀﾅｶ");
+    EXPECT_EQ(copy.read(index, {6, 24}), "18");
+    EXPECT_EQ(filesInDir(false),
+              (std::vector<std::string>{"filled.xlsx", "時間外保育利用状況表.xlsx"}));
+}
+
+TEST_F(Calc, ACopyIsNeverStoredOverTheOpenedFile) {
+    fs::path book = copyForm(dir);
+    std::string before = testsupport::readBytes(book);
+    CalcOptions options;
+    options.copyPath = [](const fs::path& original) { return original; };
+    auto app = CreateCalcApplication(office, options);
+    app->Workbooks()->Open(utf8(book))->Worksheets()->Item(kShort)->Range("C6")->setValue("ｱ");
+    EXPECT_THROW(app->setVisible(true), AutomationError);
+    EXPECT_EQ(testsupport::readBytes(book), before);
+}
+
+TEST_F(Calc, OpensAnXlsWorkbook) {
+    // The form as .xls, stored by the office itself.
+    fs::path book = copyForm(dir);
+    CalcOptions options;
+    options.copyPath = [&](const fs::path&) { return dir / "form.xls"; };
+    auto app = CreateCalcApplication(office, options);
+    app->Workbooks()->Open(utf8(book));
+    app->setVisible(true);
+    app.reset();
+    calctest::CloseAll(office);
+
+    app = CreateCalcApplication(office);
+    auto sheets = app->Workbooks()->Open(utf8(dir / "form.xls"))->Worksheets();
+    EXPECT_EQ(sheets->Count(), 3);
+    sheets->Item(kShort)->Range("X6")->setValue("07");
+    EXPECT_EQ(sheets->Item(kShort)->Range("X6")->Value(), "7");
+}
+
+TEST_F(Calc, AnUnfinishedRunLeavesNoDocumentAndNoFile) {
+    fs::path book = copyForm(dir);
+    fs::path other = copyForm(dir, "other.xlsx");
+    calctest::OpenAsUser(office, other);
+    auto before = filesInDir();
+    {
+        auto app = CreateCalcApplication(office);
+        auto sheet = app->Workbooks()->Open(utf8(book))->Worksheets()->Item(kShort);
+        sheet->Range("C6")->setValue("ｱ");
+        // Released without being shown (and not quit: another document is open).
+    }
+    auto docs = calctest::OpenDocuments(office);
+    ASSERT_EQ(docs.size(), 1u);
+    EXPECT_EQ(docs[0].file.filename(), "other.xlsx");
+    EXPECT_EQ(filesInDir(), before); // no copy, no lock file
+}
+
+TEST_F(Calc, QuitClosesWhatItLoadedAndKeepsTheUsersDocuments) {
+    fs::path book = copyForm(dir);
+    fs::path other = copyForm(dir, "other.xlsx");
+    calctest::OpenAsUser(office, other);
+    auto app = CreateCalcApplication(office);
+    app->Workbooks()->Open(utf8(book))->Worksheets()->Item(kShort)->Range("C6")->setValue("ｱ");
+    app->Quit();
+    auto docs = calctest::OpenDocuments(office);
+    ASSERT_EQ(docs.size(), 1u);
+    EXPECT_EQ(docs[0].file.filename(), "other.xlsx");
+}
+
+TEST_F(Calc, MissingFilesAndNonSpreadsheetsDoNotOpen) {
+    auto app = CreateCalcApplication(office);
+    try {
+        app->Workbooks()->Open(utf8(dir / "missing.xlsx"));
+        ADD_FAILURE() << "opened a missing file";
+    } catch (const AutomationError& e) {
+        EXPECT_EQ(e.number(), errors::kApplicationDefined);
+    }
+    testsupport::writeBytes(dir / "notes.xlsx", "just some text, not a workbook\n");
+    // Calc reads a text file as a one-column sheet; whatever it makes of it, it is never
+    // written back.
+    try {
+        app->Workbooks()->Open(utf8(dir / "notes.xlsx"));
+    } catch (const AutomationError& e) {
+        EXPECT_EQ(e.number(), errors::kApplicationDefined);
+    }
+    app.reset();
+    EXPECT_EQ(testsupport::readBytes(dir / "notes.xlsx"), "just some text, not a workbook\n");
+}
+
+TEST(CalcOffice, APrivateOfficeStopsWithItsLastReference) {
+    CalcOfficePtr office = PrivateCalcOffice();
+    auto app = CreateCalcApplication(office);
+    long pid = office->processId();
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(kill(static_cast<pid_t>(pid), 0), 0);
+    app.reset();
+    office.reset();
+    // Reaped by the owner: no such process any more.
+    EXPECT_NE(kill(static_cast<pid_t>(pid), 0), 0);
+}
+
+TEST(CalcOffice, AStartThatTakesTooLongFailsAsCreationFailsAndLeavesNoProcess) {
+    CalcOfficePtr office = PrivateCalcOffice(std::chrono::milliseconds(0));
+    try {
+        CreateCalcApplication(office);
+        ADD_FAILURE() << "an office answered at once";
+    } catch (const AutomationError& e) {
+        EXPECT_EQ(e.number(), errors::kCannotCreateObject);
+        EXPECT_NE(e.description().find("did not answer"), std::string::npos) << e.description();
+    }
+    EXPECT_EQ(office->processId(), 0);
+}
