@@ -14,6 +14,7 @@ SUITE_PACKAGES=(
     cups libcups2-dev locales
     qt6-translations-l10n
     time
+    libreoffice-dev libreoffice-calc-nogui
 )
 
 # What scripts/test-windows needs besides: the mingw-w64 cross compilers (the -posix flavour for

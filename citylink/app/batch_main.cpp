@@ -1,6 +1,7 @@
 // citylink-batch: the usage-sheet run without a window. The same steps as the main window's two
 // buttons (read the month's CSV, fill the city's workbook), with the window's inputs taken from the
 // command line; for scripted use, tests and machines without a display.
+#include "citylink/app/batch_engine.h"
 #include "citylink/app/output_guard.h"
 #include "citylink/app/terminal_prompts.h"
 #include "citylink/core/care_bands.h"
@@ -53,8 +54,10 @@ Fills the city's usage workbook from the month's attendance CSV, without a windo
                       Target month; every date of the CSV must lie in it.
   --csv FILE          「登降園管理＞出席情報検索」から出力したCSV（CP932）。
                       The attendance export of the month (CP932).
-  --workbook FILE     記入する時間外保育利用状況表（.xlsx / .xlsm）。元のファイルは変更しません。
-                      The city's workbook to fill (.xlsx/.xlsm); it is never changed itself.
+  --workbook FILE     記入する時間外保育利用状況表（.xlsx / .xlsm、calc では .xls / .ods も）。
+                      元のファイルは変更しません。
+                      The city's workbook to fill (.xlsx/.xlsm; with calc also .xls/.ods); it is
+                      never changed itself.
   --care short|standard
                       short = 保育短時間（既定 / default）、standard = 保育標準時間。
   --bands HH:MM,HH:MM,HH:MM
@@ -75,8 +78,12 @@ Fills the city's usage workbook from the month's attendance CSV, without a windo
   --overwrite         --output の既存ファイルを置き換えます。
                       Lets --output replace an existing file.
   --engine embedded|calc
-                      embedded = 組み込みエンジン（既定）。calc はまだ使えません。
-                      embedded = the built-in engine (default); calc is not available yet.
+                      embedded = 組み込みエンジン（既定）。calc = LibreOffice Calc（この実行の
+                      ためだけに画面なしで起動し、終了時に止めます）。どちらも元のブックには
+                      書き込まず、記入済みのブックを --output（既定は元のブックの横）に保存します。
+                      embedded = the built-in engine (default); calc = LibreOffice Calc, started
+                      headless for this run only and stopped at its end. Either way the workbook
+                      itself is never written; the filled workbook goes to --output.
   --log-dir DIR       処理ログのフォルダー（既定: インストールのデータフォルダー）。
                       Folder of the processing log (default: the installation's data folder).
   --show-layout YYYY  その年度・保育必要量の貼付位置を表示します。
@@ -239,13 +246,14 @@ int runMonth(const Options& options, const fs::path& configDir, const fs::path& 
             throw UsageError{std::string(required) + " がありません / missing " + required};
     dates::Date month = parseMonth(options.get("--month"));
     CareNeed need = options.has("--care") ? parseCare(options.get("--care")) : CareNeed::Short;
-    if (options.has("--engine") && options.get("--engine") != "embedded") {
-        if (options.get("--engine") == "calc")
-            throw UsageError{"--engine calc: LibreOffice Calc のバックエンドはまだありません。"
-                             "--engine embedded を使ってください / the Calc backend is not "
-                             "available yet; use --engine embedded"};
-        throw UsageError{"--engine は embedded か calc です / --engine must be embedded or calc: " +
-                         options.get("--engine")};
+    BatchEngine engineChoice = BatchEngine::Embedded;
+    if (options.has("--engine")) {
+        std::optional<BatchEngine> chosen = parseBatchEngine(options.get("--engine"));
+        if (!chosen)
+            throw UsageError{
+                "--engine は embedded か calc です / --engine must be embedded or calc: " +
+                options.get("--engine")};
+        engineChoice = *chosen;
     }
     CareBands bands;
     if (options.has("--bands"))
@@ -285,7 +293,7 @@ int runMonth(const Options& options, const fs::path& configDir, const fs::path& 
         std::printf("記入済みのブック / filled workbook: %s\n", utf8::fromPath(saved).c_str());
         std::fflush(stdout);
     };
-    sheets::RegisterEmbeddedEngine(registry, engine);
+    registerBatchEngine(registry, engineChoice, engine);
 
     TerminalProgress progress;
     // Step 1: the month's CSV into the attendance table.

@@ -1,5 +1,6 @@
 // citylink: the main window is the whole program; it ends when the window closes.
 #include "citylink/core/program_caption.h"
+#include "citylink/sheets/calc/calc_backend.h"
 #include "citylink/sheets/embedded_engine.h"
 #include "citylink/sheets/registry.h"
 #include "citylink/ui/filled_workbook_opener.h"
@@ -31,13 +32,19 @@ int main(int argc, char** argv) {
 
     F_うぇぶきらの札幌市連携 window(prompts, log, systemClock(), programFolder);
 
-    // The spreadsheet application of the run: the embedded engine, which hands the filled
-    // workbook over as a new file beside the clerk's; the desktop opens it for checking and saving
-    // (or, where it cannot, the clerk is told where the file is).
+    // The spreadsheet application of the run. Where LibreOffice Calc is installed with windows:
+    // the clerk's own office (started when it is not running), so that the filled workbook stays
+    // open in it beside the clerk's other documents, unsaved, for checking and saving. Otherwise
+    // the embedded engine, which hands the filled workbook over as a new file beside the clerk's;
+    // the desktop opens it (or, where it cannot, the clerk is told where the file is).
     sheets::BackendRegistry registry;
-    sheets::EmbeddedEngineOptions engine;
-    engine.opener = filledWorkbookOpener(prompts, [&window] { return window.caption(); });
-    sheets::RegisterEmbeddedEngine(registry, engine);
+    if (sheets::CalcInstalled() && sheets::CalcShowsWindows()) {
+        sheets::RegisterCalc(registry, sheets::UserCalcOffice());
+    } else {
+        sheets::EmbeddedEngineOptions engine;
+        engine.opener = filledWorkbookOpener(prompts, [&window] { return window.caption(); });
+        sheets::RegisterEmbeddedEngine(registry, engine);
+    }
     window.setSpreadsheetRegistry(&registry);
     prompts.setParentWidget(&window);
     if (!window.loadSucceeded())

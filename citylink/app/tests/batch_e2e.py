@@ -234,7 +234,7 @@ with tempfile.TemporaryDirectory() as tmp:
                  ["--month", "2024-06", "--csv", month_csv],
                  ["--month", "2024-06", "--csv", month_csv, "--workbook", SAMPLE, "--care", "long"],
                  ["--month", "2024-06", "--csv", month_csv, "--workbook", SAMPLE, "--bands", "8,16"],
-                 ["--month", "2024-06", "--csv", month_csv, "--workbook", SAMPLE, "--engine", "calc"],
+                 ["--month", "2024-06", "--csv", month_csv, "--workbook", SAMPLE, "--engine", "excel"],
                  ["--show-layout", "2024"],
                  ["--frobnicate"]):
         p = run(*args, "--config-dir", cfg, "--log-dir", logs, expect=2)

@@ -56,8 +56,7 @@ fs::path fromUtf8(std::string_view s) {
 
 OUString fileUrl(const fs::path& path) {
     OUString url;
-    if (osl::FileBase::getFileURLFromSystemPath(FromUtf8(utf8(path)), url) !=
-        osl::FileBase::E_None)
+    if (osl::FileBase::getFileURLFromSystemPath(FromUtf8(utf8(path)), url) != osl::FileBase::E_None)
         throw AutomationError("not a file path: " + utf8(path), errors::kApplicationDefined);
     return url;
 }
@@ -134,7 +133,8 @@ css::beans::PropertyValue property(const char* name, Any value) {
     return p;
 }
 
-Sequence<css::beans::PropertyValue> properties(std::initializer_list<css::beans::PropertyValue> list) {
+Sequence<css::beans::PropertyValue>
+properties(std::initializer_list<css::beans::PropertyValue> list) {
     return Sequence<css::beans::PropertyValue>(list.begin(), static_cast<sal_Int32>(list.size()));
 }
 
@@ -207,8 +207,7 @@ public:
             double number = 0;
             if (ref_.rows() == 1 && ref_.cols() == 1 && (value >>= number)) {
                 // One cell, one number: the cell and its value, two calls.
-                sheet_->getCellByPosition(ref_.first.col - 1, ref_.first.row - 1)
-                    ->setValue(number);
+                sheet_->getCellByPosition(ref_.first.col - 1, ref_.first.row - 1)->setValue(number);
                 return;
             }
         } catch (const uno::Exception& e) {
@@ -518,8 +517,9 @@ private:
                                   errors::kApplicationDefined);
         fs::path temp = copy.parent_path() / ("." + copy.filename().string() + ".citylink-part");
         Reference<css::frame::XStorable> storable(model, UNO_QUERY_THROW);
-        Sequence<css::beans::PropertyValue> args = properties(
-            {property("FilterName", Any(filterFor(copy, model))), property("Overwrite", Any(true))});
+        Sequence<css::beans::PropertyValue> args =
+            properties({property("FilterName", Any(filterFor(copy, model))),
+                        property("Overwrite", Any(true))});
         try {
             storable->storeToURL(fileUrl(temp), args);
         } catch (const uno::Exception& e) {
@@ -554,9 +554,8 @@ ApplicationPtr CreateCalcApplication(const CalcOfficePtr& office, CalcOptions op
 
 void RegisterCalc(BackendRegistry& registry, CalcOfficePtr office, CalcOptions options) {
     for (std::string_view id : kExcelProgIds)
-        registry.Register(std::string(id), [office, options] {
-            return CreateCalcApplication(office, options);
-        });
+        registry.Register(std::string(id),
+                          [office, options] { return CreateCalcApplication(office, options); });
 }
 
 } // namespace sheets

@@ -43,6 +43,9 @@ using CalcOfficePtr = std::shared_ptr<CalcOffice>;
 // Whether this build has the Calc backend and an office with Calc is installed where it was
 // built against. Does not start anything.
 bool CalcInstalled();
+// Whether that office can show windows at all (a build for servers, such as Debian's
+// libreoffice-calc-nogui, cannot: a workbook handed to the user there would never appear).
+bool CalcShowsWindows();
 
 // A private office: headless, with a temporary user profile, started at the first application
 // created on it (start-up waits at most `startTimeout`) and started again when it has gone away.

@@ -68,8 +68,7 @@ AutomationError startFailure(const std::string& reason) {
 Reference<uno::XComponentContext> localContext() {
     static Reference<uno::XComponentContext>* context = [] {
         setenv("URE_BOOTSTRAP",
-               ("vnd.sun.star.pathname:" + std::string(kProgramDir) + "/fundamentalrc").c_str(),
-               0);
+               ("vnd.sun.star.pathname:" + std::string(kProgramDir) + "/fundamentalrc").c_str(), 0);
         return new Reference<uno::XComponentContext>(
             cppu::defaultBootstrap_InitialComponentContext());
     }();
@@ -106,8 +105,8 @@ std::optional<Link> tryConnect(const std::string& pipe) {
     Reference<uno::XComponentContext> local = localContext();
     Reference<css::connection::XConnection> connection;
     try {
-        connection = css::connection::Connector::create(local)->connect(
-            FromUtf8("pipe,name=" + pipe));
+        connection =
+            css::connection::Connector::create(local)->connect(FromUtf8("pipe,name=" + pipe));
     } catch (const css::connection::NoConnectException&) {
         return std::nullopt;
     }
@@ -117,8 +116,8 @@ std::optional<Link> tryConnect(const std::string& pipe) {
                                                                 nullptr);
     link.bridge.set(bridge, UNO_QUERY_THROW);
     try {
-        Reference<uno::XComponentContext> remote(
-            bridge->getInstance("StarOffice.ComponentContext"), UNO_QUERY);
+        Reference<uno::XComponentContext> remote(bridge->getInstance("StarOffice.ComponentContext"),
+                                                 UNO_QUERY);
         if (!remote.is()) {
             link.dispose();
             return std::nullopt;
@@ -142,8 +141,7 @@ std::string seconds(std::chrono::milliseconds d) {
 // and a document closed this way also takes its lock file beside the original with it.
 void closeAll(const Reference<css::frame::XDesktop2>& desktop) noexcept {
     try {
-        Reference<css::container::XEnumeration> e =
-            desktop->getComponents()->createEnumeration();
+        Reference<css::container::XEnumeration> e = desktop->getComponents()->createEnumeration();
         std::vector<Reference<css::util::XCloseable>> docs;
         while (e->hasMoreElements())
             docs.emplace_back(e->nextElement(), UNO_QUERY);
@@ -182,8 +180,7 @@ private:
         static std::atomic<int> counter{0};
         pipe_ = "citylink-office-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
         const char* tmp = std::getenv("TMPDIR");
-        std::string pattern =
-            std::string(tmp && *tmp ? tmp : "/tmp") + "/citylink-office-XXXXXX";
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/citylink-office-XXXXXX";
         if (!mkdtemp(pattern.data()))
             throw startFailure("cannot create a temporary profile folder under " +
                                fs::path(pattern).parent_path().string());
@@ -191,15 +188,15 @@ private:
         OUString profileUrl;
         osl::FileBase::getFileURLFromSystemPath(FromUtf8(profile_.string()), profileUrl);
         const std::string program = std::string(kProgramDir) + "/soffice.bin";
-        const std::vector<std::string> args = {
-            "--headless",
-            "--invisible",
-            "--norestore",
-            "--nologo",
-            "--nodefault",
-            "--nolockcheck",
-            "-env:UserInstallation=" + Utf8(profileUrl),
-            "--accept=pipe,name=" + pipe_ + ";urp;StarOffice.ComponentContext"};
+        const std::vector<std::string> args = {"--headless",
+                                               "--invisible",
+                                               "--norestore",
+                                               "--nologo",
+                                               "--nodefault",
+                                               "--nolockcheck",
+                                               "-env:UserInstallation=" + Utf8(profileUrl),
+                                               "--accept=pipe,name=" + pipe_ +
+                                                   ";urp;StarOffice.ComponentContext"};
         try {
             const auto deadline = Clock::now() + timeout_;
             pid_ = SpawnChild(program, args);
@@ -289,9 +286,9 @@ public:
             // Not listening yet: the office's launcher hands the request to a running office
             // (which then listens on the pipe too), or starts one with the user's profile.
             const std::string program = std::string(kProgramDir) + "/soffice";
-            SpawnDetached(program, {"--nologo", "--nodefault",
-                                    "--accept=pipe,name=" + pipe_ +
-                                        ";urp;StarOffice.ComponentContext"});
+            SpawnDetached(program,
+                          {"--nologo", "--nodefault",
+                           "--accept=pipe,name=" + pipe_ + ";urp;StarOffice.ComponentContext"});
             const auto deadline = Clock::now() + timeout_;
             while (!(link_ = tryConnect(pipe_))) {
                 if (Clock::now() > deadline)
@@ -327,6 +324,18 @@ bool CalcInstalled() {
     const fs::path program = SUITE_LIBREOFFICE_PROGRAM;
     // soffice.bin is the office; libsclo.so is Calc within it.
     return fs::exists(program / "soffice.bin", ec) && fs::exists(program / "libsclo.so", ec);
+}
+
+bool CalcShowsWindows() {
+    // The office draws through one of its window-system plugins; a build without any has only
+    // its headless mode.
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(SUITE_LIBREOFFICE_PROGRAM, ec)) {
+        std::string name = entry.path().filename().string();
+        if (name.starts_with("libvclplug_") && name.ends_with("lo.so"))
+            return true;
+    }
+    return false;
 }
 
 CalcOfficePtr PrivateCalcOffice(std::chrono::milliseconds startTimeout) {

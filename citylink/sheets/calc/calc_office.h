@@ -18,8 +18,8 @@ namespace uno = com::sun::star::uno;
 std::string Utf8(const rtl::OUString& text);
 rtl::OUString FromUtf8(std::string_view text);
 
-// An automation error from a UNO exception (call it in the handler that caught it): `what` failed, with the exception's message; a lost
-// connection is kObjectGone whatever `number` says.
+// An automation error from a UNO exception (call it in the handler that caught it): `what` failed,
+// with the exception's message; a lost connection is kObjectGone whatever `number` says.
 AutomationError Translate(const char* what, const uno::Exception& e, long number);
 
 class Office : public CalcOffice {

@@ -21,6 +21,10 @@ bool CalcInstalled() {
     return false;
 }
 
+bool CalcShowsWindows() {
+    return false;
+}
+
 CalcOfficePtr PrivateCalcOffice(std::chrono::milliseconds) {
     return std::make_shared<NoOffice>(false);
 }
@@ -36,9 +40,8 @@ ApplicationPtr CreateCalcApplication(const CalcOfficePtr&, CalcOptions) {
 
 void RegisterCalc(BackendRegistry& registry, CalcOfficePtr office, CalcOptions options) {
     for (std::string_view id : kExcelProgIds)
-        registry.Register(std::string(id), [office, options] {
-            return CreateCalcApplication(office, options);
-        });
+        registry.Register(std::string(id),
+                          [office, options] { return CreateCalcApplication(office, options); });
 }
 
 } // namespace sheets

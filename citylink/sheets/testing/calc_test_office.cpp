@@ -15,8 +15,8 @@
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
-#include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/table/CellContentType.hpp>
+#include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XModifiable.hpp>
 #include <gtest/gtest.h>
@@ -116,7 +116,7 @@ std::string CellText(const CalcOfficePtr& office, const std::filesystem::path& f
             continue;
         Reference<css::sheet::XSpreadsheetDocument> doc(model, UNO_QUERY_THROW);
         Reference<css::sheet::XSpreadsheet> s(doc->getSheets()->getByName(calc::FromUtf8(sheet)),
-                                             UNO_QUERY_THROW);
+                                              UNO_QUERY_THROW);
         auto ref = ParseCell(a1);
         if (!ref)
             throw std::invalid_argument(a1);

@@ -24,7 +24,8 @@ std::string utf8(const fs::path& p) {
     return std::string(s.begin(), s.end());
 }
 
-fs::path copyForm(const testsupport::ScratchDir& dir, std::string_view name = "時間外保育利用状況表.xlsx") {
+fs::path copyForm(const testsupport::ScratchDir& dir,
+                  std::string_view name = "時間外保育利用状況表.xlsx") {
     fs::path path = dir / name;
     fs::copy_file(testsupport::sourceDir() / "citylink/sheets/tests/data/form.xlsx", path,
                   fs::copy_options::overwrite_existing);
@@ -122,8 +123,9 @@ TEST_F(Calc, AFileOpenInTheOfficeIsThatDocumentAndCounts) {
     auto second = CreateCalcApplication(office);
     auto sheet = second->Workbooks()->Open(utf8(book))->Worksheets()->Item(kStandard);
     EXPECT_EQ(second->Workbooks()->Count(), 2);
-    EXPECT_EQ(second->Workbooks()->Open(utf8(book))->Worksheets()->Item(kShort)->Range("C6")->Value(),
-              "ｱ");
+    EXPECT_EQ(
+        second->Workbooks()->Open(utf8(book))->Worksheets()->Item(kShort)->Range("C6")->Value(),
+        "ｱ");
     sheet->Range("C6")->setValue("ｲ");
     second->setVisible(true);
     second.reset();
@@ -139,9 +141,9 @@ TEST_F(Calc, AFileOpenInTheOfficeIsThatDocumentAndCounts) {
         }
     }
     // Nothing was saved: the file is the form as it was.
-    EXPECT_EQ(testsupport::readBytes(book),
-              testsupport::readBytes(testsupport::sourceDir() /
-                                     "citylink/sheets/tests/data/form.xlsx"));
+    EXPECT_EQ(
+        testsupport::readBytes(book),
+        testsupport::readBytes(testsupport::sourceDir() / "citylink/sheets/tests/data/form.xlsx"));
 }
 
 TEST_F(Calc, ShowingStoresTheCopyAskedForAndKeepsTheDocumentOpenAndModified) {

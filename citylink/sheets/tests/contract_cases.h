@@ -39,7 +39,6 @@ inline long errorNumber(const std::function<void()>& f) {
     return 0;
 }
 
-
 TYPED_TEST_P(SpreadsheetContract, OpensAWorkbookAndFindsSheetsByName) {
     auto books = this->app->Workbooks();
     EXPECT_EQ(books->Count(), 0);
@@ -121,6 +120,9 @@ TYPED_TEST_P(SpreadsheetContract, VisibleAndQuit) {
     EXPECT_EQ(errorNumber([&] { sheet->Range("C6")->setValue("x"); }), errors::kObjectGone);
 }
 
-REGISTER_TYPED_TEST_SUITE_P(SpreadsheetContract, OpensAWorkbookAndFindsSheetsByName, WritesOneCellThroughRangeAndOffset, WritesADayBlockInOneAssignment, RefusesWhatDoesNotFit, ReferencesOutliveTheObjectsTheyCameFrom, VisibleAndQuit);
+REGISTER_TYPED_TEST_SUITE_P(SpreadsheetContract, OpensAWorkbookAndFindsSheetsByName,
+                            WritesOneCellThroughRangeAndOffset, WritesADayBlockInOneAssignment,
+                            RefusesWhatDoesNotFit, ReferencesOutliveTheObjectsTheyCameFrom,
+                            VisibleAndQuit);
 
 } // namespace sheets::contract
