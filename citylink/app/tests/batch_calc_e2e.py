@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """citylink-batch with --engine calc against the embedded engine on the same inputs: the filled
-workbooks (an .xlsx and an .xls form) must match cell for cell. Also the failure end with Calc:
-no output file, no lock file, no office process left behind.
+workbooks (an .xlsx and an .xls form) must match cell for cell. Also the wrong-sheet end with
+Calc: no output file, no lock file, no office process left behind.
 
     batch_calc_e2e.py CITYLINK_BATCH SOURCE_DIR
 """
@@ -115,7 +115,9 @@ with tempfile.TemporaryDirectory() as tmp:
     for care in ("short", "standard"):
         embedded = os.path.join(tmp, "embedded_%s.xlsx" % care)
         run(*common, "--csv", month_csv, "--care", care, "--workbook", book, "--output", embedded)
-        for source in (book, form_xls):
+        # Both care needs from the .xlsx, one from the .xls: each start of an office costs
+        # seconds, and the formats differ only in the loading.
+        for source in (book, form_xls) if care == "short" else (book,):
             calc = os.path.join(tmp, "calc_%s_%s.xlsx" % (care, os.path.splitext(source)[1][1:]))
             out, _ = run(*common, "--csv", month_csv, "--care", care, "--workbook", source,
                          "--engine", "calc", "--output", calc)
@@ -124,7 +126,7 @@ with tempfile.TemporaryDirectory() as tmp:
     with open(book, "rb") as f:
         check(f.read() == original_bytes, "the workbook itself is never written")
 
-    # The wrong-sheet end and an unreadable workbook: exit 1, nothing stored, nothing left.
+    # The wrong-sheet end: exit 1, nothing stored, nothing left open or running.
     wrong = os.path.join(tmp, "wrong")
     os.makedirs(wrong)
     write_layout(wrong, 2024, extra=[("2-0", "ありえないシート")])
@@ -136,13 +138,6 @@ with tempfile.TemporaryDirectory() as tmp:
                  os.path.join(folder, "out.xlsx"), expect=1)
     check("シートのオープンに失敗しました。" in err, "sheet message: " + err)
     check(sorted(os.listdir(folder)) == ["book.xlsx"], "files after the wrong-sheet end: %s" %
-          os.listdir(folder))
-    with open(os.path.join(folder, "broken.xlsx"), "wb") as f:
-        f.write(b"PK\x03\x04 not really a workbook")
-    _, err = run(*common, "--csv", month_csv, "--workbook", os.path.join(folder, "broken.xlsx"),
-                 "--engine", "calc", "--output", os.path.join(folder, "out.xlsx"), expect=1)
-    check("EXCELファイルのオープンに失敗しました。" in err, "open message: " + err)
-    check(sorted(os.listdir(folder)) == ["book.xlsx", "broken.xlsx"], "files after a failed open: %s" %
           os.listdir(folder))
 
 if failures:
