@@ -42,7 +42,14 @@ int main(int argc, char** argv) {
         sheets::RegisterCalc(registry, sheets::UserCalcOffice());
     } else {
         sheets::EmbeddedEngineOptions engine;
-        engine.opener = filledWorkbookOpener(prompts, [&window] { return window.caption(); });
+        auto opener = filledWorkbookOpener(prompts, [&window] { return window.caption(); });
+        engine.opener = [&window, opener](const std::filesystem::path& saved) {
+            // Remembered first: the clerk continues in this copy even when the desktop cannot
+            // open it.
+            auto text = saved.u8string();
+            window.setLastFilledWorkbook(std::string(text.begin(), text.end()));
+            opener(saved);
+        };
         sheets::RegisterEmbeddedEngine(registry, engine);
     }
     window.setSpreadsheetRegistry(&registry);

@@ -133,8 +133,9 @@ RunOutcome UsageSheetRun::延長時間貼付処理(const UsageSheetInputs& in) {
             return quietEnd();
 
         // 6. The clerk's workbook.
-        std::optional<std::string> chosen =
-            prompts_.chooseOpenFile(workbookRequest(in.careNeed, layout.FormTitle));
+        OpenFileRequest request = workbookRequest(in.careNeed, layout.FormTitle);
+        request.initialFile = in.lastFilledWorkbook;
+        std::optional<std::string> chosen = prompts_.chooseOpenFile(request);
         if (!chosen) {
             prompts_.message(MsgIcon::None, "", "処理を中断しました");
             log_.WriteLog("コマンドダイアログ：キャンセル押下");

@@ -56,6 +56,9 @@ struct UsageSheetInputs {
     // twice while the workbook is opened. The window keeps its table (a run for the other care
     // need reads it again) and leaves this empty.
     std::function<void()> attendanceDone;
+    // The filled copy the last run handed over (embedded engine), preselected in the workbook
+    // dialog: the clerk's next run of the month continues in it. Empty: nothing preselected.
+    std::string lastFilledWorkbook;
 };
 
 // What a finished run wrote, for the batch tool's summary.

@@ -264,9 +264,30 @@ private:
 
 } // namespace
 
+std::u8string FilledCopyBase(std::u8string_view stem) {
+    // "<base>_記入済" or "<base>_記入済 (n)": a copy this engine saved.
+    static constexpr std::u8string_view kMark = u8"_記入済";
+    std::u8string_view rest = stem;
+    if (rest.ends_with(u8")")) {
+        std::size_t open = rest.rfind(u8" (");
+        if (open != std::u8string_view::npos && open + 2 < rest.size() - 1) {
+            std::u8string_view digits = rest.substr(open + 2, rest.size() - open - 3);
+            bool number = digits.size() <= 4 &&
+                          digits.find_first_not_of(u8"0123456789") == std::u8string_view::npos;
+            if (number)
+                rest = rest.substr(0, open);
+        }
+    }
+    if (rest.ends_with(kMark) && rest.size() > kMark.size())
+        return std::u8string(rest.substr(0, rest.size() - kMark.size()));
+    return std::u8string(stem);
+}
+
 std::filesystem::path FilledWorkbookPath(const std::filesystem::path& original) {
     const fs::path folder = original.parent_path();
-    const std::u8string stem = original.stem().u8string() + u8"_記入済";
+    // A run on a filled copy names its result after the clerk's workbook, not after the copy:
+    // "<name>_記入済 (2)", never "<name>_記入済_記入済".
+    const std::u8string stem = FilledCopyBase(original.stem().u8string()) + u8"_記入済";
     const std::u8string ext = original.extension().u8string();
     for (int n = 1; n < 10000; ++n) {
         std::u8string name = stem;

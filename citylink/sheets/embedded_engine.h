@@ -27,8 +27,13 @@ struct EmbeddedEngineOptions {
 };
 
 // "<folder>/<stem>_記入済<ext>" beside the original; when that exists, "<stem>_記入済 (2)<ext>",
-// " (3)" and so on: the first name that does not exist yet.
+// " (3)" and so on: the first name that does not exist yet. For a filled copy itself
+// ("<stem>_記入済<ext>", "<stem>_記入済 (n)<ext>") the stem is the clerk's workbook's: the next
+// copy of the same workbook.
 std::filesystem::path FilledWorkbookPath(const std::filesystem::path& original);
+// The stem of the clerk's workbook that a file stem names: "<base>" for "<base>_記入済" and
+// "<base>_記入済 (n)"; any other stem unchanged.
+std::u8string FilledCopyBase(std::u8string_view stem);
 
 // A new, invisible embedded-engine application holding no workbook.
 ApplicationPtr CreateEmbeddedApplication(EmbeddedEngineOptions options = {});

@@ -331,6 +331,7 @@ void F_うぇぶきらの札幌市連携::延長時間貼付処理() {
     in.layoutIni = layoutIniPath();
     in.caption = caption();
     in.checkTargetMonth = [this] { return Chk対象月(); };
+    in.lastFilledWorkbook = lastFilledWorkbook_;
     lastRunOutcome_ = run().延長時間貼付処理(in);
 }
 

@@ -72,6 +72,10 @@ public:
         run_.reset(); // the next run starts from the new backends
     }
 
+    // The filled copy the embedded engine last handed over: the next run's workbook dialog
+    // preselects it.
+    void setLastFilledWorkbook(std::string path) { lastFilledWorkbook_ = std::move(path); }
+
     // The usage-sheet run of the run button.
     void 延長時間貼付処理();
     // How the last run ended (nullopt before the first).
@@ -147,6 +151,7 @@ private:
     bool unloaded_ = false;
     int busyDepth_ = 0;
     const sheets::BackendRegistry* registry_ = nullptr;
+    std::string lastFilledWorkbook_;
     std::unique_ptr<citylink::UsageSheetRun> run_;
     std::optional<citylink::RunOutcome> lastRunOutcome_;
 };

@@ -252,6 +252,15 @@ TEST_F(Run, CancellingTheDialogLeavesTheSheetUntouched) {
     EXPECT_FALSE(excel->quitCalled());
 }
 
+TEST_F(Run, TheDialogPreselectsTheLastFilledCopy) {
+    add("あ", "2015/01/01", "2018/05/01", "07:30", "16:45");
+    in.lastFilledWorkbook = "/in/時間外保育利用状況表_記入済.xlsx";
+    prompts.fileChoices.clear();
+    ASSERT_EQ(run(), RunOutcome::Cancelled);
+    ASSERT_EQ(prompts.fileRequests.size(), 1u);
+    EXPECT_EQ(prompts.fileRequests[0].initialFile, "/in/時間外保育利用状況表_記入済.xlsx");
+}
+
 TEST_F(Run, AWrongSheetNameClosesTheApplicationAgain) {
     put("2-0", "利用状況表");
     add("あ", "2015/01/01", "2018/05/01", "07:30", "16:45");

@@ -137,6 +137,14 @@ TEST_F(EmbeddedEngine, FilledNamesCountUpAndKeepTheExtension) {
     testsupport::writeBytes(dir / "帳票_記入済.xlsm", "1");
     testsupport::writeBytes(dir / "帳票_記入済 (2).xlsm", "2");
     EXPECT_EQ(FilledWorkbookPath(original), dir / "帳票_記入済 (3).xlsm");
+    // A run on a filled copy: the next copy of the clerk's workbook, not a copy of the copy.
+    EXPECT_EQ(FilledWorkbookPath(dir / "帳票_記入済.xlsm"), dir / "帳票_記入済 (3).xlsm");
+    EXPECT_EQ(FilledWorkbookPath(dir / "帳票_記入済 (2).xlsm"), dir / "帳票_記入済 (3).xlsm");
+    // Names that only look alike stay as they are.
+    EXPECT_EQ(FilledWorkbookPath(dir / "_記入済.xlsm"), dir / "_記入済_記入済.xlsm");
+    EXPECT_EQ(FilledWorkbookPath(dir / "帳票_記入済 (x).xlsm"),
+              dir / "帳票_記入済 (x)_記入済.xlsm");
+    EXPECT_EQ(FilledWorkbookPath(dir / "帳票 (2).xlsm"), dir / "帳票 (2)_記入済.xlsm");
 }
 
 TEST_F(EmbeddedEngine, QuitOrReleaseWithoutShowingDiscardsTheChanges) {
