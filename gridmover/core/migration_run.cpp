@@ -63,6 +63,13 @@ private:
     RunOutcome failed(const ProjectConversion& r);
     RunOutcome nothingToConvert(const RunProject& project);
     RunOutcome commit(const RunProject& project);
+    void noteIfNoProjectFile(const fs::path& file) {
+        if (!vbtext::EqualsNoCase(pathText(file.extension()), ".vbp")) {
+            site_.Note("プロジェクトファイル（.vbp）を指定してください: " + pathText(file) +
+                       "\nA project file (.vbp) is expected: " + pathText(file));
+        }
+    }
+    bool recover(RunProject& project);
 
     MigrationSite& site_;
     Prompts& prompts_;
@@ -84,6 +91,10 @@ RunOutcome Run::go() {
         site_.Note(e.what());
         return RunOutcome::FileFailed;
     }
+    // 0. A commit that was killed half-way is undone (or completed) before anything else.
+    if (!recover(project)) {
+        return RunOutcome::RecoveryFailed;
+    }
     bool dirty = project.dirty;
     for (const auto& c : project.components) {
         dirty = dirty || c.dirty;
@@ -102,6 +113,7 @@ RunOutcome Run::go() {
         site_.HideToolWindow();
         exclaim(prompts_, LoadResString(kResConversionError) + pathText(project.file));
         site_.Note(e.what());
+        noteIfNoProjectFile(project.file);
         return RunOutcome::FileFailed;
     }
     for (const auto& c : project.components) {
@@ -151,6 +163,34 @@ RunOutcome Run::go() {
     return commit(project);
 }
 
+bool Run::recover(RunProject& project) {
+    const Recovery rec = RecoverInterruptedCommit(CommitJournalFor(project.file));
+    if (!rec.found) {
+        return true;
+    }
+    if (!rec.notRestored.empty()) {
+        std::string list;
+        for (const auto& f : rec.notRestored) {
+            list += "\r\n" + pathText(f);
+        }
+        exclaim(prompts_, std::string(kNotRestoredText) + "\r\n" + list);
+        return false;
+    }
+    if (rec.completed) {
+        inform(prompts_, std::string(kRecoveredCompleteText));
+    } else {
+        std::string list;
+        for (const auto& f : rec.restored) {
+            list += "\r\n" + pathText(f);
+        }
+        inform(prompts_, std::string(kRecoveredText) + (list.empty() ? "" : "\r\n" + list));
+    }
+    // The environment shows the files as they are now.
+    site_.ReopenProject(project.file);
+    project = site_.ActiveProject();
+    return true;
+}
+
 RunOutcome Run::failed(const ProjectConversion& r) {
     stop();
     if (r.result == kFailed) {
@@ -181,20 +221,24 @@ RunOutcome Run::nothingToConvert(const RunProject& project) {
         site_.Note("このプロジェクトが参照しているグリッド: " + used +
                    "\nGrids the project references: " + used);
     }
-    if (!vbtext::EqualsNoCase(pathText(project.file.extension()), ".vbp")) {
-        site_.Note("プロジェクトファイル（.vbp）を指定してください: " + pathText(project.file) +
-                   "\nA project file (.vbp) is expected: " + pathText(project.file));
-    }
+    noteIfNoProjectFile(project.file);
     return RunOutcome::NothingToConvert;
 }
 
 RunOutcome Run::commit(const RunProject& project) {
-    CommitResult c = CommitPendingFiles(conv_);
+    CommitResult c = CommitPendingFiles(conv_, CommitJournalFor(project.file));
     if (!c.ok) {
         endBusy();
         exclaim(prompts_, std::string(kCommitFailedText) + "\r\n" + pathText(c.failedFile));
         if (!c.message.empty()) {
             site_.Note(pathText(c.failedFile) + ": " + c.message);
+        }
+        if (!c.notRestored.empty()) {
+            std::string list;
+            for (const auto& f : c.notRestored) {
+                list += "\r\n" + pathText(f);
+            }
+            exclaim(prompts_, std::string(kNotRestoredText) + "\r\n" + list);
         }
         return RunOutcome::CommitFailed;
     }

@@ -68,7 +68,8 @@ enum class RunOutcome {
     NothingToConvert, // message 1001
     FileFailed,       // message 1003: a file could not be converted
     FileReadOnly,     // message 1005
-    CommitFailed,     // the originals could not be replaced; every one of them is as before
+    CommitFailed,     // the originals could not be replaced; each is as before or named
+    RecoveryFailed,   // an interrupted commit's originals could not all be restored
 };
 
 struct RunOptions {
@@ -85,6 +86,18 @@ RunOutcome RunMigration(MigrationSite& site, Prompts& prompts, std::int16_t from
 // no string resource has it, since the add-in this run descends from never reported one.
 inline constexpr std::string_view kCommitFailedText =
     "ファイルを置き換えられませんでした。元のファイルは変更されていません。";
+
+// The commit's message when originals could not even be put back (followed by CR LF and the list).
+inline constexpr std::string_view kNotRestoredText =
+    "次のﾌｧｲﾙは元に戻せませんでした。元の内容は同じ名前に「.gmold」を付けたﾌｧｲﾙに残っています。"
+    "次回の実行で元に戻します。";
+// An interrupted commit found and undone at the start of a run (followed by the restored files).
+inline constexpr std::string_view kRecoveredText =
+    "前回の変換は途中で中断されていました。ﾌﾟﾛｼﾞｪｸﾄを変換前の状態に戻しました。";
+// An interrupted commit that had replaced every file: only its leftovers were removed.
+inline constexpr std::string_view kRecoveredCompleteText =
+    "前回の変換はすべてのﾌｧｲﾙを置き換えた後で中断されていました。残っていた作業ﾌｧｲﾙを削除しました"
+    "。";
 
 // The data-control warning for a conversion between the two kinds of data binding, CRs as line
 // breaks; empty when none is asked. Source row 5 is never warned about (a VB4 grid has no OLE DB

@@ -1,5 +1,7 @@
 #include "gridmover/core/pending_files.h"
 
+#include "gridmover/core/file_access.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <exception>
@@ -16,6 +18,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr std::string_view kJournalHeader = "gridmover commit journal 1\n";
+constexpr std::string_view kJournalCommitted = "committed\n";
+
 void clearLists(modConvert& conv) {
     conv.OriginalFiles.clear();
     conv.TempFiles.clear();
@@ -27,15 +32,51 @@ fs::path besideOriginal(const fs::path& original, const char* suffix) {
     return fs::path(original).concat(suffix);
 }
 
+std::string errorText(int error) {
+    return std::error_code(error, std::generic_category()).message();
+}
+
+// One path a line: "%", CR and LF escaped, so that any file name survives the journal.
+std::string escapePath(const fs::path& p) {
+    std::string out;
+    for (char c : p.native()) {
+        if (c == '%') {
+            out += "%25";
+        } else if (c == '\n') {
+            out += "%0A";
+        } else if (c == '\r') {
+            out += "%0D";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+fs::path unescapePath(std::string_view line) {
+    std::string out;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '%' && i + 2 < line.size()) {
+            const std::string_view code = line.substr(i + 1, 2);
+            out += code == "25" ? '%' : code == "0A" ? '\n' : code == "0D" ? '\r' : '?';
+            i += 2;
+        } else {
+            out += line[i];
+        }
+    }
+    return fs::path(out);
+}
+
 // The device of each folder the originals are in: a project has few folders and many files.
 class FolderDevices {
 public:
+    explicit FolderDevices(CommitIo& io) : io_(io) {}
     // False when the folder cannot be looked up.
     bool get(const fs::path& folder, dev_t& dev) {
         auto at = devices_.find(folder);
         if (at == devices_.end()) {
             struct stat st {};
-            if (::stat(folder.c_str(), &st) != 0) {
+            if (io_.Stat(folder, st) != 0) {
                 return false; // not remembered: a later file may find it
             }
             at = devices_.emplace(folder, st.st_dev).first;
@@ -45,11 +86,72 @@ public:
     }
 
 private:
+    CommitIo& io_;
     std::map<fs::path, dev_t> devices_;
 };
 
-std::string lastError() {
-    return std::error_code(errno, std::generic_category()).message();
+// The files one commit makes beside the originals, removed again unless taken into place: the
+// copies ("<original>.gmnew") and the old contents' second names ("<original>.gmold").
+class CommitFiles {
+public:
+    explicit CommitFiles(CommitIo& io) : io_(io) {}
+    // Should anything be left (an error before cleanUp), it goes now.
+    ~CommitFiles() { cleanUp(); }
+    // Listed before the file is made: a copy that fails half-way (a full disk) is removed too.
+    // The number given back names the file for taken.
+    std::size_t made(const fs::path& file) {
+        made_.emplace_back(file.native(), true);
+        return made_.size() - 1;
+    }
+    const std::string& file(std::size_t made) const { return made_[made].first; }
+    // The file has taken an original's name (or must stay): not removed.
+    void taken(std::size_t made) { made_[made].second = false; }
+    // Removes every file not taken; false when one of them could not be removed.
+    bool cleanUp() {
+        bool all = true;
+        for (auto& [file, live] : made_) {
+            if (live) {
+                const int e = io_.Unlink(file);
+                all = all && (e == 0 || e == ENOENT);
+                live = false;
+            }
+        }
+        return all;
+    }
+
+private:
+    CommitIo& io_;
+    // Names as text: a project has thousands of files, and a path object costs more memory.
+    std::vector<std::pair<std::string, bool>> made_;
+};
+
+// Copies from into a new file to that gets mode: the way onto another file system, or past a
+// mount point that a rename cannot cross. files lists to before it exists.
+bool copyBeside(CommitIo& io, const fs::path& from, const fs::path& to, mode_t mode,
+                CommitFiles& files, std::size_t& made, std::string& why) {
+    made = files.made(to);
+    if (int e = io.Copy(from, to); e != 0) {
+        why = errorText(e);
+        return false;
+    }
+    if (int e = io.Chmod(to, mode); e != 0) {
+        why = errorText(e);
+        return false;
+    }
+    return true;
+}
+
+std::string journalText(const std::vector<fs::path>& originals, bool committed) {
+    std::string text(kJournalHeader);
+    for (const auto& o : originals) {
+        std::error_code ec;
+        fs::path absolute = fs::absolute(o, ec);
+        text += escapePath(ec ? o : absolute) + "\n";
+    }
+    if (committed) {
+        text += kJournalCommitted;
+    }
+    return text;
 }
 
 } // namespace
@@ -62,55 +164,11 @@ void DiscardPendingFiles(modConvert& conv) {
     clearLists(conv);
 }
 
-namespace {
-
-// The files one commit makes, removed again on every way out unless taken into place: the
-// copies beside the originals ("<original>.gmnew") and the old contents' second names
-// ("<original>.gmold").
-class CommitFiles {
-public:
-    ~CommitFiles() {
-        for (const auto& [file, live] : made_) {
-            if (live) {
-                ::unlink(file.c_str());
-            }
-        }
-    }
-    // Listed before the file is made: a copy that fails half-way (a full disk) is removed too.
-    // The number given back names the file for taken.
-    std::size_t made(const fs::path& file) {
-        made_.emplace_back(file.native(), true);
-        return made_.size() - 1;
-    }
-    const std::string& file(std::size_t made) const { return made_[made].first; }
-    // The file has taken an original's name (or must stay): not removed.
-    void taken(std::size_t made) { made_[made].second = false; }
-
-private:
-    // Names as text: a project has thousands of files, and a path object costs more memory.
-    std::vector<std::pair<std::string, bool>> made_;
-};
-
-// Copies from into a new file to that gets mode: the way onto another file system, or past a
-// mount point that a rename cannot cross. files lists to before it exists.
-bool copyBeside(const fs::path& from, const fs::path& to, mode_t mode, CommitFiles& files,
-                std::size_t& made, std::string& why) {
-    made = files.made(to);
-    std::error_code ec;
-    if (!fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec)) {
-        why = ec.message();
-        return false;
-    }
-    if (::chmod(to.c_str(), mode) != 0) {
-        why = lastError();
-        return false;
-    }
-    return true;
+fs::path CommitJournalFor(const fs::path& projectFile) {
+    return besideOriginal(projectFile, ".gmjournal");
 }
 
-} // namespace
-
-CommitResult CommitPendingFiles(modConvert& conv) {
+CommitResult CommitPendingFiles(modConvert& conv, const fs::path& journal, CommitIo& io) {
     CommitResult result;
     const auto& originals = conv.OriginalFiles;
     const auto& temps = conv.TempFiles;
@@ -129,8 +187,9 @@ CommitResult CommitPendingFiles(modConvert& conv) {
     };
     std::vector<Kept> kept;
     std::vector<bool> moved(n, false); // the temporary file itself took the original's name
-    CommitFiles made;
-    FolderDevices devices;
+    CommitFiles made(io);
+    FolderDevices devices(io);
+    bool journalWritten = false;
 
     auto fail = [&](const fs::path& file, const std::string& why) {
         result.ok = false;
@@ -139,14 +198,25 @@ CommitResult CommitPendingFiles(modConvert& conv) {
     };
 
     try {
+        // 0. The journal names every original before anything is made beside one of them: a
+        //    commit killed from here on is found and undone (or completed) by the next run.
+        if (!journal.empty()) {
+            const std::vector<fs::path> list(originals.begin(), originals.begin() + n);
+            if (int e = io.WriteDurably(journal, journalText(list, false)); e != 0) {
+                fail(journal, errorText(e));
+            } else {
+                journalWritten = true;
+            }
+        }
+
         // 1. Put every new content on the original's file system: a temporary copy that is
         //    already there is used as it is (the usual case, and much cheaper than copying), any
         //    other is copied next to its original. Either way the swap below is a set of renames
         //    that cannot run out of space half-way. The new file gets the original's permissions.
-        for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t i = 0; i < n && result.ok; ++i) {
             struct stat orig {};
-            if (::stat(originals[i].c_str(), &orig) != 0) {
-                fail(originals[i], lastError());
+            if (int e = io.Stat(originals[i], orig); e != 0) {
+                fail(originals[i], errorText(e));
                 break;
             }
             modes.push_back(orig.st_mode & 07777);
@@ -155,24 +225,25 @@ CommitResult CommitPendingFiles(modConvert& conv) {
             fs::path file = temps[i];
             struct stat now {};
             dev_t folderDev{};
-            const bool tempFound = ::stat(temps[i].c_str(), &now) == 0;
+            const bool tempFound = io.Stat(temps[i], now) == 0;
+            readyMade.resize(i + 1);
             if (!tempFound || !devices.get(folder, folderDev) || now.st_dev != folderDev) {
                 file = besideOriginal(originals[i], ".gmnew");
                 std::string why;
                 std::size_t copyMade = 0;
-                const bool copied = copyBeside(temps[i], file, modes[i], made, copyMade, why);
-                readyMade.resize(i + 1);
+                const bool copied = copyBeside(io, temps[i], file, modes[i], made, copyMade, why);
                 readyMade[i] = copyMade;
                 if (!copied) {
                     fail(originals[i], why);
                     break;
                 }
-            } else if ((now.st_mode & 07777) != modes[i] && ::chmod(file.c_str(), modes[i]) != 0) {
-                fail(originals[i], lastError());
-                break;
+            } else if ((now.st_mode & 07777) != modes[i]) {
+                if (int e = io.Chmod(file, modes[i]); e != 0) {
+                    fail(originals[i], errorText(e));
+                    break;
+                }
             }
             ready.push_back(file);
-            readyMade.resize(i + 1);
         }
 
         // 2. Swap: keep the old content under a second name (a hard link, or a rename where the
@@ -182,27 +253,32 @@ CommitResult CommitPendingFiles(modConvert& conv) {
         for (std::size_t i = 0; i < n && result.ok; ++i) {
             fs::path old = besideOriginal(originals[i], ".gmold");
             const std::size_t oldMade = made.made(old);
-            int linked = ::link(originals[i].c_str(), old.c_str());
-            if (linked != 0 && errno == EEXIST) {
-                ::unlink(old.c_str()); // a leftover of an interrupted run
-                linked = ::link(originals[i].c_str(), old.c_str());
+            int linked = io.Link(originals[i], old);
+            if (linked == EEXIST) {
+                io.Unlink(old); // a leftover of an interrupted run
+                linked = io.Link(originals[i], old);
             }
-            if (linked != 0 && ::rename(originals[i].c_str(), old.c_str()) != 0) {
-                fail(originals[i], lastError());
-                break;
+            if (linked != 0) {
+                if (int e = io.Rename(originals[i], old); e != 0) {
+                    fail(originals[i], errorText(e));
+                    break;
+                }
             }
             kept.push_back({oldMade, linked == 0});
-            if (::rename(ready[i].c_str(), originals[i].c_str()) != 0) {
-                if (errno != EXDEV) {
-                    fail(originals[i], lastError());
+            if (int e = io.Rename(ready[i], originals[i]); e != 0) {
+                if (e != EXDEV) {
+                    fail(originals[i], errorText(e));
                     break;
                 }
                 fs::path copy = besideOriginal(originals[i], ".gmnew");
                 std::string why;
                 std::size_t copyMade = 0;
-                if (!copyBeside(ready[i], copy, modes[i], made, copyMade, why) ||
-                    ::rename(copy.c_str(), originals[i].c_str()) != 0) {
-                    fail(originals[i], why.empty() ? lastError() : why);
+                if (!copyBeside(io, ready[i], copy, modes[i], made, copyMade, why)) {
+                    fail(originals[i], why);
+                    break;
+                }
+                if (int r = io.Rename(copy, originals[i]); r != 0) {
+                    fail(originals[i], errorText(r));
                     break;
                 }
                 made.taken(copyMade);
@@ -213,6 +289,15 @@ CommitResult CommitPendingFiles(modConvert& conv) {
                 moved[i] = ready[i] == temps[i];
             }
             kept.back().swapped = true;
+        }
+
+        // 3. Every original has its new content: the journal says so, which is the moment the
+        //    commit counts as done (a kill after it is completed, not undone, by the next run).
+        if (result.ok && journalWritten) {
+            const std::vector<fs::path> list(originals.begin(), originals.begin() + n);
+            if (int e = io.WriteDurably(journal, journalText(list, true)); e != 0) {
+                fail(journal, errorText(e));
+            }
         }
     } catch (const std::exception& e) {
         // Only an allocation can throw here; whatever was done is undone below.
@@ -225,17 +310,25 @@ CommitResult CommitPendingFiles(modConvert& conv) {
         // Roll back, each original by its own name: a swapped one gets its old content back by a
         // rename; one whose old content was only linked still has it, and its second name goes
         // (renaming a hard link onto another name of the same file would do nothing and leave
-        // the ".gmold" behind).
+        // the ".gmold" behind). An old content that cannot be put back stays where it is, and is
+        // reported: it is the only copy left.
         for (std::size_t i = 0; i < kept.size(); ++i) {
             if (kept[i].swapped || !kept[i].linked) {
-                // Should the rename fail, the ".gmold" is the only old content left: kept.
-                ::rename(made.file(kept[i].made).c_str(), originals[i].c_str());
+                if (io.Rename(made.file(kept[i].made), originals[i]) != 0) {
+                    result.notRestored.push_back(originals[i]);
+                }
                 made.taken(kept[i].made);
             }
         }
     }
-    // The second names of old contents (after success), the copies that were not used and the
-    // temporary files that were not renamed into place.
+    // The second names of old contents (after success) and the copies that were not used; the
+    // journal goes once nothing of the commit is left to finish.
+    const bool clean = made.cleanUp();
+    if (journalWritten && clean && result.notRestored.empty()) {
+        io.Unlink(journal);
+    }
+    // The temporary files that were not renamed into place. They are in the run's own folder,
+    // which goes with the run, so a failure here cannot leave anything in the project.
     for (std::size_t i = 0; i < temps.size(); ++i) {
         if (i >= n || !moved[i]) {
             ::unlink(temps[i].c_str());
@@ -243,6 +336,65 @@ CommitResult CommitPendingFiles(modConvert& conv) {
     }
     clearLists(conv);
     return result;
+}
+
+Recovery RecoverInterruptedCommit(const fs::path& journal, CommitIo& io) {
+    Recovery r;
+    std::string text;
+    try {
+        struct stat st {};
+        if (io.Stat(journal, st) != 0) {
+            return r;
+        }
+        text = ReadFileBytes(journal);
+    } catch (const std::exception&) {
+        return r;
+    }
+    r.found = true;
+    std::vector<fs::path> originals;
+    std::string_view rest = text;
+    if (rest.substr(0, kJournalHeader.size()) == kJournalHeader) {
+        rest.remove_prefix(kJournalHeader.size());
+        while (!rest.empty()) {
+            std::size_t nl = rest.find('\n');
+            std::string_view line = rest.substr(0, nl);
+            rest.remove_prefix(nl == std::string_view::npos ? rest.size() : nl + 1);
+            if (nl == std::string_view::npos) {
+                break; // a line cut short: the journal was being written when the run ended
+            }
+            if (std::string(line) + "\n" == kJournalCommitted) {
+                r.completed = true;
+                break;
+            }
+            originals.push_back(unescapePath(line));
+        }
+    }
+    bool clean = true;
+    for (const auto& o : originals) {
+        const fs::path old = besideOriginal(o, ".gmold");
+        const fs::path copy = besideOriginal(o, ".gmnew");
+        struct stat oldSt {};
+        struct stat origSt {};
+        if (io.Stat(old, oldSt) == 0) {
+            const bool sameFile = io.Stat(o, origSt) == 0 && origSt.st_ino == oldSt.st_ino &&
+                                  origSt.st_dev == oldSt.st_dev;
+            if (r.completed || sameFile) {
+                // Done, or never swapped: the second name only.
+                const int e = io.Unlink(old);
+                clean = clean && (e == 0 || e == ENOENT);
+            } else if (io.Rename(old, o) == 0) {
+                r.restored.push_back(o);
+            } else {
+                r.notRestored.push_back(o);
+            }
+        }
+        const int e = io.Unlink(copy);
+        clean = clean && (e == 0 || e == ENOENT);
+    }
+    if (clean && r.notRestored.empty()) {
+        io.Unlink(journal);
+    }
+    return r;
 }
 
 } // namespace gridmover

@@ -1,88 +1,157 @@
-// gridmover-cli: the migration of a VB6 project without the development environment.
-//
-//   gridmover-cli convert --from N --to N [--dry-run] [--yes] [--quiet] [--include-outside]
-//                 project.vbp
-//   gridmover-cli versions
-//
-// convert: converts every designer file with a binary companion, every module and class and the
-// project file into temporary copies, then replaces all originals at once, or none. --dry-run
-// shows the unified diff of every text file that would change and every GUID that would be
-// replaced, then throws the copies away. --yes answers the data-control warning with yes.
-// Files of the project that lie outside its folder (links and ".." resolved) are listed by the
-// dry run and the run; the run converts them only with --include-outside, and otherwise fails
-// naming them before anything is written.
-// versions: lists the grid versions installed in the Wine prefix, as the dialog would offer them.
-//
-// Exit codes: 0 converted (or dry run shown), 1 nothing to convert, 2 a file failed or is
-// read-only (nothing changed), 3 the commit failed (nothing changed), 4 stopped at the warning,
-// 64 usage.
-#include "gridmover/core/dry_run.h"
+// gridmover-cli: the migration run of the add-in without the development environment. The run is
+// the same one the dialog's OK button starts (gridmover/core/migration_run.h); this program only
+// reads the command line, prints, and turns the run's outcome into an exit status.
 #include "gridmover/core/grid_version.h"
-#include "gridmover/core/pending_files.h"
-#include "gridmover/core/project_conversion.h"
-#include "gridmover/core/project_folder.h"
+#include "gridmover/core/migration_run.h"
 #include "gridmover/core/registry.h"
 #include "gridmover/core/scan_lists.h"
+#include "gridmover/core/vb_text.h"
+#include "gridmover/host/cli_terminal.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <iostream>
+#include <filesystem>
 #include <string>
-#include <vector>
+#include <string_view>
 
 using namespace gridmover;
+namespace fs = std::filesystem;
 
 namespace {
 
-int usage() {
-    std::cerr << "usage: gridmover-cli convert --from N --to N [--dry-run] [--yes] [--quiet] "
-                 "[--include-outside] project.vbp\n"
-                 "       gridmover-cli versions\n"
-                 "rows:\n";
+constexpr int kExitConverted = 0;
+constexpr int kExitNothing = 1;
+constexpr int kExitFileFailed = 2;
+constexpr int kExitCommitFailed = 3;
+constexpr int kExitWarning = 4;
+constexpr int kExitUsage = 64;
+
+std::string helpText() {
+    std::string rows;
     for (std::int16_t r = 1; r <= kGridVersionRows; ++r) {
-        std::cerr << "  " << r << "  " << DisplayName(r) << "\n";
+        char line[96];
+        std::snprintf(line, sizeof line, "  %2d  %-26s%s\n", r, DisplayName(r).c_str(),
+                      std::find(kTargetRows.begin(), kTargetRows.end(), r) != kTargetRows.end()
+                          ? "変換先にできます / may be a target"
+                          : "");
+        rows += line;
     }
-    return 64;
+    return R"(gridmover-cli: VB6 プロジェクトのグリッド コントロールを別のバージョンへ移行します（画面なし）。
+Migrates a VB6 project from one grid control version to another, without a window.
+
+使い方 / Usage:
+  gridmover-cli convert --from VERSION --to VERSION [--dry-run] [--yes] [--quiet]
+                [--include-outside] project.vbp
+  gridmover-cli versions
+  gridmover-cli --help
+
+convert  バイナリ ファイルのあるフォームなど、すべての標準モジュール・クラス、プロジェクト ファイル
+         を一時ファイルに変換し、すべて成功したときだけ元のファイルを一度に置き換えます。
+         Converts every designer with a binary file, every module and class and the project
+         file into temporary copies, then replaces all originals at once, or none.
+  --from VERSION   プロジェクトが今使っているバージョン（行番号か表示名）。
+                   The version the project uses now (row number or display name).
+  --to VERSION     変換先のバージョン（12 か 13）。
+                   The version to convert to (12 or 13).
+  --dry-run        変更点（テキストの差分と置き換える GUID）を表示するだけで、何も書き込みません。
+                   Shows the changes (unified diffs, every GUID old -> new) and writes nothing.
+  --yes            データ コントロールの警告（DAC/RDC と OLE DB の間の変換）に「はい」と答えます。
+                   Answers the data-control warning (DAC/RDC <-> OLE DB) with yes.
+  --quiet          進行状況を表示しません（メッセージは表示します）。
+                   No progress lines (messages still show).
+  --include-outside
+                   プロジェクトのフォルダーの外にあるファイル（共有モジュールなど）も変換します。
+                   ない場合は一覧を表示して何も変換しません。
+                   Converts the project's files outside its folder (a shared module, ...) too;
+                   without it they are listed and nothing is converted.
+versions 導入済みのバージョン（Wine プレフィックス $WINEPREFIX、既定 ~/.wine のレジストリ）。
+         The installed versions, from the registry of the Wine prefix ($WINEPREFIX, default
+         ~/.wine).
+
+バージョン / Versions (VERSION):
+)" + rows + R"(
+メッセージは標準エラーに日本語、次の行に英語で、進行状況は標準出力に 1 ファイル 1 行で出ます。
+Messages go to stderr, Japanese first and English on the next line; progress to stdout, one line
+a file.
+
+終了コード / Exit status:
+  0   変換した（ドライランは変更点を表示した） / converted (dry run: changes shown)
+  1   変換するグリッドがない（versions: 導入済みのグリッドがない） / nothing to convert
+      (versions: no grid installed)
+  2   ファイルを変換できない、読み出し専用、またはフォルダーの外にある（--include-outside なし）。
+      何も変更していません / a file failed, is read-only or lies outside the project's folder
+      (without --include-outside); nothing changed
+  3   元のファイルを置き換えられなかった。何も変更していません / the originals could not be
+      replaced; nothing changed
+  4   データ コントロールの警告で中止した（--yes なし） / stopped at the data-control warning
+  64  コマンドラインの誤り / usage error
+)";
 }
 
-bool parseRow(const char* text, std::int16_t& row) {
+struct UsageError {
+    std::string text;
+};
+
+// A row number (1-13) or a display name ("Lumatab Pro 8.0", letter case aside).
+std::int16_t parseVersion(std::string_view option, std::string_view value) {
     char* end = nullptr;
-    long v = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || v < 1 || v > kGridVersionRows) {
-        return false;
+    const std::string text(value);
+    long n = std::strtol(text.c_str(), &end, 10);
+    if (!text.empty() && *end == '\0') {
+        if (n >= 1 && n <= kGridVersionRows) {
+            return static_cast<std::int16_t>(n);
+        }
+    } else {
+        for (std::int16_t r = 1; r <= kGridVersionRows; ++r) {
+            if (vbtext::EqualsNoCase(DisplayName(r), value)) {
+                return r;
+            }
+        }
     }
-    row = static_cast<std::int16_t>(v);
-    return true;
-}
-
-// The warning before a conversion between the two kinds of data binding, or empty.
-std::string dataControlWarning(std::int16_t from, std::int16_t to) {
-    std::string lineA;
-    if (IsOleDbRow(from) && !IsOleDbRow(to)) {
-        lineA = "DAC/RDC ﾊﾞｰｼﾞｮﾝのｸﾞﾘｯﾄﾞへ変換すると、OLE DBﾃﾞｰﾀ･ｺﾝﾄﾛｰﾙ(ADODC)";
-    } else if (from != 5 && !IsOleDbRow(from) && IsOleDbRow(to)) {
-        lineA = "OLE DB ﾊﾞｰｼﾞｮﾝのｸﾞﾘｯﾄﾞへ変換すると、従来のﾃﾞｰﾀ･ｺﾝﾄﾛｰﾙ(DAC/RDC)";
-    }
-    if (lineA.empty()) {
-        return {};
-    }
-    return "！注意！\n\n" + lineA + "\nを使用したﾊﾞｳﾝﾄﾞ ｸﾞﾘｯﾄﾞは動作しなくなります！\n\n" +
-           "詳しくは、製品のﾏﾆｭｱﾙまたはｵﾝﾗｲﾝﾍﾙﾌﾟを参照してください。";
+    throw UsageError{std::string(option) + " のバージョンが不明です: " + text + "\n" +
+                     std::string(option) + ": unknown version: " + text +
+                     " (row 1-13 or a display name; see --help)"};
 }
 
 int versions() {
     LoadGridVersions();
-    auto lists = ScanInstalledVersions(Versions(), *DefaultRegistry());
-    std::cout << "source versions:\n";
+    const VersionLists lists = ScanInstalledVersions(Versions(), *DefaultRegistry());
+    std::printf("変換元 / source versions:\n");
     for (const auto& e : lists.from) {
-        std::cout << "  " << e.row << "  " << e.displayName << "\n";
+        std::printf("  %2d  %s\n", e.row, e.displayName.c_str());
     }
-    std::cout << "target versions:\n";
+    std::printf("変換先 / target versions:\n");
     for (const auto& e : lists.to) {
-        std::cout << "  " << e.row << "  " << e.displayName << "\n";
+        std::printf("  %2d  %s\n", e.row, e.displayName.c_str());
     }
-    return 0;
+    if (!lists.from.empty()) {
+        return kExitConverted;
+    }
+    // Nothing found: say where the registry was looked for and what of it is missing.
+    const fs::path prefix = WineRegistry::DefaultPrefix();
+    std::error_code ec;
+    std::string where = prefix.string();
+    if (!fs::is_directory(prefix, ec)) {
+        std::fprintf(
+            stderr, "Wine プレフィックスがありません: %s\nNo Wine prefix at %s (set WINEPREFIX).\n",
+            where.c_str(), where.c_str());
+    } else {
+        for (const char* hive : {"system.reg", "user.reg"}) {
+            if (!fs::exists(prefix / hive, ec)) {
+                std::fprintf(stderr,
+                             "レジストリ ファイルがありません: %s\nMissing registry file: %s\n",
+                             (prefix / hive).c_str(), (prefix / hive).c_str());
+            }
+        }
+        std::fprintf(
+            stderr,
+            "%s のレジストリに登録されたグリッド コントロールはありません。\nNo grid control "
+            "is registered in the registry of %s.\n",
+            where.c_str(), where.c_str());
+    }
+    return kExitNothing;
 }
 
 int convert(int argc, char** argv) {
@@ -94,15 +163,13 @@ int convert(int argc, char** argv) {
     bool includeOutside = false;
     const char* vbp = nullptr;
     for (int i = 2; i < argc; ++i) {
-        std::string a = argv[i];
-        if (a == "--from" && i + 1 < argc) {
-            if (!parseRow(argv[++i], from)) {
-                return usage();
+        std::string_view a = argv[i];
+        if (a == "--from" || a == "--to") {
+            if (i + 1 >= argc) {
+                throw UsageError{std::string(a) + " には値が必要です\n" + std::string(a) +
+                                 " needs a value"};
             }
-        } else if (a == "--to" && i + 1 < argc) {
-            if (!parseRow(argv[++i], to)) {
-                return usage();
-            }
+            (a == "--from" ? from : to) = parseVersion(a, argv[++i]);
         } else if (a == "--dry-run") {
             dryRun = true;
         } else if (a == "--yes") {
@@ -114,126 +181,75 @@ int convert(int argc, char** argv) {
         } else if (!a.empty() && a[0] != '-' && vbp == nullptr) {
             vbp = argv[i];
         } else {
-            return usage();
+            throw UsageError{"不明な引数です: " + std::string(a) +
+                             "\nUnknown argument: " + std::string(a)};
         }
     }
     if (from == 0 || to == 0 || vbp == nullptr) {
-        return usage();
+        throw UsageError{"--from、--to とプロジェクト ファイルを指定してください\n--from, --to and "
+                         "the project file are required"};
     }
     if (std::find(kTargetRows.begin(), kTargetRows.end(), to) == kTargetRows.end()) {
-        std::cerr << "the target must be one of the current versions (12 or 13)\n";
-        return 64;
-    }
-    if (std::string w = dataControlWarning(from, to); !w.empty() && !yes && !dryRun) {
-        std::cerr << w << "\n(--yes で続行します)\n";
-        return 4;
+        throw UsageError{"--to は現行バージョン（12 か 13）です: " + DisplayName(to) +
+                         "\n--to must be a current version (12 or 13): " + DisplayName(to)};
     }
 
-    VbProject project;
-    try {
-        project = ReadVbProject(vbp);
-    } catch (const std::exception& e) {
-        std::cerr << "ﾌｧｲﾙ変換中にｴﾗｰが発生しました。" << vbp << "\n" << e.what() << "\n";
-        return 2;
-    }
-    // The files outside the project's folder: shown before anything is converted, so that the
-    // user sees what a project file reaches out to, and touched only when the user said so.
-    const std::vector<std::filesystem::path> outside = FilesOutsideProject(project);
-    if (!outside.empty()) {
-        if (!dryRun && !includeOutside) {
-            std::cerr << "files outside the project's folder (converted only with "
-                         "--include-outside):\n";
-            for (const auto& f : outside) {
-                std::cerr << "  " << f.string() << "\n";
-            }
-            std::cerr << "nothing was converted.\n";
-            return 2;
-        }
-        if (dryRun || !quiet) {
-            std::cout << (includeOutside ? "files outside the project's folder (converted with "
-                                           "the project):\n"
-                                         : "files outside the project's folder (converted only "
-                                           "with --include-outside):\n");
-            for (const auto& f : outside) {
-                std::cout << "  " << f.string() << "\n";
-            }
-        }
-    }
-    modConvert conv;
-    auto progress = [&](const std::string& label, bool done) {
-        if (quiet) {
-            return;
-        }
-        if (done) {
-            std::cout << label << "を変換中 ... \n  完了!\n";
-        } else {
-            std::cout << label << "を変換中 ...\n";
-        }
-    };
-    // A dry run writes nothing: it shows the outside files' changes as well.
-    ProjectConversion r = ConvertProjectFiles(conv, project, from, to, progress, outside);
-    switch (r.result) {
-    case kChanged:
+    host::TerminalSite site(vbp, quiet, includeOutside, dryRun);
+    // A dry run writes nothing: it shows the changes whatever the warning would say.
+    host::TerminalPrompts prompts(yes || dryRun);
+    RunOptions options;
+    options.dryRun = dryRun;
+    switch (RunMigration(site, prompts, from, to, options)) {
+    case RunOutcome::Converted:
+    case RunOutcome::DryRunShown:
+        return kExitConverted;
+    case RunOutcome::NothingToConvert:
+        return kExitNothing;
+    case RunOutcome::CommitFailed:
+    case RunOutcome::RecoveryFailed:
+        return kExitCommitFailed;
+    case RunOutcome::StoppedAtWarning:
+        std::fputs("（--yes で続行します / --yes continues）\n", stderr);
+        return kExitWarning;
+    case RunOutcome::OutsideRefused:
+    case RunOutcome::ProjectUnsaved:
+    case RunOutcome::FileFailed:
+    case RunOutcome::FileReadOnly:
         break;
-    case kUnchanged:
-        DiscardPendingFiles(conv);
-        std::cout << "ﾌﾟﾛｼﾞｪｸﾄには変換するｸﾞﾘｯﾄﾞが含まれていません。\n何も変換されませんでした。\n";
-        return 1;
-    case kFailed:
-        DiscardPendingFiles(conv);
-        std::cerr << "ﾌｧｲﾙ変換中にｴﾗｰが発生しました。" << r.failedFile.string() << "\n";
-        if (!r.detail.empty()) {
-            std::cerr << r.detail << "\n";
-        }
-        return 2;
-    default:
-        DiscardPendingFiles(conv);
-        // The message box puts the path on a line of its own; a terminal needs no CR for that.
-        std::cerr << "次のﾌｧｲﾙは読み出し専用です。\n" << r.failedFile.string() << "\n";
-        return 2;
     }
-
-    if (dryRun) {
-        try {
-            PendingChanges changes = DescribePendingChanges(conv);
-            for (const auto& f : changes.textFiles) {
-                std::cout << f.diff;
-            }
-            for (const auto& p : changes.binaryPatches) {
-                char offset[32];
-                std::snprintf(offset, sizeof offset, "0x%08llX",
-                              static_cast<unsigned long long>(p.offset));
-                std::cout << "binary " << p.file.string() << " " << offset << " " << p.name << "\n";
-            }
-        } catch (const std::exception& e) {
-            DiscardPendingFiles(conv);
-            std::cerr << e.what() << "\n";
-            return 2;
-        }
-        DiscardPendingFiles(conv);
-        return 0;
-    }
-
-    CommitResult c = CommitPendingFiles(conv);
-    if (!c.ok) {
-        std::cerr << "ファイルを置き換えられませんでした。元のファイルは変更されていません。\n"
-                  << c.failedFile.string() << ": " << c.message << "\n";
-        return 3;
-    }
-    if (!quiet) {
-        std::cout << "ﾌﾟﾛｼﾞｪｸﾄは正常に変換されました。\n";
-    }
-    return 0;
+    return kExitFileFailed;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 2 && std::strcmp(argv[1], "convert") == 0) {
-        return convert(argc, argv);
+    try {
+        if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
+                          std::strcmp(argv[1], "help") == 0)) {
+            const std::string help = helpText();
+            std::fwrite(help.data(), 1, help.size(), stdout);
+            return 0;
+        }
+        if (argc >= 2 && std::strcmp(argv[1], "convert") == 0) {
+            for (int i = 2; i < argc; ++i) {
+                if (std::strcmp(argv[i], "--help") == 0) {
+                    const std::string help = helpText();
+                    std::fwrite(help.data(), 1, help.size(), stdout);
+                    return 0;
+                }
+            }
+            return convert(argc, argv);
+        }
+        if (argc == 2 && std::strcmp(argv[1], "versions") == 0) {
+            return versions();
+        }
+        throw UsageError{argc < 2
+                             ? "コマンドを指定してください（convert か versions）\nA command is "
+                               "required (convert or versions)"
+                             : "不明なコマンドです: " + std::string(argv[1]) +
+                                   "\nUnknown command: " + std::string(argv[1])};
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "gridmover-cli: %s\n(gridmover-cli --help)\n", e.text.c_str());
+        return kExitUsage;
     }
-    if (argc == 2 && std::strcmp(argv[1], "versions") == 0) {
-        return versions();
-    }
-    return usage();
 }

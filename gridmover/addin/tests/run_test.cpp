@@ -3,6 +3,7 @@
 #include "gridmover/addin/connect.h"
 #include "gridmover/addin/doc_migration.h"
 #include "gridmover/core/migration_run.h"
+#include "gridmover/core/pending_files.h"
 #include "gridmover/core/vb_project.h"
 
 #include "fake_environment.h"
@@ -219,6 +220,45 @@ TEST_F(Run, FilesOutsideTheProjectsFolderAreConvertedOnlyWhenAllowed) {
     EXPECT_EQ(readBytes(dir / "shared/modGrid.bas"),
               readBytes(kGolden / "dbgrid_to_lumatab80/expected/modGrid.bas"));
     EXPECT_TRUE(tempEmpty());
+}
+
+TEST_F(Run, AnInterruptedCommitIsUndoneBeforeTheRunGoesOn) {
+    const fs::path vbp = copy("dbgrid_to_lumatab80");
+    // What a kill in the middle of the swap leaves: modGrid.bas has its new content, its old one
+    // is kept beside it, and the journal names the files of the commit.
+    fs::copy_file(dir / "p/modGrid.bas", dir / "p/modGrid.bas.gmold");
+    fs::copy_file(kGolden / "dbgrid_to_lumatab80/expected/modGrid.bas", dir / "p/modGrid.bas",
+                  fs::copy_options::overwrite_existing);
+    testsupport::writeBytes(CommitJournalFor(vbp), "gridmover commit journal 1\n" +
+                                                       (dir / "p/modGrid.bas").string() + "\n" +
+                                                       (dir / "p/Orders.vbp").string() + "\n");
+    EXPECT_EQ(run(1, 12), RunOutcome::Converted);
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_EQ(prompts.messages[0], (RecordedMessage{MsgIcon::Information, kTitle,
+                                                    std::string(kRecoveredText) + "\r\n\r\n" +
+                                                        (dir / "p/modGrid.bas").string()}));
+    EXPECT_EQ(site.events.front(), "reopen Orders.vbp");
+    EXPECT_EQ(snapshot(dir / "p"), snapshot(kGolden / "dbgrid_to_lumatab80/expected"));
+    EXPECT_TRUE(tempEmpty());
+}
+
+TEST_F(Run, ACommitThatCannotPutAnOriginalBackStopsTheNextRunNamingIt) {
+    const fs::path vbp = copy("dbgrid_to_lumatab80");
+    const auto before = snapshot(dir / "p");
+    // The kept old content cannot take its name back: a folder stands in the way.
+    fs::create_directory(dir / "p/clsRows.cls.gmold");
+    fs::rename(dir / "p/clsRows.cls", dir / "p/clsRows.cls.away");
+    fs::create_directory(dir / "p/clsRows.cls");
+    fs::create_directory(dir / "p/clsRows.cls/x");
+    testsupport::writeBytes(CommitJournalFor(vbp), "gridmover commit journal 1\n" +
+                                                       (dir / "p/clsRows.cls").string() + "\n");
+    EXPECT_EQ(run(1, 12), RunOutcome::RecoveryFailed);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].icon, MsgIcon::Exclamation);
+    EXPECT_NE(prompts.messages[0].text.find((dir / "p/clsRows.cls").string()), std::string::npos);
+    EXPECT_TRUE(fs::exists(CommitJournalFor(vbp)));
+    EXPECT_TRUE(site.events.empty());
+    (void)before;
 }
 
 // The whole way through the add-in: toolbar button, dialog, OK; forms, then code files, then the
