@@ -31,13 +31,16 @@ std::optional<std::string> readFile(const fs::path& file) {
 // PutIniString's result.
 template <class Edit>
 long rewrite(const fs::path& file, Edit edit) {
-    // A link to the settings file stays a link: we replace the file it points to.
+    // A link to the settings file stays a link: we replace the file it points to, also one that
+    // does not exist yet (an installation links the settings in the program's folder to a
+    // writable folder, and the first start creates them there).
     fs::path target = file;
     std::error_code ec;
-    if (fs::is_symlink(fs::symlink_status(file, ec))) {
-        target = fs::weakly_canonical(file, ec);
-        if (ec)
+    for (int depth = 0; fs::is_symlink(fs::symlink_status(target, ec)); ++depth) {
+        fs::path next = fs::read_symlink(target, ec);
+        if (ec || depth == 40) // 40: the kernel's own limit, so a loop of links ends
             return 0;
+        target = next.is_absolute() ? next : target.parent_path() / next;
     }
 
     std::error_code statError;

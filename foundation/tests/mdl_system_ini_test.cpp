@@ -109,6 +109,23 @@ TEST(IniFile, WriteKeepsPermissionsAndLinks) {
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
+// An installed program's settings are links into a writable folder; the first write creates the
+// file there and the link stays. A loop of links is a failure, not a hang.
+TEST(IniFile, WriteThroughLinkToMissingFileCreatesTheTarget) {
+    ScratchDir dir;
+    fs::create_directories(dir / "bin");
+    fs::create_directories(dir / "state");
+    fs::create_symlink("../state/a.ini", dir / "bin" / "a.ini");
+    ASSERT_NE(PutIniString(dir / "bin" / "a.ini", "s", "k", "v"), 0);
+    EXPECT_TRUE(fs::is_symlink(dir / "bin" / "a.ini"));
+    EXPECT_EQ(readBytes(dir / "state" / "a.ini"), "[s]\r\nk=v\r\n");
+    EXPECT_EQ(GetIniString(dir / "bin" / "a.ini", "s", "k"), "v");
+
+    fs::create_symlink("loop2.ini", dir / "loop1.ini");
+    fs::create_symlink("loop1.ini", dir / "loop2.ini");
+    EXPECT_EQ(PutIniString(dir / "loop1.ini", "s", "k", "v"), 0);
+}
+
 // A write that fails half-way (here: the file-size limit, which holds for root as well) leaves
 // the original file intact and no temporary file behind.
 TEST(IniFile, FailedWriteLeavesTheOriginalIntact) {
