@@ -15,6 +15,7 @@ SUITE_PACKAGES=(
     qt6-translations-l10n
     time
     libreoffice-dev libreoffice-calc-nogui
+    file acl lintian desktop-file-utils appstream
 )
 
 # What scripts/test-windows needs besides: the mingw-w64 cross compilers (the -posix flavour for
@@ -66,4 +67,14 @@ suite_build() {
     shift
     cmake -S "$SUITE_ROOT" -B "$dir" -G Ninja "$@" >/dev/null
     cmake --build "$dir" -j "$(nproc)"
+}
+
+# suite_package: the Debian package of the normal build (build/), made by CPack; prints its path.
+suite_package() {
+    rm -f "$SUITE_ROOT"/build/package/*.deb
+    (cd "$SUITE_ROOT/build" && cpack -G DEB >package.log) || {
+        cat "$SUITE_ROOT/build/package.log" >&2
+        return 1
+    }
+    ls "$SUITE_ROOT"/build/package/*.deb
 }

@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# `cmake --install` of the build into a DESTDIR (prefix /usr/local), then the installed copy is
+# used as installed: citylink-batch fills the sample workbook with its settings and log where the
+# installed layout puts them, gridmover-cli converts the shared VB6 test project, and the desktop
+# entries and metainfo pass their validators.
+#   install_test.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+build="$1"
+src="$2"
+# The shared VB6 test project, as the converter's own tests keep it.
+project="$src/gridmover/core/tests/data/infosystem"
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+prefix=/usr/local
+DESTDIR="$work/dest" cmake --install "$build" --prefix "$prefix" >"$work/install.log"
+root="$work/dest$prefix"
+programs="$root/libexec/kirasuite/bin"
+state="$root/var/lib/kirasuite"
+layout_ini="$programs/札幌市連携.INI"
+bands_ini="$programs/札幌市連携時間設定.INI"
+
+# --- the layout ---------------------------------------------------------------------------------
+for program in citylink-batch gridmover-cli; do
+    [[ -x "$programs/$program" && ! -L "$programs/$program" ]] || fail "$program not in $programs"
+    [[ "$(readlink "$root/bin/$program")" == "../libexec/kirasuite/bin/$program" ]] ||
+        fail "bin/$program is not a relative link to the program folder"
+done
+for link in "$layout_ini" "$bands_ini" "$programs/../dat"; do
+    [[ -L "$link" ]] || fail "$link is not a link"
+done
+[[ "$(readlink "$layout_ini")" == "../../../var/lib/kirasuite/札幌市連携.INI" ]] ||
+    fail "the layout file's link points to $(readlink "$layout_ini")"
+[[ "$(cd "$programs/../dat" && pwd -P)" == "$(cd "$state/dat" && pwd -P)" ]] ||
+    fail "../dat beside the program folder is not the state folder's dat"
+for page in citylink-batch gridmover-cli; do
+    zcat "$root/share/man/man1/$page.1.gz" | grep -q '^\.SH DESCRIPTION' || fail "man page of $page"
+done
+zcat "$root/share/man/man1/citylink-batch.1.gz" | grep -qF '\-\-config\-dir' ||
+    fail "the man page of citylink-batch lacks --config-dir"
+desktop-file-validate "$root"/share/applications/*.desktop
+appstreamcli validate --no-net "$root"/share/metainfo/*.metainfo.xml >/dev/null
+
+# --- citylink-batch from the installed copy, started through PATH --------------------------------
+export PATH="$root/bin:$PATH"
+samples="$root/share/kirasuite/samples"
+# First start: seeds the layout file through the link, into the state folder.
+citylink-batch --show-layout 2018 --care short >/dev/null 2>&1 || true
+[[ -L "$layout_ini" && -f "$state/札幌市連携.INI" ]] || fail "the layout file was not seeded in $state"
+# The sample's fiscal year, as the settings screen would write it (into the file the link names).
+python3 "$samples/make_demo_config.py" "$state" 2024
+citylink-batch --month 2024-06 --csv "$samples/attendance_2024-06.csv" \
+    --workbook "$samples/時間外保育利用状況表.xlsx" --care short --output "$work/filled.xlsx" \
+    >"$work/run.txt" 2>"$work/run.err" || fail "citylink-batch: $(cat "$work/run.err")"
+[[ -s "$work/filled.xlsx" ]] || fail "no filled workbook"
+grep -q 'children' "$work/run.txt" || fail "no summary line: $(cat "$work/run.txt")"
+logs=("$state"/dat/*_.log)
+[[ -f "${logs[0]}" ]] || fail "no log in $state/dat"
+iconv -f CP932 -t UTF-8 "${logs[0]}" | grep -q '終了' || fail "the log has no end entry"
+# Nothing but the programs and the two links is in the program folder.
+extra="$(ls -A "$programs" | grep -v -x -e citylink -e citylink-batch -e gridmover-cli \
+    -e gridmover -e printctl-demo -e 札幌市連携.INI -e 札幌市連携時間設定.INI || true)"
+[[ -z "$extra" ]] || fail "files left in the program folder: $extra"
+
+# --- gridmover-cli converts the shared VB6 project -----------------------------------------------
+cp -r "$project" "$work/vb6"
+export TMPDIR="$work/tmp"
+mkdir -p "$TMPDIR"
+gridmover-cli convert --from 1 --to 12 --yes --quiet "$work/vb6/infosystem.vbp" ||
+    fail "gridmover-cli convert failed with $?"
+if diff -rq "$project" "$work/vb6" >/dev/null; then
+    fail "the conversion changed nothing"
+fi
+echo "installed copy OK"
