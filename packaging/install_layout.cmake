@@ -4,12 +4,14 @@
 #   <prefix>/<bin>/NAME                       -> the program in its folder (so it is on PATH)
 #   <program folder>/<settings file>          -> <state>/<settings file>
 #   <program folder>/../dat                   -> <state>/dat
+#   <prefix>/<lib>/libX.so.N, libX.so         -> the library in the program folder
 #
 # The programs read and write their INI files in their own folder and log into "../dat" beside
 # it. Both links point into the state folder, which the package makes writable for its group;
 # the settings writer replaces the file a link points to, never the link.
 #
-# In: SUITE_PREFIX_BIN_DIR, SUITE_PROGRAM_DIR (relative to the prefix), SUITE_PROGRAMS,
+# In: SUITE_PREFIX_BIN_DIR, SUITE_PREFIX_LIB_DIR, SUITE_PROGRAM_DIR (relative to the prefix),
+#     SUITE_PROGRAMS, SUITE_LIBRARY_LINKS ("soname=file name" of each shared library),
 #     SUITE_SETTINGS_FILES, SUITE_STATE_NAME. The prefix is the one of this install run.
 
 set(_prefix "${CMAKE_INSTALL_PREFIX}")
@@ -55,6 +57,15 @@ foreach(program IN LISTS SUITE_PROGRAMS)
 endforeach()
 foreach(settings IN LISTS SUITE_SETTINGS_FILES)
     _suite_link("${_state}/${settings}" "${_programs}/${settings}")
+endforeach()
+foreach(library IN LISTS SUITE_LIBRARY_LINKS)
+    string(REPLACE "=" ";" library "${library}")
+    list(GET library 0 soname)
+    list(GET library 1 file)
+    string(REGEX REPLACE "\\.so\\..*$" ".so" linker_name "${soname}")
+    set(lib_dir "${_prefix}/${SUITE_PREFIX_LIB_DIR}")
+    _suite_link("${_programs}/${file}" "${lib_dir}/${soname}")
+    _suite_link("${lib_dir}/${soname}" "${lib_dir}/${linker_name}")
 endforeach()
 get_filename_component(_program_parent "${_programs}" DIRECTORY)
 _suite_link("${_state}/dat" "${_program_parent}/dat")

@@ -27,12 +27,16 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# libprintctl: a shlibs file for programs built against it; the ldconfig trigger (debian/triggers)
+# makes the loader see its soname link in the library folder.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 # Beside the libraries: setfacl for the maintainer scripts, the platform plugins the windows need.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "acl, passwd, qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-ipafont-gothic")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${CMAKE_CURRENT_SOURCE_DIR}/debian/postinst
-    ${CMAKE_CURRENT_SOURCE_DIR}/debian/postrm)
+    ${CMAKE_CURRENT_SOURCE_DIR}/debian/postrm
+    ${CMAKE_CURRENT_SOURCE_DIR}/debian/triggers)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

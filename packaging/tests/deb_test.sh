@@ -53,6 +53,12 @@ done
     fail "the layout file's link"
 [[ "$(readlink /usr/bin/citylink-batch)" == ../libexec/kirasuite/bin/citylink-batch ]] ||
     fail "/usr/bin/citylink-batch"
+if [[ -e /usr/libexec/kirasuite/bin/printctl-demo ]]; then
+    ldd /usr/libexec/kirasuite/bin/printctl-demo | grep -Eq 'libprintctl\.so\.[0-9]+ => (/usr)?/lib/' ||
+        fail "the loader does not find libprintctl for printctl-demo"
+    grep -qx 'Categories=Development;' /usr/share/applications/jp.webkira.printctl-demo.desktop ||
+        fail "printctl-demo's menu entry is not under Development"
+fi
 desktop-file-validate /usr/share/applications/jp.webkira.*.desktop
 appstreamcli validate --no-net /usr/share/metainfo/jp.webkira.*.metainfo.xml >/dev/null
 [[ -f /usr/share/applications/jp.webkira.citylink.desktop &&
@@ -91,7 +97,8 @@ size="$(stat -c %s "$log")"
 fill "${clerks[1]}" standard # appends to the day's log the first clerk created
 [[ "$(stat -c %s "$log")" -gt "$size" ]] || fail "${clerks[1]} could not append to the day's log"
 extra="$(ls -A /usr/libexec/kirasuite/bin | grep -v -x -e citylink -e citylink-batch -e gridmover-cli \
-    -e gridmover -e printctl-demo -e 札幌市連携.INI -e 札幌市連携時間設定.INI || true)"
+    -e gridmover -e printctl-demo -e 'libprintctl\.so\..*' \
+    -e 札幌市連携.INI -e 札幌市連携時間設定.INI || true)"
 [[ -z "$extra" ]] || fail "files written into the program folder: $extra"
 
 # The marker file selects the shared installation's data folder. It is made in a private mount

@@ -64,8 +64,36 @@ logs=("$state"/dat/*_.log)
 iconv -f CP932 -t UTF-8 "${logs[0]}" | grep -q '終了' || fail "the log has no end entry"
 # Nothing but the programs and the two links is in the program folder.
 extra="$(ls -A "$programs" | grep -v -x -e citylink -e citylink-batch -e gridmover-cli \
-    -e gridmover -e printctl-demo -e 札幌市連携.INI -e 札幌市連携時間設定.INI || true)"
+    -e gridmover -e printctl-demo -e 'libprintctl\.so\..*' \
+    -e 札幌市連携.INI -e 札幌市連携時間設定.INI || true)"
 [[ -z "$extra" ]] || fail "files left in the program folder: $extra"
+
+# --- printctl: a calling program finds the library with find_package and links it ---------------
+if [[ -d "$root/lib/cmake/printctl" ]]; then
+    [[ -f "$root/include/printctl/printctl.h" ]] || fail "printctl's public header is not installed"
+    soname="$(readlink "$root/lib/libprintctl.so")"
+    [[ "$(readlink "$root/lib/$soname")" == ../libexec/kirasuite/bin/* ]] ||
+        fail "lib/$soname does not lead to the library in the program folder"
+    mkdir "$work/caller"
+    cat >"$work/caller/CMakeLists.txt" <<'CMAKE'
+cmake_minimum_required(VERSION 3.25)
+project(caller CXX)
+set(CMAKE_CXX_STANDARD 20)
+find_package(printctl 7 REQUIRED)
+add_executable(caller caller.cpp)
+target_link_libraries(caller PRIVATE printctl::printctl)
+CMAKE
+    cat >"$work/caller/caller.cpp" <<'CPP'
+#include <printctl/printctl.h>
+// An identifier the library does not know gives no object.
+int main() { return printctl::CreateObject("no.such.class") == nullptr ? 0 : 1; }
+CPP
+    cmake -S "$work/caller" -B "$work/caller/build" -G Ninja -DCMAKE_PREFIX_PATH="$root" \
+        >"$work/caller.log" 2>&1 || fail "find_package(printctl): $(cat "$work/caller.log")"
+    cmake --build "$work/caller/build" >"$work/caller.log" 2>&1 ||
+        fail "building against printctl: $(cat "$work/caller.log")"
+    LD_LIBRARY_PATH="$root/lib" "$work/caller/build/caller" || fail "the calling program failed"
+fi
 
 # --- gridmover-cli converts the shared VB6 project -----------------------------------------------
 cp -r "$project" "$work/vb6"
