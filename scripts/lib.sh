@@ -72,7 +72,7 @@ suite_build() {
 # suite_package: the Debian package of the normal build (build/), made by CPack; prints its path.
 suite_package() {
     rm -f "$SUITE_ROOT"/build/package/*.deb
-    (cd "$SUITE_ROOT/build" && cpack -G DEB >package.log) || {
+    (cd "$SUITE_ROOT/build" && cpack -G DEB >package.log 2>&1) || {
         cat "$SUITE_ROOT/build/package.log" >&2
         return 1
     }

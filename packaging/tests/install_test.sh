@@ -3,10 +3,11 @@
 # used as installed: citylink-batch fills the sample workbook with its settings and log where the
 # installed layout puts them, gridmover-cli converts the shared VB6 test project, and the desktop
 # entries and metainfo pass their validators.
-#   install_test.sh BUILD_DIR SOURCE_DIR
+#   install_test.sh BUILD_DIR SOURCE_DIR [CALLER_CXX_FLAGS]
 set -euo pipefail
 build="$1"
 src="$2"
+caller_flags="${3:-}"
 # The shared VB6 test project, as the converter's own tests keep it.
 project="$src/gridmover/core/tests/data/infosystem"
 
@@ -89,6 +90,7 @@ CMAKE
 int main() { return printctl::CreateObject("no.such.class") == nullptr ? 0 : 1; }
 CPP
     cmake -S "$work/caller" -B "$work/caller/build" -G Ninja -DCMAKE_PREFIX_PATH="$root" \
+        -DCMAKE_CXX_FLAGS="$caller_flags" \
         >"$work/caller.log" 2>&1 || fail "find_package(printctl): $(cat "$work/caller.log")"
     cmake --build "$work/caller/build" >"$work/caller.log" 2>&1 ||
         fail "building against printctl: $(cat "$work/caller.log")"
