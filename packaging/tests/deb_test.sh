@@ -127,6 +127,7 @@ dpkg -r "$pkg" >/dev/null 2>&1
 [[ ! -e /usr/bin/citylink-batch && ! -e /usr/libexec/kirasuite ]] || fail "programs left after dpkg -r"
 [[ -f "$state/札幌市連携.INI" && -f "$log" ]] || fail "dpkg -r removed the settings or the log"
 dpkg -i "$deb" >/dev/null
+rm "/home/${clerks[0]}/filled-short.xlsx"
 fill "${clerks[0]}" short # the sample year's settings are still there
 purge
 [[ ! -e "$state" ]] || fail "purge left $state"
