@@ -54,6 +54,8 @@ done
 [[ "$(readlink /usr/bin/citylink-batch)" == ../libexec/kirasuite/bin/citylink-batch ]] ||
     fail "/usr/bin/citylink-batch"
 if [[ -e /usr/libexec/kirasuite/bin/printctl-demo ]]; then
+    # The package's ldconfig trigger is "noawait": dpkg may not have run it yet.
+    ldconfig
     ldd /usr/libexec/kirasuite/bin/printctl-demo | grep -Eq 'libprintctl\.so\.[0-9]+ => (/usr)?/lib/' ||
         fail "the loader does not find libprintctl for printctl-demo"
     grep -qx 'Categories=Development;' /usr/share/applications/jp.webkira.printctl-demo.desktop ||
