@@ -7,8 +7,10 @@
 #include "foundation/clock.h"
 #include "foundation/mdl_log.h"
 #include "foundation/mdl_system_ini.h"
+#include "shared_ui/japanese_font.h"
 #include "shared_ui/qt_prompts.h"
 #include "shared_ui/qt_translations.h"
+#include "shared_ui/window_picture.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,37 +20,6 @@
 
 #include <cstdio>
 #include <filesystem>
-
-namespace {
-
-// Han characters take their Japanese shapes only from a Japanese font; a desktop in a Japanese
-// locale picks one by itself, a bare build machine does not.
-void preferJapaneseFont() {
-    const QString family = QStringLiteral("Noto Sans CJK JP");
-    if (QFontDatabase::families().contains(family)) {
-        QFont font = QApplication::font();
-        font.setFamily(family);
-        QApplication::setFont(font);
-    }
-}
-
-bool save(QWidget& window, const QDir& dir, const QString& name) {
-    window.show();
-    window.adjustSize();
-    // Labels that wrap ask for the height of a narrow window; take the height for the real width.
-    if (int h = window.heightForWidth(window.width()); h > 0)
-        window.resize(window.width(), h);
-    QApplication::processEvents();
-    QString file = dir.filePath(name);
-    if (!window.grab().save(file, "PNG")) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
-        return false;
-    }
-    std::printf("%s\n", qPrintable(file));
-    return true;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -79,7 +50,8 @@ int main(int argc, char** argv) {
     {
         F_うぇぶきらの札幌市連携 window(prompts, log, clock, folder);
         prompts.setParentWidget(&window);
-        ok = window.loadSucceeded() && save(window, out, QStringLiteral("citylink-main.png")) && ok;
+        ok = window.loadSucceeded() &&
+             saveWindowPicture(window, out, QStringLiteral("citylink-main.png")) && ok;
         window.close();
     }
     {
@@ -93,7 +65,7 @@ int main(int argc, char** argv) {
         F_うぇぶきらの札幌市連携設定画面 screen(prompts, clock, ini);
         prompts.setParentWidget(&screen);
         screen.Cmb年度->setCurrentIndex(screen.Cmb年度->findText(QStringLiteral("2024")));
-        ok = save(screen, out, QStringLiteral("citylink-settings.png")) && ok;
+        ok = saveWindowPicture(screen, out, QStringLiteral("citylink-settings.png")) && ok;
         prompts.setParentWidget(nullptr);
     }
     return ok ? 0 : 1;

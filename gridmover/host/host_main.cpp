@@ -4,6 +4,7 @@
 //   gridmover [--connect-mode 0|1|2|3] [--no-addin] [project.vbp]
 #include "gridmover/host/line_feed_prompts.h"
 #include "gridmover/host/main_window.h"
+#include "shared_ui/japanese_font.h"
 #include "shared_ui/qt_prompts.h"
 
 #include <QApplication>
@@ -34,15 +35,6 @@ A small development environment that opens a VB6 project and loads the grid migr
 
 終了コード / Exit status: 0 通常終了 / normal end, 2 コマンドラインの誤り / usage error
 )";
-
-void preferJapaneseFont() {
-    const QString family = QStringLiteral("Noto Sans CJK JP");
-    if (QFontDatabase::families().contains(family)) {
-        QFont font = QApplication::font();
-        font.setFamily(family);
-        QApplication::setFont(font);
-    }
-}
 
 } // namespace
 

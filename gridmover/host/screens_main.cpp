@@ -8,6 +8,7 @@
 #include "gridmover/core/grid_version.h"
 #include "gridmover/core/registry.h"
 #include "gridmover/host/main_window.h"
+#include "shared_ui/japanese_font.h"
 
 #include <QApplication>
 #include <QDir>
@@ -39,15 +40,6 @@ public:
 private:
     std::set<std::string, std::less<>> keys_;
 };
-
-void preferJapaneseFont() {
-    const QString family = QStringLiteral("Noto Sans CJK JP");
-    if (QFontDatabase::families().contains(family)) {
-        QFont font = QApplication::font();
-        font.setFamily(family);
-        QApplication::setFont(font);
-    }
-}
 
 } // namespace
 

@@ -6,8 +6,10 @@
 #include "printctl/printctl.h"
 #include "printctl/properties_dialog.h"
 #include "printctl/testing/fake_printer_system.h"
+#include "shared_ui/japanese_font.h"
 #include "shared_ui/qt_prompts.h"
 #include "shared_ui/qt_translations.h"
+#include "shared_ui/window_picture.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,29 +20,6 @@
 #include <fstream>
 
 namespace {
-
-// Han characters take their Japanese shapes only from a Japanese font.
-void preferJapaneseFont() {
-    const QString family = QStringLiteral("Noto Sans CJK JP");
-    if (QFontDatabase::families().contains(family)) {
-        QFont font = QApplication::font();
-        font.setFamily(family);
-        QApplication::setFont(font);
-    }
-}
-
-bool save(QWidget& window, const QDir& dir, const QString& name) {
-    window.show();
-    window.adjustSize();
-    QApplication::processEvents();
-    QString file = dir.filePath(name);
-    if (!window.grab().save(file, "PNG")) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
-        return false;
-    }
-    std::printf("%s\n", qPrintable(file));
-    return true;
-}
 
 std::vector<printctl::PrinterOption> sampleOptions() {
     return {
@@ -90,7 +69,7 @@ int main(int argc, char** argv) {
     PrinterSelectionWindow window(printer);
     window.Load("printctl-demo");
     printctl::PropertiesDialog properties("事務室-レーザー", sampleOptions());
-    bool ok = save(window, out, QStringLiteral("printctl-demo.png")) &&
-              save(properties, out, QStringLiteral("printctl-properties.png"));
+    bool ok = saveWindowPicture(window, out, QStringLiteral("printctl-demo.png")) &&
+              saveWindowPicture(properties, out, QStringLiteral("printctl-properties.png"));
     return ok ? 0 : 1;
 }
