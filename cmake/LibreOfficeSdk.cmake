@@ -10,6 +10,25 @@ set(SUITE_LIBREOFFICE_DIR /usr/lib/libreoffice CACHE PATH "Installation folder o
 option(SUITE_WITH_LIBREOFFICE "Build the LibreOffice Calc backend when the SDK is installed" ON)
 
 set(SUITE_HAVE_LIBREOFFICE OFF)
+
+# Defined before any early return below, so that every configuration (a fuzz build, a cross
+# build, a machine without the SDK) knows the command; it adds nothing there.
+# suite_add_office_test(NAME name SOURCES ... [LIBS ...])
+#   A GoogleTest program whose tests share one office process: registered with CTest as one test
+#   (not one per case, which would start an office per case).
+function(suite_add_office_test)
+    if(NOT SUITE_HAVE_LIBREOFFICE OR SUITE_FUZZ)
+        return()
+    endif()
+    cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main GTest::gmock
+        citylink_sheets_calc_testing ${T_LIBS})
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
+    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 600 LABELS office
+        ENVIRONMENT "SUITE_SOURCE_DIR=${PROJECT_SOURCE_DIR};SUITE_BINARY_DIR=${PROJECT_BINARY_DIR}")
+endfunction()
+
 # The backend talks to an office on this system (POSIX processes, the Linux SDK): a build for
 # another system (the Windows cross build) gets the stand-in.
 if(NOT SUITE_WITH_LIBREOFFICE OR SUITE_FUZZ OR NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
@@ -101,19 +120,3 @@ target_link_options(suite_uno INTERFACE "LINKER:-rpath,${_lo}/program")
 
 set(SUITE_HAVE_LIBREOFFICE ON)
 message(STATUS "LibreOffice Calc backend: built (${_lo})")
-
-# suite_add_office_test(NAME name SOURCES ... [LIBS ...])
-#   A GoogleTest program whose tests share one office process: registered with CTest as one test
-#   (not one per case, which would start an office per case).
-function(suite_add_office_test)
-    if(NOT SUITE_HAVE_LIBREOFFICE OR SUITE_FUZZ)
-        return()
-    endif()
-    cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
-    add_executable(${T_NAME} ${T_SOURCES})
-    target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main GTest::gmock
-        citylink_sheets_calc_testing ${T_LIBS})
-    add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
-    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 600 LABELS office
-        ENVIRONMENT "SUITE_SOURCE_DIR=${PROJECT_SOURCE_DIR};SUITE_BINARY_DIR=${PROJECT_BINARY_DIR}")
-endfunction()
