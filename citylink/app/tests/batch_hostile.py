@@ -16,6 +16,9 @@ import zipfile
 BATCH, SRC = sys.argv[1], sys.argv[2]
 SAMPLE = os.path.join(SRC, "samples", "時間外保育利用状況表.xlsx")
 LAYOUT = "札幌市連携.INI"
+# The ceiling holds for the product's builds. A sanitizer build keeps shadow memory and a quarantine
+# of freed blocks, so its peak says nothing about the program's own use: it gets no ceiling.
+MEMORY_CEILING_MB = float("inf") if os.environ.get("SUITE_SANITIZED") else 256
 HEADER = ('"日付","クラス","園児番号","生年月日","年齢","性別","保育必要量","園児名","ふりがな",'
           '"出欠","登園時間","降園時間","ユーザー定義1","ユーザー定義2","備考"\r\n')
 failures = []
@@ -97,7 +100,7 @@ with tempfile.TemporaryDirectory() as tmp:
     check(code == 1, "450,000 children refused: %s %s" % (code, err))
     check("延長保育の園児が450000人いますが" in err and "60人分の行しかありません" in err,
           "the refusal names both counts: " + err)
-    check(peak < 256, "peak memory %.0f MB under 256 MB" % peak)
+    check(peak < MEMORY_CEILING_MB, "peak memory %.0f MB under 256 MB" % peak)
     check(not os.path.exists(out), "nothing written for a refused month")
     check(read(SAMPLE) == sample, "the workbook is unchanged")
 
@@ -116,7 +119,7 @@ with tempfile.TemporaryDirectory() as tmp:
     code, _, err, peak = run(*common, "--csv", big, "--workbook", large, "--output", out)
     print("450,000 children, large workbook: exit %s, peak %.0f MB" % (code, peak))
     check(code == 1 and "延長保育の園児が450000人いますが" in err, "refused: %s %s" % (code, err))
-    check(peak < 256, "peak memory %.0f MB under 256 MB with a large workbook" % peak)
+    check(peak < MEMORY_CEILING_MB, "peak memory %.0f MB under 256 MB with a large workbook" % peak)
     os.remove(big)
 
     for children, code_wanted in ((61, 1), (60, 0)):
