@@ -62,8 +62,16 @@ function(suite_add_test)
     endif()
     gtest_discover_tests(${T_NAME}
         WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
-        PROPERTIES ENVIRONMENT "${env}"
         DISCOVERY_TIMEOUT 60)
+    # The environment is set by a file CTest reads after the discovered cases: the discovery's own
+    # PROPERTIES keeps only the first entry of a list (the rest become property names).
+    set(env_file ${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_environment.cmake)
+    file(GENERATE OUTPUT ${env_file} CONTENT
+"if(DEFINED ${T_NAME}_TESTS)
+    set_tests_properties(\${${T_NAME}_TESTS} PROPERTIES ENVIRONMENT [==[${env}]==])
+endif()
+")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${env_file})
 endfunction()
 
 function(suite_add_fuzzer)

@@ -2,6 +2,7 @@
 // the names screen readers find the window's inputs by.
 #include "citylink/ui/band_time_edit.h"
 #include "citylink/ui/main_window.h"
+#include "citylink/ui/tests/window_test.h"
 #include "foundation/mdl_system_ini.h"
 #include "foundation/testing/scripted_prompts.h"
 #include "testsupport/test_files.h"
@@ -14,22 +15,14 @@
 
 #include <memory>
 
-using testsupport::ScratchDir;
-
 namespace {
 
-class BandFieldsTest : public ::testing::Test {
+class BandFieldsTest : public WindowTest {
 protected:
-    using Window = F_うぇぶきらの札幌市連携;
-
-    ScratchDir dataDir;
-    ScratchDir programDir;
-    ManualClock clock{{2019, 4, 10, 9, 0, 0}};
-    mdlLog log{[this] { return dataDir.path().string() + "/"; }, clock};
-    ScriptedPrompts prompts;
+    BandFieldsTest() : WindowTest({2019, 4, 10, 9, 0, 0}) {}
 
     std::unique_ptr<Window> open() {
-        auto w = std::make_unique<Window>(prompts, log, clock, programDir.path());
+        auto w = WindowTest::open();
         w->show();
         return w;
     }

@@ -1,5 +1,6 @@
 // The main window's CSV step and settings files, through the real buttons and fields.
 #include "citylink/ui/main_window.h"
+#include "citylink/ui/tests/window_test.h"
 #include "foundation/cp932.h"
 #include "foundation/mdl_system_ini.h"
 #include "foundation/testing/scripted_prompts.h"
@@ -12,23 +13,13 @@
 #include <memory>
 
 using namespace std::chrono;
-using testsupport::ScratchDir;
 
 namespace {
 
-class WindowSettingsTest : public ::testing::Test {
+class WindowSettingsTest : public WindowTest {
 protected:
-    using Window = F_うぇぶきらの札幌市連携;
+    WindowSettingsTest() : WindowTest({2019, 4, 10, 9, 0, 0}) {}
 
-    ScratchDir dataDir;
-    ScratchDir programDir;
-    ManualClock clock{{2019, 4, 10, 9, 0, 0}};
-    mdlLog log{[this] { return dataDir.path().string() + "/"; }, clock};
-    ScriptedPrompts prompts;
-
-    std::unique_ptr<Window> open() {
-        return std::make_unique<Window>(prompts, log, clock, programDir.path());
-    }
     static std::string fixture() {
         return (testsupport::sourceDir() / "citylink/core/tests/data/april2019.csv").string();
     }

@@ -1,5 +1,6 @@
 // The main window under the offscreen platform: real buttons, real labels, the real log file.
 #include "citylink/ui/main_window.h"
+#include "citylink/ui/tests/window_test.h"
 
 #include "citylink/core/program_caption.h"
 #include "citylink/ui/tests/key_input.h"
@@ -15,25 +16,15 @@
 #include <stdexcept>
 
 using namespace std::chrono;
-using testsupport::ScratchDir;
 
 namespace {
 
 const std::string& kCaption = citylink::programCaption();
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public WindowTest {
 protected:
-    using Window = F_うぇぶきらの札幌市連携;
+    MainWindowTest() : WindowTest({2024, 12, 2, 9, 30, 5}) {}
 
-    ScratchDir dataDir;    // the log's data folder
-    ScratchDir programDir; // the settings files' folder
-    ManualClock clock{{2024, 12, 2, 9, 30, 5}};
-    mdlLog log{[this] { return dataDir.path().string() + "/"; }, clock};
-    ScriptedPrompts prompts;
-
-    std::unique_ptr<Window> open() {
-        return std::make_unique<Window>(prompts, log, clock, programDir.path());
-    }
     std::string logBytes() { return testsupport::readBytes(dataDir / "20241202_.log"); }
     static std::string entry(const std::string& message) {
         return cp932::fromUtf8("\"【09:30:05】 " + message + "\"\r\n");
