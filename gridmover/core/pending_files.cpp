@@ -4,12 +4,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <exception>
 #include <map>
 #include <optional>
-#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 #include <vector>
 
 namespace gridmover {
@@ -72,14 +71,14 @@ class FolderDevices {
 public:
     explicit FolderDevices(CommitIo& io) : io_(io) {}
     // False when the folder cannot be looked up.
-    bool get(const fs::path& folder, dev_t& dev) {
+    bool get(const fs::path& folder, std::uint64_t& dev) {
         auto at = devices_.find(folder);
         if (at == devices_.end()) {
-            struct stat st {};
+            FileStatus st;
             if (io_.Stat(folder, st) != 0) {
                 return false; // not remembered: a later file may find it
             }
-            at = devices_.emplace(folder, st.st_dev).first;
+            at = devices_.emplace(folder, st.device).first;
         }
         dev = at->second;
         return true;
@@ -87,7 +86,7 @@ public:
 
 private:
     CommitIo& io_;
-    std::map<fs::path, dev_t> devices_;
+    std::map<fs::path, std::uint64_t> devices_;
 };
 
 // The files one commit makes beside the originals, removed again unless taken into place: the
@@ -127,7 +126,7 @@ private:
 
 // Copies from into a new file to that gets mode: the way onto another file system, or past a
 // mount point that a rename cannot cross. files lists to before it exists.
-bool copyBeside(CommitIo& io, const fs::path& from, const fs::path& to, mode_t mode,
+bool copyBeside(CommitIo& io, const fs::path& from, const fs::path& to, unsigned mode,
                 CommitFiles& files, std::size_t& made, std::string& why) {
     made = files.made(to);
     if (int e = io.Copy(from, to); e != 0) {
@@ -176,7 +175,7 @@ CommitResult CommitPendingFiles(modConvert& conv, const fs::path& journal, Commi
     std::vector<fs::path> ready; // the file that will take each original's name
     // Each ready file's number in the commit's files, when the commit made it (a copy).
     std::vector<std::optional<std::size_t>> readyMade;
-    std::vector<mode_t> modes; // each original's permissions
+    std::vector<unsigned> modes; // each original's permissions
     // Each swap done so far: the old content's second name (by its number in the commit's files)
     // and whether that is a hard link (the original still had its name until its new content was
     // renamed onto it).
@@ -214,20 +213,20 @@ CommitResult CommitPendingFiles(modConvert& conv, const fs::path& journal, Commi
         //    other is copied next to its original. Either way the swap below is a set of renames
         //    that cannot run out of space half-way. The new file gets the original's permissions.
         for (std::size_t i = 0; i < n && result.ok; ++i) {
-            struct stat orig {};
+            FileStatus orig;
             if (int e = io.Stat(originals[i], orig); e != 0) {
                 fail(originals[i], errorText(e));
                 break;
             }
-            modes.push_back(orig.st_mode & 07777);
+            modes.push_back(orig.permissions);
             fs::path folder =
                 originals[i].parent_path().empty() ? fs::path(".") : originals[i].parent_path();
             fs::path file = temps[i];
-            struct stat now {};
-            dev_t folderDev{};
+            FileStatus now;
+            std::uint64_t folderDev = 0;
             const bool tempFound = io.Stat(temps[i], now) == 0;
             readyMade.resize(i + 1);
-            if (!tempFound || !devices.get(folder, folderDev) || now.st_dev != folderDev) {
+            if (!tempFound || !devices.get(folder, folderDev) || now.device != folderDev) {
                 file = besideOriginal(originals[i], ".gmnew");
                 std::string why;
                 std::size_t copyMade = 0;
@@ -237,7 +236,7 @@ CommitResult CommitPendingFiles(modConvert& conv, const fs::path& journal, Commi
                     fail(originals[i], why);
                     break;
                 }
-            } else if ((now.st_mode & 07777) != modes[i]) {
+            } else if (now.permissions != modes[i]) {
                 if (int e = io.Chmod(file, modes[i]); e != 0) {
                     fail(originals[i], errorText(e));
                     break;
@@ -331,7 +330,8 @@ CommitResult CommitPendingFiles(modConvert& conv, const fs::path& journal, Commi
     // which goes with the run, so a failure here cannot leave anything in the project.
     for (std::size_t i = 0; i < temps.size(); ++i) {
         if (i >= n || !moved[i]) {
-            ::unlink(temps[i].c_str());
+            std::error_code ec;
+            fs::remove(temps[i], ec);
         }
     }
     clearLists(conv);
@@ -342,7 +342,7 @@ Recovery RecoverInterruptedCommit(const fs::path& journal, CommitIo& io) {
     Recovery r;
     std::string text;
     try {
-        struct stat st {};
+        FileStatus st;
         if (io.Stat(journal, st) != 0) {
             return r;
         }
@@ -373,11 +373,11 @@ Recovery RecoverInterruptedCommit(const fs::path& journal, CommitIo& io) {
     for (const auto& o : originals) {
         const fs::path old = besideOriginal(o, ".gmold");
         const fs::path copy = besideOriginal(o, ".gmnew");
-        struct stat oldSt {};
-        struct stat origSt {};
+        FileStatus oldSt;
+        FileStatus origSt;
         if (io.Stat(old, oldSt) == 0) {
-            const bool sameFile = io.Stat(o, origSt) == 0 && origSt.st_ino == oldSt.st_ino &&
-                                  origSt.st_dev == oldSt.st_dev;
+            const bool sameFile = io.Stat(o, origSt) == 0 && origSt.file == oldSt.file &&
+                                  origSt.device == oldSt.device;
             if (r.completed || sameFile) {
                 // Done, or never swapped: the second name only.
                 const int e = io.Unlink(old);

@@ -2,16 +2,15 @@
 // choosing the rows, then the file. Whatever the file holds, the patch never changes its length
 // and never writes outside the record's data; the file-level function gives the same bytes as
 // the in-memory one.
+#include "gridmover/core/file_access.h"
 #include "gridmover/core/grid_version.h"
 #include "gridmover/core/mod_convert.h"
+#include "gridmover/core/run_folder.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <unistd.h>
 
 using namespace gridmover;
 
@@ -52,15 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // The same through a file.
-    static const std::filesystem::path file = std::filesystem::temp_directory_path() /
-                                              ("gridmover-fuzz-blob-" + std::to_string(::getpid()));
-    {
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out.write(original.data(), static_cast<std::streamsize>(original.size()));
-    }
+    // One file per process: parallel fuzz jobs share the temporary folder.
+    static const std::filesystem::path file =
+        std::filesystem::temp_directory_path() /
+        ("gridmover-fuzz-blob-" + std::to_string(CurrentProcessId()));
+    WriteFileBytes(file, original);
     int fileResult = conv.PatchOleObjectBlob(file, offset, from, to);
-    std::ifstream in(file, std::ios::binary);
-    std::string onDisk((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string onDisk = ReadFileBytes(file);
     if (fileResult != r || onDisk != patched) {
         std::abort();
     }

@@ -34,12 +34,12 @@ public:
     std::optional<fs::path> otherDevice;
     int calls = 0;
 
-    int Stat(const fs::path& f, struct stat& st) override {
+    int Stat(const fs::path& f, FileStatus& st) override {
         if (int e = call(Op::Stat, f))
             return e;
         int r = SystemCommitIo().Stat(f, st);
         if (r == 0 && otherDevice && f.parent_path() == *otherDevice)
-            st.st_dev += 1;
+            st.device += 1;
         return r;
     }
     int Link(const fs::path& a, const fs::path& b) override {
@@ -57,7 +57,7 @@ public:
             return e;
         return SystemCommitIo().Unlink(f);
     }
-    int Chmod(const fs::path& f, mode_t m) override {
+    int Chmod(const fs::path& f, unsigned m) override {
         if (int e = call(Op::Chmod, f))
             return e;
         return SystemCommitIo().Chmod(f, m);

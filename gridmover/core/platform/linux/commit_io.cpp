@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -31,8 +32,15 @@ bool writeAll(int fd, std::string_view text) {
 
 class SystemIo : public CommitIo {
 public:
-    int Stat(const std::filesystem::path& file, struct stat& st) override {
-        return result(::stat(file.c_str(), &st));
+    int Stat(const std::filesystem::path& file, FileStatus& status) override {
+        struct stat st {};
+        if (::stat(file.c_str(), &st) != 0) {
+            return result(-1);
+        }
+        status.device = static_cast<std::uint64_t>(st.st_dev);
+        status.file = static_cast<std::uint64_t>(st.st_ino);
+        status.permissions = static_cast<unsigned>(st.st_mode & 07777);
+        return 0;
     }
     int Link(const std::filesystem::path& from, const std::filesystem::path& to) override {
         return result(::link(from.c_str(), to.c_str()));
@@ -43,8 +51,8 @@ public:
     int Unlink(const std::filesystem::path& file) override {
         return result(::unlink(file.c_str()));
     }
-    int Chmod(const std::filesystem::path& file, mode_t mode) override {
-        return result(::chmod(file.c_str(), mode));
+    int Chmod(const std::filesystem::path& file, unsigned permissions) override {
+        return result(::chmod(file.c_str(), static_cast<mode_t>(permissions)));
     }
     int Copy(const std::filesystem::path& from, const std::filesystem::path& to) override {
         std::error_code ec;
