@@ -2,6 +2,7 @@
 
 #include "citylink/sheets/xlsx/cell_text.h"
 #include "citylink/sheets/xlsx/formula_shift.h"
+#include "citylink/sheets/xlsx/shared_strings.h"
 
 #include <algorithm>
 #include <charconv>
@@ -10,39 +11,12 @@ namespace sheets::xlsx {
 
 namespace {
 
-[[noreturn]] void fail(const std::string& description) {
-    throw AutomationError(description, errors::kApplicationDefined);
-}
-
-pugi::xml_node childNamed(pugi::xml_node parent, std::string_view local) {
-    for (pugi::xml_node child : parent.children())
-        if (child.type() == pugi::node_element && LocalName(child.name()) == local)
-            return child;
-    return {};
-}
-
 std::optional<int> parseRowNumber(std::string_view text) {
     int value = 0;
     auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || ptr != text.data() + text.size() || value < 1 || value > kMaxRow)
         return std::nullopt;
     return value;
-}
-
-// The text of a string item (<si> or <is>): its own <t> and the <t> of its runs, not the
-// phonetic runs (<rPh>) that Japanese workbooks carry for readings.
-std::string stringItemText(pugi::xml_node item) {
-    std::string text;
-    for (pugi::xml_node child : item.children()) {
-        std::string_view local = LocalName(child.name());
-        if (local == "t") {
-            text += child.text().get();
-        } else if (local == "r") {
-            if (pugi::xml_node t = childNamed(child, "t"))
-                text += t.text().get();
-        }
-    }
-    return UnescapeCellText(text);
 }
 
 // The first cell element at or after the node, skipping text; null at the first other element
@@ -64,13 +38,6 @@ bool needsPreserve(std::string_view text) {
     return !text.empty() && (blank(text.front()) || blank(text.back()));
 }
 
-struct StringWriter : pugi::xml_writer {
-    std::string out;
-    void write(const void* data, size_t size) override {
-        out.append(static_cast<const char*>(data), size);
-    }
-};
-
 } // namespace
 
 // The column of a cell element from its reference; every cell has one after loading.
@@ -83,95 +50,20 @@ int SheetEditor::columnOf(pugi::xml_node cell) {
     return ColumnNumber(r.substr(0, letters)).value_or(0);
 }
 
-std::string_view LocalName(const char* qualified) {
-    std::string_view name(qualified);
-    auto colon = name.find(':');
-    return colon == std::string_view::npos ? name : name.substr(colon + 1);
-}
-
-std::string SerializeXml(const pugi::xml_document& doc, std::size_t sizeHint) {
-    StringWriter writer;
-    // Room for the text as it was read and a little more: a string that grows by doubling would
-    // hold the old and the new buffer at once, three times the part at the peak.
-    writer.out.reserve(sizeHint + sizeHint / 16);
-    doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-    return std::move(writer.out);
-}
-
-std::size_t TreeBytes(std::string_view xml) {
-    // The parser keeps a copy of the text, a node (64 bytes) per element and per text between
-    // tags, and an attribute (40 bytes) per "=" (one in a text counts too: an upper bound).
-    std::size_t nodes = 0;
-    std::size_t attributes = 0;
-    char previous = '>';
-    for (std::size_t i = 0; i < xml.size(); ++i) {
-        char c = xml[i];
-        if (c == '<') {
-            nodes += (i + 1 < xml.size() && xml[i + 1] != '/') + (previous != '>');
-        } else if (c == '=') {
-            ++attributes;
-        }
-        previous = c;
-    }
-    return xml.size() + nodes * 64 + attributes * 40;
-}
-
-namespace {
-
-bool loadPart(pugi::xml_document& doc, std::string_view xml, std::string* inPlace,
-              std::string_view partName) {
-    // A part within the size limits can still hold millions of tiny elements, each a node of
-    // its own in memory: such a part is refused before it is parsed.
-    if (std::size_t bytes = TreeBytes(xml); bytes > kMaxTreeBytes)
-        fail("ブックが大きすぎます: " + std::string(partName.empty() ? "部品" : partName) +
-             " の読み込みに " + std::to_string(bytes >> 20) + " MB 必要です、上限は " +
-             std::to_string(kMaxTreeBytes >> 20) + " MB");
-    bool parsed = inPlace
-                      ? static_cast<bool>(doc.load_buffer_inplace(inPlace->data(), inPlace->size(),
-                                                                  kFaithfulParse))
-                      : static_cast<bool>(doc.load_buffer(xml.data(), xml.size(), kFaithfulParse));
-    if (!parsed)
-        return false;
-    // The tree is written out as UTF-8 whatever the part was stored in.
-    pugi::xml_node first = doc.first_child();
-    if (first.type() == pugi::node_declaration && first.attribute("encoding"))
-        first.attribute("encoding").set_value("UTF-8");
-    return true;
-}
-
-} // namespace
-
-bool LoadPart(pugi::xml_document& doc, const std::string& xml, std::string_view partName) {
-    return loadPart(doc, xml, nullptr, partName);
-}
-
-std::vector<std::string> ReadSharedStrings(const std::string& xml) {
-    pugi::xml_document doc;
-    if (!LoadPart(doc, xml))
-        fail("ブックの共有文字列が正しい XML ではありません");
-    std::vector<std::string> out;
-    for (pugi::xml_node si : doc.document_element().children())
-        if (si.type() == pugi::node_element && LocalName(si.name()) == "si")
-            out.push_back(stringItemText(si));
-    return out;
-}
-
 SheetEditor::SheetEditor(std::string xml, const std::string& partName)
     : partName_(partName), text_(std::move(xml)) {
     // Parsed in place: the tree points into the part's text instead of a copy of it.
-    bool parsed = loadPart(doc_, text_, &text_, partName);
+    bool parsed = LoadPartInPlace(doc_, text_, partName);
     pugi::xml_node root = doc_.document_element();
     if (!parsed || LocalName(root.name()) != "worksheet")
-        fail("ブックのシートが正しい XML ではありません: " + partName);
-    std::string_view rootName = root.name();
-    if (auto colon = rootName.find(':'); colon != std::string_view::npos)
-        prefix_ = std::string(rootName.substr(0, colon + 1));
-    sheetData_ = childNamed(root, "sheetData");
-    for (pugi::xml_node merge : childNamed(root, "mergeCells").children())
+        Fail("ブックのシートが正しい XML ではありません: " + partName);
+    prefix_ = NamespacePrefix(root);
+    sheetData_ = ChildNamed(root, "sheetData");
+    for (pugi::xml_node merge : ChildNamed(root, "mergeCells").children())
         if (LocalName(merge.name()) == "mergeCell")
             if (auto ref = ParseRange(merge.attribute("ref").value()))
                 merges_.push_back(*ref);
-    for (pugi::xml_node col : childNamed(root, "cols").children()) {
+    for (pugi::xml_node col : ChildNamed(root, "cols").children()) {
         if (LocalName(col.name()) == "col" && col.attribute("style"))
             columnStyles_.push_back({col.attribute("min").as_int(), col.attribute("max").as_int(),
                                      col.attribute("style").value()});
@@ -188,12 +80,12 @@ SheetEditor::SheetEditor(std::string xml, const std::string& partName)
         if (pugi::xml_attribute r = row.attribute("r")) {
             auto parsed = parseRowNumber(r.value());
             if (!parsed)
-                fail("ブックのシートの行が壊れています: " + partName);
+                Fail("ブックのシートの行が壊れています: " + partName);
             number = *parsed;
         } else {
             number = lastRow + 1;
             if (number > kMaxRow)
-                fail("ブックのシートの行が壊れています: " + partName);
+                Fail("ブックのシートの行が壊れています: " + partName);
             row.prepend_attribute("r").set_value(number);
         }
         lastRow = number;
@@ -201,7 +93,7 @@ SheetEditor::SheetEditor(std::string xml, const std::string& partName)
         // ("$A1", "A7" inside row 5) or names a column twice: a write would go to one of them
         // and another reader would show the other, so the written value would not read back.
         if (!rows_.emplace(number, row).second)
-            fail("ブックのシートの行が壊れています: " + partName + " (行 " +
+            Fail("ブックのシートの行が壊れています: " + partName + " (行 " +
                  std::to_string(number) + " が2つあります)");
         int lastCol = 0;
         bool sorted = true;
@@ -212,19 +104,19 @@ SheetEditor::SheetEditor(std::string xml, const std::string& partName)
                 std::string_view text = r.value();
                 auto ref = ParseCell(text);
                 if (!ref || text.find('$') != std::string_view::npos || ref->row != number)
-                    fail("ブックのシートのセルが壊れています: " + partName + " (" +
+                    Fail("ブックのシートのセルが壊れています: " + partName + " (" +
                          std::string(text.substr(0, 20)) + ")");
                 sorted = sorted && ref->col > lastCol;
                 lastCol = ref->col;
             } else {
                 ++lastCol;
                 if (lastCol > kMaxColumn)
-                    fail("ブックのシートのセルが壊れています: " + partName);
+                    Fail("ブックのシートのセルが壊れています: " + partName);
                 cell.prepend_attribute("r").set_value(CellAddress({number, lastCol}).c_str());
             }
         }
         if (!sorted && !sortCells(row))
-            fail("ブックのシートのセルが壊れています: " + partName + " (行 " +
+            Fail("ブックのシートのセルが壊れています: " + partName + " (行 " +
                  std::to_string(number) + " の1つの列にセルが2つあります)");
     }
 }
@@ -336,7 +228,7 @@ void SheetEditor::setCell(pugi::xml_node cell, const std::string& value) {
     cell.remove_attribute("vm");
     if (value.empty())
         return;
-    pugi::xml_node ext = childNamed(cell, "extLst");
+    pugi::xml_node ext = ChildNamed(cell, "extLst");
     auto add = [&](const char* local) {
         return ext ? cell.insert_child_before(name(local).c_str(), ext)
                    : cell.append_child(name(local).c_str());
@@ -384,7 +276,7 @@ void SheetEditor::unshareFormulasIn(CellRef first, int rows, int cols) {
         for (pugi::xml_node cell : it->second.children()) {
             if (LocalName(cell.name()) != "c")
                 continue;
-            pugi::xml_node f = childNamed(cell, "f");
+            pugi::xml_node f = ChildNamed(cell, "f");
             if (!f || std::string_view(f.attribute("t").value()) != "shared" ||
                 std::string_view(f.attribute("ref").value()).empty())
                 continue;
@@ -404,7 +296,7 @@ void SheetEditor::unshareFormulasIn(CellRef first, int rows, int cols) {
         for (pugi::xml_node cell : row.children()) {
             if (LocalName(cell.name()) != "c")
                 continue;
-            pugi::xml_node f = childNamed(cell, "f");
+            pugi::xml_node f = ChildNamed(cell, "f");
             if (!f || std::string_view(f.attribute("t").value()) != "shared" ||
                 !std::string_view(f.attribute("ref").value()).empty())
                 continue;
@@ -417,7 +309,7 @@ void SheetEditor::unshareFormulasIn(CellRef first, int rows, int cols) {
                                    ref->col - master->second.at.col)
                     : std::nullopt;
             if (!moved)
-                fail("セル " + CellAddress(master->second.at) +
+                Fail("セル " + CellAddress(master->second.at) +
                      " の数式は他のセルと共有されていて複写できないため、このセルには書き込みませ"
                      "ん");
             plan.emplace_back(f, std::move(*moved));
@@ -431,7 +323,7 @@ void SheetEditor::unshareFormulasIn(CellRef first, int rows, int cols) {
 }
 
 void SheetEditor::extendDimension(const RangeRef& written) {
-    pugi::xml_node dimension = childNamed(doc_.document_element(), "dimension");
+    pugi::xml_node dimension = ChildNamed(doc_.document_element(), "dimension");
     if (!dimension)
         return;
     auto current = ParseRange(dimension.attribute("ref").value());
@@ -450,12 +342,12 @@ void SheetEditor::write(CellRef first, const Block& block) {
     const int cols = rows == 0 ? 0 : static_cast<int>(block.front().size());
     for (const auto& r : block)
         if (static_cast<int>(r.size()) != cols)
-            fail("値の配列の行の長さがそろっていません");
+            Fail("値の配列の行の長さがそろっていません");
     if (rows == 0 || cols == 0)
         return;
     if (first.row < 1 || first.col < 1 || first.row + rows - 1 > kMaxRow ||
         first.col + cols - 1 > kMaxColumn)
-        fail("値の配列がシートに収まりません");
+        Fail("値の配列がシートに収まりません");
 
     if (rows * cols > 1) {
         // A spreadsheet application refuses such a write as a whole; so do we, before anything
@@ -468,7 +360,7 @@ void SheetEditor::write(CellRef first, const Block& block) {
             bool inside = m.first.row >= target.first.row && m.last.row <= target.last.row &&
                           m.first.col >= target.first.col && m.last.col <= target.last.col;
             if (overlaps && !inside)
-                fail("結合セルの一部は変更できません: " + RangeAddress(m) + " (書き込み先 " +
+                Fail("結合セルの一部は変更できません: " + RangeAddress(m) + " (書き込み先 " +
                      RangeAddress(target) + ")");
         }
     }
@@ -561,10 +453,10 @@ std::string SheetEditor::read(CellRef at, const std::vector<std::string>& shared
             continue;
         std::string_view type = cell.attribute("t").value();
         if (type == "inlineStr") {
-            pugi::xml_node is = childNamed(cell, "is");
-            return is ? stringItemText(is) : std::string();
+            pugi::xml_node is = ChildNamed(cell, "is");
+            return is ? StringItemText(is) : std::string();
         }
-        pugi::xml_node v = childNamed(cell, "v");
+        pugi::xml_node v = ChildNamed(cell, "v");
         std::string value = v ? v.text().get() : "";
         if (type == "s") {
             std::size_t index = 0;
@@ -591,9 +483,9 @@ std::string SheetEditor::serializeForSave() {
         if (LocalName(rowNode.name()) != "row")
             continue;
         for (pugi::xml_node cell : rowNode.children()) {
-            if (LocalName(cell.name()) != "c" || !childNamed(cell, "f"))
+            if (LocalName(cell.name()) != "c" || !ChildNamed(cell, "f"))
                 continue;
-            if (pugi::xml_node v = childNamed(cell, "v"))
+            if (pugi::xml_node v = ChildNamed(cell, "v"))
                 cell.remove_child(v);
             // The type describes the stored result ("str", "b", "e"); without one it means nothing.
             cell.remove_attribute("t");

@@ -8,6 +8,7 @@
 // written cells changed.
 #include "citylink/sheets/a1.h"
 #include "citylink/sheets/automation.h"
+#include "citylink/sheets/xlsx/xml_part.h"
 
 #include <pugixml.hpp>
 
@@ -91,26 +92,5 @@ private:
     bool changed_ = false;
     bool droppedFormula_ = false;
 };
-
-// Texts of the shared-strings part, by index (rich text runs joined, phonetic runs left out).
-std::vector<std::string> ReadSharedStrings(const std::string& xml);
-
-// The XML tree as the part's bytes: UTF-8, no reformatting; `sizeHint` is the size expected.
-std::string SerializeXml(const pugi::xml_document& doc, std::size_t sizeHint = 0);
-// How the engine parses parts it may write back: keeps comments, processing instructions,
-// whitespace text and attribute values exactly.
-constexpr unsigned kFaithfulParse =
-    (pugi::parse_full | pugi::parse_ws_pcdata) & ~(pugi::parse_wconv_attribute | pugi::parse_eol);
-// Parses a part with kFaithfulParse; a declaration that names another encoding is changed to
-// UTF-8, the encoding SerializeXml writes. False when the part is not well-formed; throws
-// AutomationError "ブックが大きすぎます: ..." (naming `partName`) when its tree would take more
-// than kMaxTreeBytes of memory.
-bool LoadPart(pugi::xml_document& doc, const std::string& xml, std::string_view partName = {});
-// What the tree of a part takes in memory at most, estimated from its markup.
-std::size_t TreeBytes(std::string_view xml);
-// A city form's largest sheet takes a few MB as a tree.
-constexpr std::size_t kMaxTreeBytes = 96u << 20;
-// The local name of an element ("x:c" -> "c").
-std::string_view LocalName(const char* qualified);
 
 } // namespace sheets::xlsx

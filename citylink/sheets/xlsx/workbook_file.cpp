@@ -1,6 +1,8 @@
 #include "citylink/sheets/xlsx/workbook_file.h"
 
 #include "citylink/sheets/xlsx/cell_text.h"
+#include "citylink/sheets/xlsx/shared_strings.h"
+#include "citylink/sheets/xlsx/xml_part.h"
 #include "foundation/utf8_path.h"
 
 #include <algorithm>
@@ -10,20 +12,9 @@ namespace sheets::xlsx {
 
 namespace {
 
-[[noreturn]] void fail(const std::string& description) {
-    throw AutomationError(description, errors::kApplicationDefined);
-}
-
 bool typeIs(const std::string& type, std::string_view suffix) {
     return type.size() > suffix.size() && type.ends_with(suffix) &&
            type[type.size() - suffix.size() - 1] == '/';
-}
-
-std::string lowerAscii(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + 32);
-    return s;
 }
 
 std::string fileName(const std::filesystem::path& p) {
@@ -33,22 +24,15 @@ std::string fileName(const std::filesystem::path& p) {
 // Which extension the engine opens, checked before the file is read, so that a .xls gets a
 // message that says what it is.
 void checkExtension(const std::filesystem::path& file) {
-    std::string ext = lowerAscii(file.extension().string());
+    std::string ext = LowerAscii(file.extension().string());
     if (ext == ".xlsx" || ext == ".xlsm")
         return;
     std::string prefix = "このエンジンでは開けないブックです: " + fileName(file);
     if (ext == ".xls")
-        fail(prefix + " (バイナリ形式の .xls です。.xlsx で保存し直してください)");
+        Fail(prefix + " (バイナリ形式の .xls です。.xlsx で保存し直してください)");
     if (ext == ".xlsb")
-        fail(prefix + " (バイナリ形式の .xlsb です。.xlsx で保存し直してください)");
-    fail(prefix + " (開けるのは .xlsx と .xlsm のファイルだけです)");
-}
-
-pugi::xml_node childNamed(pugi::xml_node parent, std::string_view local) {
-    for (pugi::xml_node child : parent.children())
-        if (child.type() == pugi::node_element && LocalName(child.name()) == local)
-            return child;
-    return {};
+        Fail(prefix + " (バイナリ形式の .xlsb です。.xlsx で保存し直してください)");
+    Fail(prefix + " (開けるのは .xlsx と .xlsm のファイルだけです)");
 }
 
 // The relationship id of a <sheet>: the attribute "id" in the relationships namespace, whatever
@@ -68,15 +52,15 @@ std::string relationshipId(pugi::xml_node sheet) {
 std::vector<bool> ReadTextFormats(const std::string& stylesXml) {
     pugi::xml_document doc;
     if (!LoadPart(doc, stylesXml))
-        fail("ブックのスタイルが正しい XML ではありません");
+        Fail("ブックのスタイルが正しい XML ではありません");
     pugi::xml_node root = doc.document_element();
     std::set<unsigned> textIds = {49}; // the built-in Text format "@"
-    for (pugi::xml_node f : childNamed(root, "numFmts").children())
+    for (pugi::xml_node f : ChildNamed(root, "numFmts").children())
         if (LocalName(f.name()) == "numFmt" &&
             std::string_view(f.attribute("formatCode").value()) == "@")
             textIds.insert(f.attribute("numFmtId").as_uint());
     std::vector<bool> text;
-    for (pugi::xml_node xf : childNamed(root, "cellXfs").children())
+    for (pugi::xml_node xf : ChildNamed(root, "cellXfs").children())
         if (LocalName(xf.name()) == "xf")
             text.push_back(textIds.count(xf.attribute("numFmtId").as_uint(0)) != 0);
     return text;
@@ -89,7 +73,7 @@ WorkbookFile::WorkbookFile(const std::filesystem::path& file)
         if (typeIs(rel.type, "officeDocument") && !rel.target.empty())
             workbookPart_ = rel.target;
     if (workbookPart_.empty() || !package_.has(workbookPart_))
-        fail(prefix + " (ブックの部品がありません)");
+        Fail(prefix + " (ブックの部品がありません)");
 
     std::map<std::string, std::string> targets; // relationship id -> part
     for (const auto& rel : package_.relationships(workbookPart_)) {
@@ -106,8 +90,8 @@ WorkbookFile::WorkbookFile(const std::filesystem::path& file)
     std::string xml = package_.read(workbookPart_);
     pugi::xml_document doc;
     if (!LoadPart(doc, xml) || LocalName(doc.document_element().name()) != "workbook")
-        fail(prefix + " (ブックの部品が正しい XML ではありません)");
-    for (pugi::xml_node sheet : childNamed(doc.document_element(), "sheets").children()) {
+        Fail(prefix + " (ブックの部品が正しい XML ではありません)");
+    for (pugi::xml_node sheet : ChildNamed(doc.document_element(), "sheets").children()) {
         if (LocalName(sheet.name()) != "sheet")
             continue;
         auto target = targets.find(relationshipId(sheet));
@@ -175,11 +159,8 @@ void WorkbookFile::saveAs(const std::filesystem::path& out) {
         pugi::xml_document doc;
         LoadPart(doc, xml);
         pugi::xml_node root = doc.document_element();
-        std::string_view rootName = root.name();
-        std::string prefix;
-        if (auto colon = rootName.find(':'); colon != std::string_view::npos)
-            prefix = std::string(rootName.substr(0, colon + 1));
-        pugi::xml_node calcPr = childNamed(root, "calcPr");
+        const std::string prefix = NamespacePrefix(root);
+        pugi::xml_node calcPr = ChildNamed(root, "calcPr");
         if (!calcPr) {
             // calcPr follows these elements of a workbook and precedes all others.
             static const std::set<std::string_view> before = {
@@ -208,12 +189,12 @@ void WorkbookFile::saveAs(const std::filesystem::path& out) {
         std::string xml = package_.read(relsPart);
         pugi::xml_document rels;
         if (!LoadPart(rels, xml))
-            fail("ブックのリレーションシップが正しい XML ではありません");
+            Fail("ブックのリレーションシップが正しい XML ではありません");
         for (pugi::xml_node rel = rels.document_element().first_child(); rel;) {
             pugi::xml_node next = rel.next_sibling();
             if (LocalName(rel.name()) == "Relationship" &&
-                lowerAscii(XlsxPackage::resolveTarget(
-                    workbookPart_, rel.attribute("Target").value())) == lowerAscii(calcChainPart_))
+                LowerAscii(XlsxPackage::resolveTarget(
+                    workbookPart_, rel.attribute("Target").value())) == LowerAscii(calcChainPart_))
                 rels.document_element().remove_child(rel);
             rel = next;
         }
@@ -223,12 +204,12 @@ void WorkbookFile::saveAs(const std::filesystem::path& out) {
             std::string typesXml = package_.read("[Content_Types].xml");
             pugi::xml_document types;
             if (!LoadPart(types, typesXml))
-                fail("ブックのコンテンツタイプが正しい XML ではありません");
-            const std::string chainPartName = lowerAscii("/" + calcChainPart_);
+                Fail("ブックのコンテンツタイプが正しい XML ではありません");
+            const std::string chainPartName = LowerAscii("/" + calcChainPart_);
             for (pugi::xml_node o = types.document_element().first_child(); o;) {
                 pugi::xml_node next = o.next_sibling();
                 if (LocalName(o.name()) == "Override" &&
-                    lowerAscii(o.attribute("PartName").value()) == chainPartName)
+                    LowerAscii(o.attribute("PartName").value()) == chainPartName)
                     types.document_element().remove_child(o);
                 o = next;
             }

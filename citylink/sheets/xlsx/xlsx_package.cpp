@@ -1,8 +1,7 @@
 #include "citylink/sheets/xlsx/xlsx_package.h"
 
-#include "citylink/sheets/automation.h"
 #include "citylink/sheets/xlsx/save_file.h"
-#include "citylink/sheets/xlsx/sheet_editor.h"
+#include "citylink/sheets/xlsx/xml_part.h"
 #include "foundation/utf8_path.h"
 
 #include <pugixml.hpp>
@@ -16,20 +15,8 @@ namespace sheets::xlsx {
 
 namespace {
 
-std::string lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + 32);
-    return out;
-}
-
 std::string displayName(const std::filesystem::path& p) {
     return utf8::fromPath(p.filename());
-}
-
-[[noreturn]] void fail(const std::string& description) {
-    throw AutomationError(description, errors::kApplicationDefined);
 }
 
 std::string megabytes(unsigned long long bytes) {
@@ -38,7 +25,7 @@ std::string megabytes(unsigned long long bytes) {
 
 // The refusal of a package beyond the limits: the reason the log shows.
 [[noreturn]] void tooLarge(const std::filesystem::path& file, const std::string& detail) {
-    fail("ブックが大きすぎます: " + displayName(file) + " (" + detail + ")");
+    Fail("ブックが大きすぎます: " + displayName(file) + " (" + detail + ")");
 }
 
 int hexValue(char c) {
@@ -56,17 +43,17 @@ int hexValue(char c) {
 XlsxPackage::XlsxPackage(const std::filesystem::path& file) : path_(file) {
     std::ifstream in(file, std::ios::binary | std::ios::ate);
     if (!in)
-        fail("ブックを読み込めません: " + displayName(file));
+        Fail("ブックを読み込めません: " + displayName(file));
     std::streamoff size = in.tellg();
     if (size < 0)
-        fail("ブックを読み込めません: " + displayName(file));
+        Fail("ブックを読み込めません: " + displayName(file));
     if (static_cast<unsigned long long>(size) > kMaxFileSize)
         tooLarge(file, "ファイルが " + megabytes(static_cast<unsigned long long>(size)) +
                            "、上限は " + megabytes(kMaxFileSize));
     bytes_.resize(static_cast<std::size_t>(size));
     in.seekg(0);
     if (!in.read(bytes_.data(), size))
-        fail("ブックを読み込めません: " + displayName(file));
+        Fail("ブックを読み込めません: " + displayName(file));
     open();
 }
 
@@ -81,11 +68,11 @@ XlsxPackage::XlsxPackage(std::string bytes, const std::filesystem::path& file)
 void XlsxPackage::open() {
     const std::string prefix = "このエンジンでは開けないブックです: " + displayName(path_);
     if (bytes_.starts_with("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
-        fail(prefix +
+        Fail(prefix +
              " (バイナリ形式の .xls かパスワード付きのブックです。パスワードなしの .xlsx で"
              "保存し直してください)");
     if (!bytes_.starts_with("PK"))
-        fail(prefix + " (zip パッケージではありません)");
+        Fail(prefix + " (zip パッケージではありません)");
 
     zip_error_t error;
     zip_error_init(&error);
@@ -96,7 +83,7 @@ void XlsxPackage::open() {
         std::string reason = zip_error_strerror(&error);
         zip_source_free(source);
         zip_error_fini(&error);
-        fail(prefix + " (zip パッケージが壊れています: " + reason + ")");
+        Fail(prefix + " (zip パッケージが壊れています: " + reason + ")");
     }
     zip_error_fini(&error);
 
@@ -109,12 +96,12 @@ void XlsxPackage::open() {
         zip_stat_init(&st);
         if (zip_stat_index(zip_.get(), static_cast<zip_uint64_t>(i), 0, &st) != 0 ||
             !(st.valid & ZIP_STAT_NAME) || !(st.valid & ZIP_STAT_SIZE))
-            fail(prefix + " (zip パッケージが壊れています: 項目 " + std::to_string(i) +
+            Fail(prefix + " (zip パッケージが壊れています: 項目 " + std::to_string(i) +
                  " を読めません)");
         std::string name = st.name;
-        if (!entries_.emplace(lower(name), std::pair{name, static_cast<unsigned long long>(i)})
+        if (!entries_.emplace(LowerAscii(name), std::pair{name, static_cast<unsigned long long>(i)})
                  .second)
-            fail(prefix + " (zip パッケージが壊れています: 同じ名前の項目が2つあります " + name +
+            Fail(prefix + " (zip パッケージが壊れています: 同じ名前の項目が2つあります " + name +
                  ")");
         if (st.size > kMaxPartSize)
             tooLarge(path_, name + " は展開すると " + megabytes(st.size) + "、上限は部品ごとに " +
@@ -132,30 +119,30 @@ void XlsxPackage::Discard::operator()(zip* z) const {
 }
 
 bool XlsxPackage::has(std::string_view part) const {
-    return entries_.count(lower(part)) != 0;
+    return entries_.count(LowerAscii(part)) != 0;
 }
 
 std::string XlsxPackage::entryName(std::string_view part) const {
-    auto it = entries_.find(lower(part));
+    auto it = entries_.find(LowerAscii(part));
     return it == entries_.end() ? std::string() : it->second.first;
 }
 
 std::string XlsxPackage::read(std::string_view part) const {
-    auto it = entries_.find(lower(part));
+    auto it = entries_.find(LowerAscii(part));
     if (it == entries_.end())
-        fail("ブックの部品がありません: " + std::string(part));
+        Fail("ブックの部品がありません: " + std::string(part));
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_stat_index(zip_.get(), it->second.second, 0, &st) != 0)
-        fail("ブックの部品を読み込めません: " + std::string(part));
+        Fail("ブックの部品を読み込めません: " + std::string(part));
     if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
-        fail("ブックの部品が暗号化されています: " + std::string(part));
+        Fail("ブックの部品が暗号化されています: " + std::string(part));
     if (!(st.valid & ZIP_STAT_SIZE) || st.size > kMaxPartSize)
         tooLarge(path_,
                  std::string(part) + " は展開すると上限を超えます: " + megabytes(kMaxPartSize));
     zip_file_t* f = zip_fopen_index(zip_.get(), it->second.second, 0);
     if (!f)
-        fail("ブックの部品を読み込めません: " + std::string(part) + " (" +
+        Fail("ブックの部品を読み込めません: " + std::string(part) + " (" +
              zip_strerror(zip_.get()) + ")");
     // Exactly the declared size is inflated, then one byte more to see the end: data that goes on
     // beyond its declared size (a crafted entry) is refused without inflating the rest, and
@@ -166,7 +153,7 @@ std::string XlsxPackage::read(std::string_view part) const {
     zip_int64_t more = got == static_cast<zip_int64_t>(data.size()) ? zip_fread(f, &extra, 1) : -1;
     zip_fclose(f);
     if (got != static_cast<zip_int64_t>(data.size()) || more != 0)
-        fail("ブックの部品が壊れています: " + std::string(part));
+        Fail("ブックの部品が壊れています: " + std::string(part));
     return data;
 }
 
@@ -240,12 +227,9 @@ std::vector<Relationship> XlsxPackage::relationships(std::string_view part) cons
                             " を超えるメモリが必要です");
     pugi::xml_document doc;
     if (!doc.load_buffer(xml.data(), xml.size()))
-        fail("ブックの部品が正しい XML ではありません: " + relsPart);
+        Fail("ブックの部品が正しい XML ではありません: " + relsPart);
     for (pugi::xml_node rel : doc.document_element().children()) {
-        std::string_view name = rel.name();
-        if (auto colon = name.find(':'); colon != std::string_view::npos)
-            name.remove_prefix(colon + 1);
-        if (name != "Relationship")
+        if (LocalName(rel.name()) != "Relationship")
             continue;
         Relationship r;
         r.id = rel.attribute("Id").value();
@@ -373,20 +357,20 @@ std::string XlsxPackage::build(const std::map<std::string, std::string>& replace
             zip_source_free(source);
         zip_error_fini(&error);
         zip_error_fini(&rewrite.error);
-        fail(where + " (" + reason + ")");
+        Fail(where + " (" + reason + ")");
     }
     zip_error_fini(&error);
     auto abandon = [&](const std::string& reason) {
         zip_discard(z);
         zip_error_fini(&rewrite.error);
-        fail(where + " (" + reason + ")");
+        Fail(where + " (" + reason + ")");
     };
     for (const auto& [part, data] : replaced) {
         // A replaced part is removed and added anew (at the end of the archive): libzip keeps
         // the original entry's compression settings on a replace, and for a deflated entry that
         // means its highest level, six times slower than zlib's usual level for a larger result.
         // Entry order carries no meaning in a package.
-        auto it = entries_.find(lower(part));
+        auto it = entries_.find(LowerAscii(part));
         std::string name = it != entries_.end() ? it->second.first : part;
         if (it != entries_.end() && zip_delete(z, it->second.second) != 0)
             abandon(zip_strerror(z));
@@ -402,7 +386,7 @@ std::string XlsxPackage::build(const std::map<std::string, std::string>& replace
             abandon(zip_strerror(z));
     }
     for (const auto& part : removed) {
-        auto it = entries_.find(lower(part));
+        auto it = entries_.find(LowerAscii(part));
         if (it != entries_.end() && zip_delete(z, it->second.second) != 0)
             abandon(zip_strerror(z));
     }
@@ -410,7 +394,7 @@ std::string XlsxPackage::build(const std::map<std::string, std::string>& replace
         abandon(zip_strerror(z));
     zip_error_fini(&rewrite.error);
     if (rewrite.removed)
-        fail(where + " (部品が1つも残りません)");
+        Fail(where + " (部品が1つも残りません)");
     // Without a change libzip writes nothing: the package stays as it is.
     if (replaced.empty() && removed.empty())
         return bytes_;
