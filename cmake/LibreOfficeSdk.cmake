@@ -81,15 +81,26 @@ set(_uno_types
     com.sun.star.lang.IndexOutOfBoundsException
     com.sun.star.lang.XComponent
     com.sun.star.lang.XMultiComponentFactory
+    com.sun.star.sheet.CellFlags
+    com.sun.star.sheet.XCellRangeAddressable
     com.sun.star.sheet.XCellRangeData
+    com.sun.star.sheet.XCellRangesQuery
+    com.sun.star.sheet.XSheetCellCursor
+    com.sun.star.sheet.XSheetCellRanges
+    com.sun.star.sheet.XUsedAreaCursor
     com.sun.star.sheet.XSpreadsheet
     com.sun.star.sheet.XSpreadsheetDocument
     com.sun.star.sheet.XSpreadsheets
     com.sun.star.table.CellContentType
+    com.sun.star.table.CellRangeAddress
     com.sun.star.table.XCell
     com.sun.star.table.XCellRange
     com.sun.star.uno.DeploymentException
     com.sun.star.uno.XComponentContext
+    com.sun.star.uno.XWeak
+    com.sun.star.uno.XAggregation
+    com.sun.star.lang.XTypeProvider
+    com.sun.star.connection.XConnection
     com.sun.star.util.CloseVetoException
     com.sun.star.util.XCloseable
     com.sun.star.util.XModifiable)

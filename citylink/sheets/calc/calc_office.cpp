@@ -15,14 +15,17 @@
 #include <com/sun/star/util/XModifiable.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/exc_hlp.hxx>
+#include <cppuhelper/implbase1.hxx>
 #include <osl/file.hxx>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <thread>
-#include <unistd.h>
 
 namespace sheets::calc {
 
@@ -67,13 +70,62 @@ AutomationError startFailure(const std::string& reason) {
 // destroyed: the runtime must outlive every static that might still hold a reference at exit.
 Reference<uno::XComponentContext> localContext() {
     static Reference<uno::XComponentContext>* context = [] {
-        setenv("URE_BOOTSTRAP",
-               ("vnd.sun.star.pathname:" + std::string(kProgramDir) + "/fundamentalrc").c_str(), 0);
+        SetEnvironmentDefault("URE_BOOTSTRAP", "vnd.sun.star.pathname:" + std::string(kProgramDir) +
+                                                   "/fundamentalrc");
         return new Reference<uno::XComponentContext>(
             cppu::defaultBootstrap_InitialComponentContext());
     }();
     return *context;
 }
+
+// The connection to the office as the bridge sees it, counting the messages that come back: every
+// call into the office that waits for its answer is one such message (the bridge frames each
+// message as a block of eight bytes of size and count, then the body). This is how the tests
+// count the round trips a run costs.
+class CountingConnection : public cppu::WeakImplHelper1<css::connection::XConnection> {
+public:
+    CountingConnection(Reference<css::connection::XConnection> inner,
+                       std::shared_ptr<std::atomic<std::uint64_t>> messages)
+        : inner_(std::move(inner)), messages_(std::move(messages)) {}
+
+    sal_Int32 SAL_CALL read(uno::Sequence<sal_Int8>& bytes, sal_Int32 count) override {
+        sal_Int32 n = inner_->read(bytes, count);
+        // Only the bridge's reader thread reads: the framing state needs no lock.
+        const sal_Int8* p = bytes.getConstArray();
+        for (sal_Int32 i = 0; i < n; ++i) {
+            if (bodyLeft_ > 0) {
+                sal_Int32 take = static_cast<sal_Int32>(
+                    std::min<std::uint64_t>(bodyLeft_, static_cast<std::uint64_t>(n - i)));
+                bodyLeft_ -= static_cast<std::uint64_t>(take);
+                i += take - 1;
+                continue;
+            }
+            header_[headerHave_++] = static_cast<unsigned char>(p[i]);
+            if (headerHave_ == 8) {
+                bodyLeft_ = bigEndian(header_);
+                *messages_ += bigEndian(header_ + 4);
+                headerHave_ = 0;
+            }
+        }
+        return n;
+    }
+    void SAL_CALL write(const uno::Sequence<sal_Int8>& bytes) override { inner_->write(bytes); }
+    void SAL_CALL flush() override { inner_->flush(); }
+    void SAL_CALL close() override { inner_->close(); }
+    OUString SAL_CALL getDescription() override { return inner_->getDescription(); }
+
+private:
+    static std::uint32_t bigEndian(const unsigned char* b) {
+        return (std::uint32_t(b[0]) << 24) | (std::uint32_t(b[1]) << 16) |
+               (std::uint32_t(b[2]) << 8) | std::uint32_t(b[3]);
+    }
+
+    Reference<css::connection::XConnection> inner_;
+    std::shared_ptr<std::atomic<std::uint64_t>> messages_;
+    unsigned char header_[8] = {};
+    int headerHave_ = 0;
+    std::uint64_t bodyLeft_ = 0;
+};
 
 // One URP connection over a named pipe.
 struct Link {
@@ -101,12 +153,14 @@ struct Link {
 
 // A connection to the office listening on the pipe; nullopt while nobody listens there yet (or
 // the office is not ready to hand out its context).
-std::optional<Link> tryConnect(const std::string& pipe) {
+std::optional<Link> tryConnect(const std::string& pipe,
+                               const std::shared_ptr<std::atomic<std::uint64_t>>& messages) {
     Reference<uno::XComponentContext> local = localContext();
     Reference<css::connection::XConnection> connection;
     try {
-        connection =
-            css::connection::Connector::create(local)->connect(FromUtf8("pipe,name=" + pipe));
+        connection = new CountingConnection(
+            css::connection::Connector::create(local)->connect(FromUtf8("pipe,name=" + pipe)),
+            messages);
     } catch (const css::connection::NoConnectException&) {
         return std::nullopt;
     }
@@ -178,13 +232,13 @@ public:
 private:
     void start() {
         static std::atomic<int> counter{0};
-        pipe_ = "citylink-office-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/citylink-office-XXXXXX";
-        if (!mkdtemp(pattern.data()))
-            throw startFailure("cannot create a temporary profile folder under " +
-                               fs::path(pattern).parent_path().string());
-        profile_ = pattern;
+        pipe_ = "citylink-office-" + std::to_string(CurrentProcessId()) + "-" +
+                std::to_string(++counter);
+        try {
+            profile_ = MakePrivateTempFolder("citylink-office-");
+        } catch (const std::runtime_error& e) {
+            throw startFailure(std::string("no profile folder: ") + e.what());
+        }
         OUString profileUrl;
         osl::FileBase::getFileURLFromSystemPath(FromUtf8(profile_.string()), profileUrl);
         const std::string program = std::string(kProgramDir) + "/soffice.bin";
@@ -213,7 +267,7 @@ private:
                     throw startFailure(program + " ended during start-up (exit status " +
                                        std::to_string(*status) + ")");
                 }
-                if ((link_ = tryConnect(pipe_)))
+                if ((link_ = tryConnect(pipe_, messages_)))
                     return;
                 if (Clock::now() > deadline)
                     throw startFailure(program + " did not answer within " + seconds(timeout_));
@@ -257,14 +311,33 @@ private:
     std::chrono::milliseconds timeout_;
     std::string pipe_;
     fs::path profile_;
-    pid_t pid_ = 0;
+    ProcessId pid_ = 0;
     std::optional<Link> link_;
 };
+
+// The pipe the user's office listens on for this program. The office runs once per user profile,
+// and the profile follows the configuration folder (XDG_CONFIG_HOME, else HOME/.config): a
+// session with another configuration folder (another desktop session, a test's temporary HOME)
+// has another office and so needs another pipe. FNV-1a: the name must stay the same from one
+// build of this program to the next.
+std::string userPipeName() {
+    std::string config;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
+        config = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        config = std::string(home) + "/.config";
+    std::uint32_t hash = 2166136261u;
+    for (unsigned char c : config)
+        hash = (hash ^ c) * 16777619u;
+    char hex[9];
+    std::snprintf(hex, sizeof hex, "%08x", hash);
+    return "citylink-" + CurrentUserId() + "-" + hex;
+}
 
 class UserOffice : public Office {
 public:
     explicit UserOffice(std::chrono::milliseconds timeout)
-        : timeout_(timeout), pipe_("citylink-" + std::to_string(getuid())) {}
+        : timeout_(timeout), pipe_(userPipeName()) {}
     ~UserOffice() override {
         // The office is the user's: only the connection goes.
         if (link_)
@@ -281,7 +354,7 @@ public:
             link_->dispose();
         link_.reset();
         try {
-            if ((link_ = tryConnect(pipe_)))
+            if ((link_ = tryConnect(pipe_, messages_)))
                 return link_->desktop;
             // Not listening yet: the office's launcher hands the request to a running office
             // (which then listens on the pipe too), or starts one with the user's profile.
@@ -290,7 +363,7 @@ public:
                           {"--nologo", "--nodefault",
                            "--accept=pipe,name=" + pipe_ + ";urp;StarOffice.ComponentContext"});
             const auto deadline = Clock::now() + timeout_;
-            while (!(link_ = tryConnect(pipe_))) {
+            while (!(link_ = tryConnect(pipe_, messages_))) {
                 if (Clock::now() > deadline)
                     throw startFailure(program + " did not answer within " + seconds(timeout_));
                 std::this_thread::sleep_for(std::chrono::milliseconds(200));

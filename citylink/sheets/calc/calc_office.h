@@ -8,6 +8,9 @@
 #include <com/sun/star/uno/Exception.hpp>
 #include <rtl/ustring.hxx>
 
+#include <atomic>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -27,6 +30,14 @@ public:
     // The desktop of the office, connecting first (and starting the office) when there is no
     // live connection. Throws AutomationError (kCannotCreateObject) with the reason.
     virtual uno::Reference<com::sun::star::frame::XDesktop2> desktop() = 0;
+
+    // The answers received from the office so far, over every connection to it: one per call
+    // that waited for the office (tests hold runs to a budget of these).
+    std::uint64_t roundTrips() const { return *messages_; }
+
+protected:
+    std::shared_ptr<std::atomic<std::uint64_t>> messages_ =
+        std::make_shared<std::atomic<std::uint64_t>>(0);
 };
 
 } // namespace sheets::calc

@@ -156,4 +156,11 @@ void CloseAll(const CalcOfficePtr& office) {
     }
 }
 
+std::uint64_t RoundTrips(const CalcOfficePtr& office) {
+    auto* o = dynamic_cast<calc::Office*>(office.get());
+    if (!o)
+        throw std::logic_error("not a Calc office");
+    return o->roundTrips();
+}
+
 } // namespace sheets::calctest

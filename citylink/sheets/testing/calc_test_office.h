@@ -7,6 +7,7 @@
 // crashes). Each test leaves the office without documents.
 #include "citylink/sheets/calc/calc_backend.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -32,5 +33,7 @@ std::string CellText(const CalcOfficePtr& office, const std::filesystem::path& f
 void OpenAsUser(const CalcOfficePtr& office, const std::filesystem::path& file);
 // Closes every document without saving.
 void CloseAll(const CalcOfficePtr& office);
+// The calls into the office that waited for its answer, counted from the office's start.
+std::uint64_t RoundTrips(const CalcOfficePtr& office);
 
 } // namespace sheets::calctest

@@ -1,7 +1,10 @@
+// The office processes on Linux: fork/exec, a parent-death signal for private offices, a new
+// session for the user's.
 #include "citylink/sheets/calc/office_process.h"
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <stdexcept>
@@ -40,7 +43,7 @@ std::runtime_error spawnError(const std::string& program) {
 
 } // namespace
 
-pid_t SpawnChild(const std::string& program, const std::vector<std::string>& args) {
+ProcessId SpawnChild(const std::string& program, const std::vector<std::string>& args) {
     std::vector<char*> argv = argvOf(program, args);
     int devNull = open("/dev/null", O_RDWR | O_CLOEXEC);
     pid_t parent = getpid();
@@ -89,9 +92,9 @@ void SpawnDetached(const std::string& program, const std::vector<std::string>& a
         throw std::runtime_error("cannot start " + program);
 }
 
-std::optional<int> ExitStatus(pid_t pid) {
+std::optional<int> ExitStatus(ProcessId pid) {
     int status = 0;
-    pid_t r = waitpid(pid, &status, WNOHANG);
+    pid_t r = waitpid(static_cast<pid_t>(pid), &status, WNOHANG);
     if (r == 0)
         return std::nullopt;
     if (r < 0)
@@ -103,7 +106,7 @@ std::optional<int> ExitStatus(pid_t pid) {
     return std::nullopt;
 }
 
-void StopChild(pid_t pid, std::chrono::milliseconds grace) noexcept {
+void StopChild(ProcessId pid, std::chrono::milliseconds grace) noexcept {
     if (pid <= 0)
         return;
     auto deadline = std::chrono::steady_clock::now() + grace;
@@ -112,10 +115,33 @@ void StopChild(pid_t pid, std::chrono::milliseconds grace) noexcept {
             return;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    kill(pid, SIGKILL);
+    kill(static_cast<pid_t>(pid), SIGKILL);
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    while (waitpid(static_cast<pid_t>(pid), &status, 0) < 0 && errno == EINTR) {
     }
+}
+
+ProcessId CurrentProcessId() {
+    return static_cast<ProcessId>(getpid());
+}
+
+std::string CurrentUserId() {
+    return std::to_string(getuid());
+}
+
+std::filesystem::path MakePrivateTempFolder(const std::string& prefix) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/" + prefix + "XXXXXX";
+    // mkdtemp creates the folder with mode 0700.
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create a temporary folder under " +
+                                 std::filesystem::path(pattern).parent_path().string() + ": " +
+                                 std::strerror(errno));
+    return pattern;
+}
+
+void SetEnvironmentDefault(const char* name, const std::string& value) {
+    setenv(name, value.c_str(), 0);
 }
 
 } // namespace sheets::calc
