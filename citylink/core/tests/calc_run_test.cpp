@@ -173,3 +173,59 @@ TEST_F(CalcRun, TheWrongSheetEndAndTheErrorEndLeaveNoDocumentAndNoFile) {
     EXPECT_EQ(files(), before); // no copy, no lock file of the run's workbook
     EXPECT_EQ(testsupport::readBytes(book), originalBytes);
 }
+
+// What a run costs in calls into the office (each one a round trip to another process): a few
+// per child for the name and birth cells, the day grid of the sheet as one block, however many
+// days and children the month has.
+TEST_F(CalcRun, ARunsCallsIntoTheOfficeStayWithinAFewPerChild) {
+    auto month = [&](int children) {
+        attendance.clear();
+        for (int k = 1; k <= children; ++k) {
+            char reading[32], birth[16];
+            std::snprintf(reading, sizeof reading, "えんじ　%02d", k);
+            std::snprintf(birth, sizeof birth, "2015/%02d/%02d", k % 12 + 1, k % 28 + 1);
+            for (int day = 1; day <= 31; ++day) {
+                if (day % 7 == 5 || day % 7 == 6) // the weekends of May 2018
+                    continue;
+                char date[16];
+                std::snprintf(date, sizeof date, "2018/05/%02d", day);
+                attendance.append(record(reading, birth, CareNeed::Short, date, "07:15", "17:40"));
+            }
+        }
+    };
+    auto cost = [&](int children) {
+        month(children);
+        calctest::CloseAll(office);
+        const std::uint64_t before = calctest::RoundTrips(office);
+        EXPECT_EQ(run(CareNeed::Short), RunOutcome::Finished);
+        return calctest::RoundTrips(office) - before;
+    };
+    const std::uint64_t few = cost(10);
+    const std::uint64_t many = cost(50);
+    std::printf("round trips of a run: %llu with 10 children, %llu with 50 (%.2f per child)\n",
+                static_cast<unsigned long long>(few), static_cast<unsigned long long>(many),
+                static_cast<double>(many - few) / 40.0);
+    EXPECT_LE(many - few, 4u * 40u);
+    // Start, open, sheet, block, show: a fixed budget on top of the children's.
+    EXPECT_LE(many, 4u * 50u + 60u);
+    EXPECT_EQ(cell(kShortSheet, "C202"), "エンジ　５０"); // the 50th child's group: 6 + 49 * 4
+    EXPECT_EQ(cell(kShortSheet, "BB205"), "40");          // day 31 of the last child
+}
+
+// The form's extent comes from Calc's used area: a month with more children than the form has
+// groups is refused before anything is written.
+TEST_F(CalcRun, AMonthWithMoreChildrenThanTheFormHasGroupsIsRefused) {
+    attendance.clear();
+    for (int k = 1; k <= 61; ++k) {
+        char reading[32];
+        std::snprintf(reading, sizeof reading, "えんじ　%02d", k);
+        attendance.append(
+            record(reading, "2015/04/09", CareNeed::Short, "2018/05/07", "07:30", "16:45"));
+    }
+    EXPECT_EQ(run(CareNeed::Short), RunOutcome::Error);
+    ASSERT_FALSE(prompts.messages.empty());
+    EXPECT_NE(prompts.messages.back().text.find("60人分の行しかありません"), std::string::npos)
+        << prompts.messages.back().text;
+    EXPECT_TRUE(calctest::OpenDocuments(office).empty());
+    EXPECT_EQ(testsupport::readBytes(book), originalBytes);
+}

@@ -16,17 +16,25 @@
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
+#include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/table/XCellRange.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XModifiable.hpp>
 #include <osl/file.hxx>
 
+#include <algorithm>
 #include <charconv>
+#include <map>
 #include <system_error>
 
 namespace sheets {
@@ -138,6 +146,23 @@ properties(std::initializer_list<css::beans::PropertyValue> list) {
     return Sequence<css::beans::PropertyValue>(list.begin(), static_cast<sal_Int32>(list.size()));
 }
 
+// Single-cell values written to one sheet and not yet sent to the office. Each call into the office
+// is a round trip to another process, and one cell would cost two or three of them (the cell's
+// object, its interface, the value); held here, the cells of a whole run go in a few blocks.
+struct SheetWrites {
+    Reference<css::sheet::XSpreadsheet> sheet;
+    std::string name;
+    std::map<std::pair<int, int>, Any> cells; // (column, row), 1-based -> value
+
+    // Sends the held cells in as few rectangles as the sheet allows. A rectangle may take in cells
+    // that are not written only where they are empty (no value, formula, text or note) and so
+    // stay as they are: between two children's name cells lie the empty rest of the first
+    // child's merged name cell, but beside a birth year the form's label "年". Cleared first:
+    // a failed send is not tried again at every later flush.
+    void flush();
+};
+using SheetWritesPtr = std::shared_ptr<SheetWrites>;
+
 struct Doc {
     Reference<css::lang::XComponent> component;
     Reference<css::sheet::XSpreadsheetDocument> spreadsheet;
@@ -145,8 +170,128 @@ struct Doc {
     OUString url;
     bool loadedHere = false; // loaded by this application, hidden
     bool shown = false;
+    std::vector<SheetWritesPtr> writes; // one per sheet written to
+
+    SheetWritesPtr writesFor(const Reference<css::sheet::XSpreadsheet>& sheet,
+                             const std::string& name) {
+        for (const SheetWritesPtr& w : writes)
+            if (w->name == name)
+                return w;
+        auto w = std::make_shared<SheetWrites>();
+        w->sheet = sheet;
+        w->name = name;
+        writes.push_back(w);
+        return w;
+    }
+    // Every held cell reaches the office: before anything that reads the document, writes a
+    // block into it, or hands it to the user.
+    void flush() {
+        for (const SheetWritesPtr& w : writes)
+            w->flush();
+    }
+    void flushQuietly() noexcept {
+        try {
+            flush();
+        } catch (...) {
+            // Called when the document is let go: nobody is left to tell.
+        }
+    }
 };
 using DocPtr = std::shared_ptr<Doc>;
+
+// The rows of one column that a rectangle covers: first to last, 1-based.
+struct Run {
+    int first;
+    int last;
+    bool operator==(const Run&) const = default;
+};
+
+void SheetWrites::flush() {
+    if (cells.empty())
+        return;
+    std::map<std::pair<int, int>, Any> held;
+    held.swap(cells);
+    int left = held.begin()->first.first, right = left;
+    int top = held.begin()->first.second, bottom = top;
+    for (const auto& [at, value] : held) {
+        left = std::min(left, at.first);
+        right = std::max(right, at.first);
+        top = std::min(top, at.second);
+        bottom = std::max(bottom, at.second);
+    }
+    // What the rectangles must leave alone: the occupied cells around the written ones.
+    Sequence<css::table::CellRangeAddress> occupied;
+    if (held.size() > 1) {
+        using namespace css::sheet::CellFlags;
+        Reference<css::sheet::XCellRangesQuery> box(
+            sheet->getCellRangeByPosition(left - 1, top - 1, right - 1, bottom - 1),
+            UNO_QUERY_THROW);
+        occupied = box->queryContentCells(VALUE | DATETIME | STRING | ANNOTATION | FORMULA)
+                       ->getRangeAddresses();
+    }
+    // Whether any cell of the column strictly between two rows holds something.
+    auto blocked = [&](int column, int after, int before) {
+        for (const css::table::CellRangeAddress& a : occupied)
+            if (a.StartColumn <= column - 1 && a.EndColumn >= column - 1 &&
+                a.StartRow <= before - 2 && a.EndRow >= after)
+                return true;
+        return false;
+    };
+    // Per column, the written rows joined into runs over empty cells; then neighbouring columns
+    // with the same runs joined into one rectangle.
+    struct Rect {
+        Run rows;
+        int left;
+        int right;
+    };
+    std::vector<Rect> rects;
+    std::vector<std::size_t> open; // rectangles that reach the previous column
+    auto it = held.begin();
+    while (it != held.end()) {
+        const int column = it->first.first;
+        std::vector<Run> runs;
+        for (; it != held.end() && it->first.first == column; ++it) {
+            const int row = it->first.second;
+            if (!runs.empty() && !blocked(column, runs.back().last, row))
+                runs.back().last = row;
+            else
+                runs.push_back({row, row});
+        }
+        std::vector<std::size_t> next;
+        for (const Run& run : runs) {
+            auto same = std::find_if(open.begin(), open.end(), [&](std::size_t i) {
+                return rects[i].rows == run && rects[i].right == column - 1;
+            });
+            if (same != open.end()) {
+                rects[*same].right = column;
+                next.push_back(*same);
+            } else {
+                rects.push_back({run, column, column});
+                next.push_back(rects.size() - 1);
+            }
+        }
+        open.swap(next);
+    }
+    // The cells of a rectangle that are not written get the empty text, which leaves an empty
+    // cell empty (an empty Any would make it the error #N/A).
+    for (const Rect& r : rects) {
+        Sequence<Sequence<Any>> data(r.rows.last - r.rows.first + 1);
+        for (int row = r.rows.first; row <= r.rows.last; ++row) {
+            Sequence<Any> line(r.right - r.left + 1);
+            for (int column = r.left; column <= r.right; ++column) {
+                auto cell = held.find({column, row});
+                line.getArray()[column - r.left] =
+                    cell != held.end() ? cell->second : Any(OUString());
+            }
+            data.getArray()[row - r.rows.first] = line;
+        }
+        Reference<css::sheet::XCellRangeData>(
+            sheet->getCellRangeByPosition(r.left - 1, r.rows.first - 1, r.right - 1,
+                                          r.rows.last - 1),
+            UNO_QUERY_THROW)
+            ->setDataArray(data);
+    }
+}
 
 struct AppState {
     CalcOfficePtr officeHolder;
@@ -159,10 +304,14 @@ struct AppState {
 
     ~AppState() {
         // A document this application loaded and never showed is a run that did not finish:
-        // close it rather than leave it hidden in the office.
-        for (const DocPtr& doc : docs)
+        // close it rather than leave it hidden in the office. Any other stays open, with every
+        // value written to it.
+        for (const DocPtr& doc : docs) {
             if (doc->loadedHere && !doc->shown)
                 closeWithoutSaving(doc->component);
+            else
+                doc->flushQuietly();
+        }
     }
 
     void check() const {
@@ -181,8 +330,9 @@ using State = std::shared_ptr<AppState>;
 
 class CalcRange : public Range {
 public:
-    CalcRange(State app, DocPtr doc, Reference<css::sheet::XSpreadsheet> sheet, RangeRef ref)
-        : app_(std::move(app)), doc_(std::move(doc)), sheet_(std::move(sheet)), ref_(ref) {}
+    CalcRange(State app, DocPtr doc, SheetWritesPtr writes, RangeRef ref)
+        : app_(std::move(app)), doc_(std::move(doc)), writes_(std::move(writes)),
+          sheet_(writes_->sheet), ref_(ref) {}
 
     std::string Address() const override { return RangeAddress(ref_); }
 
@@ -197,21 +347,16 @@ public:
                                   errors::kApplicationDefined);
         RangeRef moved{{static_cast<int>(top), static_cast<int>(left)},
                        {static_cast<int>(bottom), static_cast<int>(right)}};
-        return std::make_shared<CalcRange>(app_, doc_, sheet_, moved);
+        return std::make_shared<CalcRange>(app_, doc_, writes_, moved);
     }
 
     void setValue(std::string_view text) override {
         app_->checkDoc(doc_);
         Any value = cellValue(text);
-        try {
-            double number = 0;
-            if (ref_.rows() == 1 && ref_.cols() == 1 && (value >>= number)) {
-                // One cell, one number: the cell and its value, two calls.
-                sheet_->getCellByPosition(ref_.first.col - 1, ref_.first.row - 1)->setValue(number);
-                return;
-            }
-        } catch (const uno::Exception& e) {
-            throw Translate("Range.Value", e, errors::kApplicationDefined);
+        if (ref_.rows() == 1 && ref_.cols() == 1) {
+            // Held until the document is next read, written as a block or shown (see SheetWrites).
+            writes_->cells[{ref_.first.col, ref_.first.row}] = std::move(value);
+            return;
         }
         if (static_cast<long long>(ref_.rows()) * ref_.cols() > 1'000'000)
             throw AutomationError("the range is too large to fill: " + Address(),
@@ -248,6 +393,7 @@ public:
     std::string Value() const override {
         app_->checkDoc(doc_);
         try {
+            doc_->flush();
             Sequence<Sequence<Any>> data = cells(ref_.first, ref_.first)->getDataArray();
             return data.getLength() > 0 && data[0].getLength() > 0 ? cellText(data[0][0])
                                                                    : std::string();
@@ -264,9 +410,10 @@ private:
             UNO_QUERY_THROW);
     }
 
-    // The whole range in one call (after the range's own look-up).
+    // The whole range in one call (after the range's own look-up), after the cells written before.
     void put(const Sequence<Sequence<Any>>& data) {
         try {
+            doc_->flush();
             cells(ref_.first, ref_.last)->setDataArray(data);
         } catch (const uno::Exception& e) {
             throw Translate("Range.Value", e, errors::kApplicationDefined);
@@ -275,31 +422,61 @@ private:
 
     State app_;
     DocPtr doc_;
+    SheetWritesPtr writes_;
     Reference<css::sheet::XSpreadsheet> sheet_;
     RangeRef ref_;
 };
 
 class CalcWorksheet : public Worksheet {
 public:
-    CalcWorksheet(State app, DocPtr doc, Reference<css::sheet::XSpreadsheet> sheet,
-                  std::string name)
-        : app_(std::move(app)), doc_(std::move(doc)), sheet_(std::move(sheet)),
-          name_(std::move(name)) {}
-    std::string Name() const override { return name_; }
+    CalcWorksheet(State app, DocPtr doc, const Reference<css::sheet::XSpreadsheet>& sheet,
+                  const std::string& name)
+        : app_(std::move(app)), doc_(std::move(doc)), writes_(doc_->writesFor(sheet, name)) {}
+    std::string Name() const override { return writes_->name; }
     RangePtr Range(std::string_view a1) override {
         app_->checkDoc(doc_);
         auto ref = ParseRange(a1);
         if (!ref)
             throw AutomationError("not a cell address: " + std::string(a1),
                                   errors::kApplicationDefined);
-        return std::make_shared<CalcRange>(app_, doc_, sheet_, *ref);
+        return std::make_shared<CalcRange>(app_, doc_, writes_, *ref);
+    }
+
+    // The cell cursor's used area: the cells with content or a visible format. A sheet whose
+    // area is the lone cell A1 holding nothing at all is empty.
+    RangePtr UsedRange() override {
+        app_->checkDoc(doc_);
+        try {
+            doc_->flush();
+            Reference<css::sheet::XSheetCellCursor> cursor = writes_->sheet->createCursor();
+            Reference<css::sheet::XUsedAreaCursor> used(cursor, UNO_QUERY_THROW);
+            used->gotoStartOfUsedArea(false);
+            used->gotoEndOfUsedArea(true);
+            css::table::CellRangeAddress a =
+                Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)
+                    ->getRangeAddress();
+            RangeRef area{{a.StartRow + 1, a.StartColumn + 1}, {a.EndRow + 1, a.EndColumn + 1}};
+            if (area.rows() == 1 && area.cols() == 1 && area.first.row == 1 &&
+                area.first.col == 1) {
+                using namespace css::sheet::CellFlags;
+                Reference<css::sheet::XCellRangesQuery> query(cursor, UNO_QUERY_THROW);
+                if (!query
+                         ->queryContentCells(VALUE | DATETIME | STRING | ANNOTATION | FORMULA |
+                                             HARDATTR | EDITATTR | FORMATTED)
+                         ->getRangeAddresses()
+                         .hasElements())
+                    return nullptr;
+            }
+            return std::make_shared<CalcRange>(app_, doc_, writes_, area);
+        } catch (const uno::Exception& e) {
+            throw Translate("UsedRange", e, errors::kApplicationDefined);
+        }
     }
 
 private:
     State app_;
     DocPtr doc_;
-    Reference<css::sheet::XSpreadsheet> sheet_;
-    std::string name_;
+    SheetWritesPtr writes_;
 };
 
 class CalcWorksheets : public Worksheets {
@@ -462,9 +639,13 @@ public:
     }
     void Quit() override {
         app_->check();
-        for (const DocPtr& doc : app_->docs)
+        // The user's own documents keep what was written to them, as they would in Excel.
+        for (const DocPtr& doc : app_->docs) {
             if (doc->loadedHere)
                 closeWithoutSaving(doc->component);
+            else
+                doc->flushQuietly();
+        }
         app_->docs.clear();
         app_->quit = true;
         app_->visible = false;
@@ -483,6 +664,7 @@ public:
 private:
     void show(Doc& doc) {
         try {
+            doc.flush();
             Reference<css::frame::XModel> model(doc.component, UNO_QUERY_THROW);
             std::optional<fs::path> copy;
             if (app_->options.copyPath && !doc.shown)

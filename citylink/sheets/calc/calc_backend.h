@@ -8,8 +8,12 @@
 //   Workbooks.Count   the spreadsheet documents open in the office, the user's included
 //   Worksheets(name)  the sheet of that name, letter case ignored
 //   Range / Offset    computed here; no office call until a value is written or read
-//   Value = text      one cell: one cell look-up and one set; numeric text is written as a number
+//   Value = text      one cell: held, and sent with the other held cells of the sheet in a few
+//                     blocks when the document is next read, written as a block or shown, or
+//                     let go (so a run costs the same calls into the office for 5 children or
+//                     50); numeric text is written as a number
 //   Value = block     one setDataArray for the whole block
+//   UsedRange         the sheet cursor's used area
 //   Visible = true    the documents of this application shown in their windows, modified and
 //                     unsaved (and, when asked for, a copy stored somewhere else)
 //   Quit              closes the documents this application loaded, without saving; the user's

@@ -2,6 +2,8 @@
 
 #include "citylink/sheets/a1.h"
 
+#include <algorithm>
+
 namespace sheets::doubles {
 
 namespace {
@@ -60,6 +62,7 @@ public:
         for (int r = ref_.first.row; r <= ref_.last.row; ++r)
             for (int c = ref_.first.col; c <= ref_.last.col; ++c)
                 cells[CellAddress({r, c})] = std::string(text);
+        growUsedRange();
     }
 
     void setValues(const Block& block) override {
@@ -76,6 +79,7 @@ public:
         for (int r = 0; r < ref_.rows(); ++r)
             for (int c = 0; c < ref_.cols(); ++c)
                 cells[CellAddress({ref_.first.row + r, ref_.first.col + c})] = block[r][c];
+        growUsedRange();
     }
 
     std::string Value() const override {
@@ -83,6 +87,20 @@ public:
     }
 
 private:
+    // A sheet given a used area takes the written cells into it, as a spreadsheet does.
+    void growUsedRange() {
+        auto& used = backend_->book(path_).usedRanges;
+        auto it = used.find(sheet_);
+        if (it == used.end())
+            return;
+        RangeRef area = *ParseRange(it->second);
+        area.first.row = std::min(area.first.row, ref_.first.row);
+        area.first.col = std::min(area.first.col, ref_.first.col);
+        area.last.row = std::max(area.last.row, ref_.last.row);
+        area.last.col = std::max(area.last.col, ref_.last.col);
+        it->second = RangeAddress(area);
+    }
+
     void record(std::string text) const {
         backend_->record(std::move(text));
         if (backend_->quitCalled())

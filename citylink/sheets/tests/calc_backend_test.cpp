@@ -2,6 +2,7 @@
 // backend adds: numbers from numeric text, one document per file in the office, the copy stored
 // on showing, documents of an unfinished run closed, and the private office's lifetime.
 #include "citylink/sheets/calc/calc_backend.h"
+#include "citylink/sheets/embedded_engine.h"
 #include "citylink/sheets/testing/calc_test_office.h"
 #include "citylink/sheets/tests/contract_cases.h"
 #include "citylink/sheets/xlsx/workbook_file.h"
@@ -253,6 +254,56 @@ TEST_F(Calc, MissingFilesAndNonSpreadsheetsDoNotOpen) {
     }
     app.reset();
     EXPECT_EQ(testsupport::readBytes(dir / "notes.xlsx"), "just some text, not a workbook\n");
+}
+
+// Single cells go to the office in blocks; a block takes in only empty cells besides the written
+// ones, so the form's labels, formulas and merged areas around them stay as they were.
+TEST_F(Calc, CellsWrittenOneByOneLeaveTheCellsAroundThemAsTheyWere) {
+    fs::path book = dir / "form.xlsx";
+    fs::copy_file(testsupport::sourceDir() / "samples/時間外保育利用状況表.xlsx", book);
+    auto app = CreateCalcApplication(office);
+    auto sheet = app->Workbooks()->Open(utf8(book))->Worksheets()->Item(kShort);
+    for (int top : {6, 10, 14}) {
+        const std::string row = std::to_string(top);
+        sheet->Range("C" + row)->setValue("ｴﾝｼﾞ " + row);
+        sheet->Range("D" + row)->setValue("2016");
+        sheet->Range("F" + row)->setValue("4");
+        sheet->Range("H" + row)->setValue("1");
+    }
+    sheet->Range("H10")->setValue("30"); // written twice: the last value counts
+    sheet->Range("X10")->setValue("7");
+    sheet->Range("BC6")->setValue("1"); // BC10 between them holds the group's formula
+    sheet->Range("BC14")->setValue("2");
+    EXPECT_EQ(sheet->Range("H10")->Value(), "30"); // a read sees every held cell
+
+    auto cell = [&](const char* a1) { return calctest::CellText(office, book, kShort, a1); };
+    EXPECT_EQ(cell("C10"), "ｴﾝｼﾞ 10");
+    EXPECT_EQ(cell("D14"), "2016");
+    EXPECT_EQ(cell("F6"), "4");
+    EXPECT_EQ(cell("H6"), "1");
+    EXPECT_EQ(cell("H10"), "30");
+    EXPECT_EQ(cell("E6"), "年");
+    EXPECT_EQ(cell("G10"), "月");
+    EXPECT_EQ(cell("I14"), "日");
+    EXPECT_EQ(cell("C7"), "");
+    EXPECT_EQ(cell("V7"), "前 分");
+    EXPECT_EQ(sheet->Range("BC10")->Value(), "1"); // still its formula, counting X10
+    EXPECT_EQ(cell("BC14"), "2");
+}
+
+// The run reads the form's extent from the used area: Calc and the embedded engine answer the
+// same on the city's workbook.
+TEST_F(Calc, UsedRangeOfTheCitysWorkbookIsTheEmbeddedEnginesToo) {
+    fs::path book = dir / "form.xlsx";
+    fs::copy_file(testsupport::sourceDir() / "samples/時間外保育利用状況表.xlsx", book);
+    auto calcSheets = CreateCalcApplication(office)->Workbooks()->Open(utf8(book))->Worksheets();
+    auto engineSheets = CreateEmbeddedApplication()->Workbooks()->Open(utf8(book))->Worksheets();
+    for (const std::string& name : {kShort, kStandard}) {
+        auto inCalc = calcSheets->Item(name)->UsedRange();
+        auto inEngine = engineSheets->Item(name)->UsedRange();
+        ASSERT_TRUE(inCalc && inEngine) << name;
+        EXPECT_EQ(inCalc->Address(), inEngine->Address()) << name;
+    }
 }
 
 TEST(CalcOffice, APrivateOfficeStopsWithItsLastReference) {

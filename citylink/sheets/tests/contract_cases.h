@@ -120,9 +120,25 @@ TYPED_TEST_P(SpreadsheetContract, VisibleAndQuit) {
     EXPECT_EQ(errorNumber([&] { sheet->Range("C6")->setValue("x"); }), errors::kObjectGone);
 }
 
+// The used area, from which the run learns where the form ends: the same rectangle from every
+// backend on the same workbook, and one that takes in a cell written beyond it.
+TYPED_TEST_P(SpreadsheetContract, UsedRangeIsTheSameRectangle) {
+    auto sheets = this->app->Workbooks()->Open(this->backend.workbook())->Worksheets();
+    auto used = sheets->Item(kShort)->UsedRange();
+    ASSERT_TRUE(used);
+    EXPECT_EQ(used->Address(), "A1:BE45");
+    ASSERT_TRUE(sheets->Item("Notes")->UsedRange());
+    EXPECT_EQ(sheets->Item("Notes")->UsedRange()->Address(), "A1:B6");
+
+    auto sheet = sheets->Item(kStandard);
+    sheet->Range("BZ60")->setValue("1");
+    ASSERT_TRUE(sheet->UsedRange());
+    EXPECT_EQ(sheet->UsedRange()->Address(), "A1:BZ60");
+}
+
 REGISTER_TYPED_TEST_SUITE_P(SpreadsheetContract, OpensAWorkbookAndFindsSheetsByName,
                             WritesOneCellThroughRangeAndOffset, WritesADayBlockInOneAssignment,
                             RefusesWhatDoesNotFit, ReferencesOutliveTheObjectsTheyCameFrom,
-                            VisibleAndQuit);
+                            VisibleAndQuit, UsedRangeIsTheSameRectangle);
 
 } // namespace sheets::contract

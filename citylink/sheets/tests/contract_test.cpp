@@ -39,6 +39,9 @@ struct DoubleBackend {
     ApplicationPtr create() { return excel->createApplication("Excel.Application"); }
     std::string workbook() {
         excel->setSheets("/in/時間外保育利用状況表.xlsx", {kShort, kStandard, "Notes"});
+        // The test form's used areas.
+        excel->book("/in/時間外保育利用状況表.xlsx").usedRanges = {
+            {kShort, "A1:BE45"}, {kStandard, "A1:BC25"}, {"Notes", "A1:B6"}};
         return "/in/時間外保育利用状況表.xlsx";
     }
 };
