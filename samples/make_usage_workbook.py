@@ -3,7 +3,8 @@
 
     /usr/bin/python3 make_usage_workbook.py [OUTPUT_FILE] [--children N]
         OUTPUT_FILE   default: 時間外保育利用状況表.xlsx beside this script
-        --children N  child groups per sheet (default 60; the benchmark's month needs 300)
+        --children N  child groups per sheet (default 60; the benchmark's month needs 300; 0 gives
+                      the form's head alone, with no groups and no total row)
 
 It has the two sheets of the default paste layout, laid out as the city's form is: a title,
 facility and month lines, two header rows, then one group of rows per child from row 6 (4 rows on
@@ -123,11 +124,14 @@ def sheet(ws, name, rows_per_child, row_labels, children):
         ws[f"{bc}{top}"].number_format = "0"
 
     total = FIRST_ROW + children * rows_per_child
-    label(ws, f"V{total}", "合計", f"V{total}:{bb}{total}")
-    ws[f"V{total}"].alignment = Alignment(horizontal="right", vertical="center")
-    ws[f"{bc}{total}"] = f"=SUM({bc}{FIRST_ROW}:{bc}{total - 1})"
-    frame(ws, f"{bc}{total}")
-    ws[f"{bc}{total}"].border = Border(left=medium, right=medium, top=medium, bottom=medium)
+    # Without child groups the form is its head alone: a total row right under the head would
+    # stand (merged) where the first child goes, and no month could be written.
+    if children > 0:
+        label(ws, f"V{total}", "合計", f"V{total}:{bb}{total}")
+        ws[f"V{total}"].alignment = Alignment(horizontal="right", vertical="center")
+        ws[f"{bc}{total}"] = f"=SUM({bc}{FIRST_ROW}:{bc}{total - 1})"
+        frame(ws, f"{bc}{total}")
+        ws[f"{bc}{total}"].border = Border(left=medium, right=medium, top=medium, bottom=medium)
 
     widths = {"A": 3, "B": 2, "C": 18, "D": 5, "E": 2.5, "F": 3.5, "G": 2.5, "H": 3.5, "I": 2.5,
               "T": 4.5, "U": 5, "V": 4, "W": 4, bc: 7}
@@ -140,7 +144,7 @@ def sheet(ws, name, rows_per_child, row_labels, children):
     ws.row_dimensions[4].height = 18
     ws.freeze_panes = "X6"
     ws.print_title_rows = "4:5"
-    ws.print_area = f"A1:{bc}{total}"
+    ws.print_area = f"A1:{bc}{total if children > 0 else FIRST_ROW - 1}"
     ws.page_setup.orientation = "landscape"
     ws.page_setup.paperSize = ws.PAPERSIZE_A3
     ws.page_setup.fitToWidth = 1
