@@ -59,6 +59,7 @@ SheetEditor::SheetEditor(std::string xml, const std::string& partName)
         Fail("ブックのシートが正しい XML ではありません: " + partName);
     prefix_ = NamespacePrefix(root);
     sheetData_ = ChildNamed(root, "sheetData");
+    dimension_ = ChildNamed(root, "dimension");
     for (pugi::xml_node merge : ChildNamed(root, "mergeCells").children())
         if (LocalName(merge.name()) == "mergeCell")
             if (auto ref = ParseRange(merge.attribute("ref").value()))
@@ -210,8 +211,9 @@ bool SheetEditor::sortCells(pugi::xml_node row) {
     return true;
 }
 
-void SheetEditor::setCell(pugi::xml_node cell, const std::string& value) {
-    for (pugi::xml_node child = cell.first_child(); child;) {
+void SheetEditor::setCell(pugi::xml_node cell, const std::string& value, bool fresh) {
+    // A cell made for this write has no value, formula or type to remove.
+    for (pugi::xml_node child = fresh ? pugi::xml_node() : cell.first_child(); child;) {
         pugi::xml_node next = child.next_sibling();
         std::string_view local = LocalName(child.name());
         if (child.type() == pugi::node_element && (local == "f" || local == "v" || local == "is")) {
@@ -223,12 +225,14 @@ void SheetEditor::setCell(pugi::xml_node cell, const std::string& value) {
     }
     // Type, cell metadata and value metadata belong to the value that is replaced; the style
     // ("s") and the reference stay.
-    cell.remove_attribute("t");
-    cell.remove_attribute("cm");
-    cell.remove_attribute("vm");
+    if (!fresh) {
+        cell.remove_attribute("t");
+        cell.remove_attribute("cm");
+        cell.remove_attribute("vm");
+    }
     if (value.empty())
         return;
-    pugi::xml_node ext = ChildNamed(cell, "extLst");
+    pugi::xml_node ext = fresh ? pugi::xml_node() : ChildNamed(cell, "extLst");
     auto add = [&](const char* local) {
         return ext ? cell.insert_child_before(name(local).c_str(), ext)
                    : cell.append_child(name(local).c_str());
@@ -265,7 +269,32 @@ std::string SheetEditor::inheritedStyle(pugi::xml_node row, int col) const {
     return {};
 }
 
+bool SheetEditor::isSharedMaster(pugi::xml_node cell, pugi::xml_node& f) {
+    if (LocalName(cell.name()) != "c")
+        return false;
+    f = ChildNamed(cell, "f");
+    return f && std::string_view(f.attribute("t").value()) == "shared" &&
+           !std::string_view(f.attribute("ref").value()).empty();
+}
+
 void SheetEditor::unshareFormulasIn(CellRef first, int rows, int cols) {
+    // Most sheets share no formula at all: they are looked for once, not at every write of a
+    // cell. Writes only ever remove shared formulas, so a sheet without one stays so.
+    if (!sharedMasters_) {
+        sharedMasters_ = false;
+        pugi::xml_node f;
+        for (const auto& [number, row] : rows_) {
+            for (pugi::xml_node cell : row.children())
+                if (isSharedMaster(cell, f)) {
+                    sharedMasters_ = true;
+                    break;
+                }
+            if (*sharedMasters_)
+                break;
+        }
+    }
+    if (!*sharedMasters_)
+        return;
     struct Master {
         CellRef at;
         std::string formula;
@@ -274,11 +303,8 @@ void SheetEditor::unshareFormulasIn(CellRef first, int rows, int cols) {
     for (auto it = rows_.lower_bound(first.row); it != rows_.end() && it->first < first.row + rows;
          ++it) {
         for (pugi::xml_node cell : it->second.children()) {
-            if (LocalName(cell.name()) != "c")
-                continue;
-            pugi::xml_node f = ChildNamed(cell, "f");
-            if (!f || std::string_view(f.attribute("t").value()) != "shared" ||
-                std::string_view(f.attribute("ref").value()).empty())
+            pugi::xml_node f;
+            if (!isSharedMaster(cell, f))
                 continue;
             auto ref = ParseCell(cell.attribute("r").value());
             if (ref && ref->col >= first.col && ref->col < first.col + cols)
@@ -323,7 +349,7 @@ void SheetEditor::unshareFormulasIn(CellRef first, int rows, int cols) {
 }
 
 void SheetEditor::extendDimension(const RangeRef& written) {
-    pugi::xml_node dimension = ChildNamed(doc_.document_element(), "dimension");
+    pugi::xml_node dimension = dimension_;
     if (!dimension)
         return;
     auto current = ParseRange(dimension.attribute("ref").value());
@@ -404,7 +430,7 @@ void SheetEditor::write(CellRef first, const Block& block) {
             cell.append_attribute("r").set_value(CellAddress({rowNumber, col}).c_str());
             if (std::string style = inheritedStyle(rowNode, col); !style.empty() && style != "0")
                 cell.append_attribute("s").set_value(style.c_str());
-            setCell(cell, values[j]);
+            setCell(cell, values[j], true);
             minCreated = std::min(minCreated, col);
             maxCreated = std::max(maxCreated, col);
         }

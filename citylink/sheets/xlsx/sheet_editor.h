@@ -69,7 +69,10 @@ private:
     pugi::xml_node rowForWrite(int number);
     static bool sortCells(pugi::xml_node row);
     static int columnOf(pugi::xml_node cell);
-    void setCell(pugi::xml_node cell, const std::string& value);
+    void setCell(pugi::xml_node cell, const std::string& value, bool fresh = false);
+    // Whether the cell holds the first cell of a shared formula (which holds its text); gives
+    // its formula element.
+    static bool isSharedMaster(pugi::xml_node cell, pugi::xml_node& f);
     std::string inheritedStyle(pugi::xml_node row, int col) const;
     void unshareFormulasIn(CellRef first, int rows, int cols);
     void extendDimension(const RangeRef& written);
@@ -79,6 +82,7 @@ private:
     std::string text_; // the part's text, which the tree points into (declared before it)
     pugi::xml_document doc_;
     pugi::xml_node sheetData_;
+    pugi::xml_node dimension_;
     std::string prefix_; // namespace prefix of the worksheet's elements ("" or "x:")
     std::map<int, pugi::xml_node> rows_;
     struct ColumnStyle {
@@ -91,6 +95,7 @@ private:
     const std::vector<bool>* textFormats_ = nullptr;
     bool changed_ = false;
     bool droppedFormula_ = false;
+    std::optional<bool> sharedMasters_; // whether any cell holds a shared formula's text
 };
 
 } // namespace sheets::xlsx

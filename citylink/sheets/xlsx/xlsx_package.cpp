@@ -368,8 +368,12 @@ std::string XlsxPackage::build(const std::map<std::string, std::string>& replace
     for (const auto& [part, data] : replaced) {
         // A replaced part is removed and added anew (at the end of the archive): libzip keeps
         // the original entry's compression settings on a replace, and for a deflated entry that
-        // means its highest level, six times slower than zlib's usual level for a larger result.
-        // Entry order carries no meaning in a package.
+        // means its highest level. Entry order carries no meaning in a package.
+        //
+        // Deflated at zlib's fastest level: a filled sheet is markup repeated cell after cell,
+        // which that level packs to within half again of the usual level's size in under half
+        // its time (a 300-child sheet: 265 KB instead of 182 KB, 26 ms instead of 60 ms), and
+        // the clerk's own save of the checked workbook packs it anew anyway.
         auto it = entries_.find(LowerAscii(part));
         std::string name = it != entries_.end() ? it->second.first : part;
         if (it != entries_.end() && zip_delete(z, it->second.second) != 0)
@@ -382,7 +386,7 @@ std::string XlsxPackage::build(const std::map<std::string, std::string>& replace
             zip_source_free(src);
             abandon(zip_strerror(z));
         }
-        if (zip_set_file_compression(z, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 6) != 0)
+        if (zip_set_file_compression(z, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 1) != 0)
             abandon(zip_strerror(z));
     }
     for (const auto& part : removed) {
