@@ -1,5 +1,7 @@
 #include "citylink/core/attendance.h"
 
+#include "citylink/core/same_text.h"
+
 #include <cstring>
 #include <stdexcept>
 
@@ -104,7 +106,7 @@ std::uint32_t AttendanceTable::storeShared(std::size_t column, std::string_view 
     if (recent_.empty())
         recent_.assign(kFieldCount * kRecentSlots, 0);
     std::uint32_t& slot = recent_[column * kRecentSlots + (hash >> 7) % kRecentSlots];
-    if (slot != 0 && valueAt(slot) == value)
+    if (slot != 0 && SameText(valueAt(slot), value))
         return slot;
     slot = store(value);
     return slot;
@@ -116,7 +118,7 @@ void AttendanceTable::append(const std::array<std::string_view, kFieldCount>& va
     const bool hasPrevious = !fields_.empty();
     const Fields previous = hasPrevious ? fields_.back() : Fields{};
     for (std::size_t i = 0; i < values.size(); ++i) {
-        if (hasPrevious && view(fields_.size() - 1).field(i) == values[i])
+        if (hasPrevious && SameText(view(fields_.size() - 1).field(i), values[i]))
             fields[i] = previous[i];
         else
             fields[i] = storeShared(i, values[i]);

@@ -1,5 +1,7 @@
 #include "citylink/core/attendance_csv.h"
 
+#include "citylink/core/same_text.h"
+
 #include "foundation/blanks.h"
 #include "foundation/cp932.h"
 #include "foundation/dates.h"
@@ -43,6 +45,21 @@ bool isYmdOf(std::string_view text, const dates::Date& d) {
            digits(8, 2) == static_cast<int>(static_cast<unsigned>(d.day()));
 }
 
+// Hashes std::string keys and looks them up by std::string_view: a field is looked up without
+// first being copied into a string of its own.
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+        return std::hash<std::string_view>{}(text);
+    }
+};
+struct TextEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return SameText(a, b); }
+};
+template <class Value>
+using TextMap = std::unordered_map<std::string, Value, TextHash, TextEqual>;
+
 // A date column as the table keeps it: "yyyy/mm/dd" when it is a date, its text otherwise.
 // An export repeats a few dozen date texts thousands of times (the month's days, each child's
 // birth date on every day), so each distinct text is judged once.
@@ -60,14 +77,19 @@ public:
             storage = dates::formatYmd(*d);
             return storage;
         }
-        std::string key(field);
-        if (auto it = cache_.find(key); it != cache_.end())
+        // A child's birth date stands on every one of the child's days, one after another.
+        if (last_ && SameText(last_->first, field))
+            return last_->second ? std::string_view(*last_->second) : field;
+        if (auto it = cache_.find(field); it != cache_.end()) {
+            last_ = &*it;
             return it->second ? std::string_view(*it->second) : field;
+        }
         std::optional<std::string> ymd;
         if (auto d = dates::parseDate(field); d && !isYmdOf(field, *d))
             ymd = dates::formatYmd(*d);
         if (cache_.size() < kMaxCached) {
-            auto it = cache_.emplace(std::move(key), std::move(ymd)).first;
+            auto it = cache_.emplace(std::string(field), std::move(ymd)).first;
+            last_ = &*it;
             return it->second ? std::string_view(*it->second) : field;
         }
         if (!ymd)
@@ -79,7 +101,9 @@ public:
 private:
     static constexpr std::size_t kMaxCached = 1 << 14;
     static constexpr std::size_t kMaxCachedText = 32;
-    std::unordered_map<std::string, std::optional<std::string>> cache_; // nullopt: keep the text
+    TextMap<std::optional<std::string>> cache_; // nullopt: keep the text
+    // The entry of the text judged last (entries never move or go).
+    const std::pair<const std::string, std::optional<std::string>>* last_ = nullptr;
 };
 
 std::string quoted(const std::filesystem::path& file) {
@@ -176,6 +200,23 @@ bool VbFieldReader::next(std::string& field) {
 
 bool VbFieldReader::next(std::string_view& field, std::string& scratch) {
     const std::size_t n = text_.size();
+    // The usual field of an export, taken the short way: a quoted text with no quote of its own,
+    // right at the position and closed right before its delimiter. Any other field takes the
+    // general way below, which reads this one the same.
+    if (pos_ < n && text_[pos_] == '"') {
+        std::size_t close = text_.find('"', pos_ + 1);
+        if (close != std::string_view::npos && close + 1 < n) {
+            char delimiter = text_[close + 1];
+            if (delimiter == ',' || isLineBreak(delimiter)) {
+                field = text_.substr(pos_ + 1, close - pos_ - 1);
+                pos_ = close + 2;
+                afterComma_ = delimiter == ',';
+                if (delimiter == '\r' && pos_ < n && text_[pos_] == '\n')
+                    ++pos_;
+                return true;
+            }
+        }
+    }
     // Blanks, and whole empty lines unless a comma has promised a field.
     for (;;) {
         while (pos_ < n && blanks::isBlank(text_[pos_]))
@@ -283,7 +324,7 @@ public:
         }
         // Consecutive records are mostly days of one child: the same name, reading, class.
         Last& last = last_[column % last_.size()];
-        if (last.raw == raw) {
+        if (SameText(last.raw, raw)) {
             out = last.utf8;
             return true;
         }
@@ -298,18 +339,17 @@ public:
             out = last.utf8;
             return true;
         }
-        std::string key(raw);
-        if (auto it = cache_.find(key); it != cache_.end()) {
+        if (auto it = cache_.find(raw); it != cache_.end()) {
             last.utf8 = it->second;
         } else {
             auto utf8 = cp932::tryToUtf8(raw);
             if (!utf8)
                 return false;
             if (cache_.size() < kMaxCached)
-                cache_.emplace(key, *utf8);
+                cache_.emplace(std::string(raw), *utf8);
             last.utf8 = std::move(*utf8);
         }
-        last.raw = std::move(key);
+        last.raw.assign(raw);
         out = last.utf8;
         return true;
     }
@@ -322,7 +362,7 @@ private:
     };
     TextEncoding encoding_;
     std::array<Last, AttendanceRecord::kFieldCount> last_;
-    std::unordered_map<std::string, std::string> cache_;
+    TextMap<std::string> cache_;
 };
 
 // Whether every lead byte of CP932 is followed by a trail byte (0x40-0x7E, 0x80-0xFC). Then no
@@ -382,7 +422,8 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
         return result;
     }
     FieldDecoder decoder(result.encoding);
-    DateNormaliser dateNormaliser;
+    // One per date column, so that each remembers its own last text.
+    DateNormaliser dateNormaliser, birthDateNormaliser;
 
     VbFieldReader reader(bytes);
     std::string_view view, decoded;
@@ -444,7 +485,7 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
             return result;
         }
         views[0] = dateNormaliser.normalise(views[0], dateBuffer);
-        views[3] = dateNormaliser.normalise(views[3], birthDateBuffer);
+        views[3] = birthDateNormaliser.normalise(views[3], birthDateBuffer);
         records.append(views);
     }
     if (records.empty()) {

@@ -188,6 +188,10 @@ RunOutcome UsageSheetRun::延長時間貼付処理(const UsageSheetInputs& in) {
                 busy.release();
                 return RunOutcome::Error;
             }
+            // The grid's final size is known: grown group by group it would be copied again and
+            // again.
+            grid.reserve(1 + static_cast<std::size_t>(children) *
+                                 static_cast<std::size_t>(paste.RowsPerChild));
             pasteRows(layout, in.careNeed, in.bands, grid, busy);
             pasteGrid(paste, grid);
             session_.xlRange.reset();
