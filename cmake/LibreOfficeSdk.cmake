@@ -71,6 +71,7 @@ set(_uno_types
     com.sun.star.frame.XController
     com.sun.star.frame.XDesktop2
     com.sun.star.frame.XFrame
+    com.sun.star.frame.XLayoutManager
     com.sun.star.frame.XModel
     com.sun.star.frame.XStorable
     com.sun.star.awt.XWindow

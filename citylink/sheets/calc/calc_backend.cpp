@@ -6,6 +6,7 @@
 
 #include <com/sun/star/awt/XWindow.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
@@ -14,6 +15,7 @@
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/frame/XLayoutManager.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/sheet/CellFlags.hpp>
@@ -94,6 +96,15 @@ std::string cellText(const Any& value) {
     if (value >>= s)
         return Utf8(s);
     return {};
+}
+
+// Shows the window of a document that was loaded hidden. The frame's outer window alone would come
+// up bare (no menu bar, tool bars, formula bar or status bar): the office sets those up when the
+// document's own window inside it is first shown, and the frame becomes the active one.
+void showFrame(const Reference<css::frame::XFrame>& frame) {
+    frame->getContainerWindow()->setVisible(true);
+    frame->getComponentWindow()->setVisible(true);
+    frame->activate();
 }
 
 void closeWithoutSaving(const Reference<css::lang::XComponent>& component) noexcept {
@@ -674,7 +685,7 @@ private:
             if (doc.loadedHere && !doc.shown && app_->office->isUserOffice()) {
                 Reference<css::frame::XController> controller = model->getCurrentController();
                 if (controller.is())
-                    controller->getFrame()->getContainerWindow()->setVisible(true);
+                    showFrame(controller->getFrame());
             }
             doc.shown = true;
             if (copy && app_->options.onCopyStored)
