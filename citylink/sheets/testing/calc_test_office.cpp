@@ -5,11 +5,13 @@
 
 #include <com/sun/star/awt/XWindow2.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/frame/XLayoutManager.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
@@ -102,6 +104,12 @@ std::vector<OfficeDocument> OpenDocuments(const CalcOfficePtr& office) {
             Reference<css::awt::XWindow2> window(controller->getFrame()->getContainerWindow(),
                                                  UNO_QUERY);
             doc.visible = window.is() && window->isVisible();
+            Reference<css::beans::XPropertySet> props(controller->getFrame(), UNO_QUERY);
+            Reference<css::frame::XLayoutManager> layout;
+            if (props.is())
+                props->getPropertyValue("LayoutManager") >>= layout;
+            doc.menuBar =
+                layout.is() && layout->isElementVisible("private:resource/menubar/menubar");
         }
         result.push_back(doc);
     }
@@ -153,6 +161,24 @@ void CloseAll(const CalcOfficePtr& office) {
     for (const auto& model : models(office)) {
         Reference<css::util::XModifiable>(model, UNO_QUERY_THROW)->setModified(false);
         Reference<css::util::XCloseable>(model, UNO_QUERY_THROW)->close(true);
+    }
+}
+
+void PlaceWindows(const CalcOfficePtr& office, int x, int y, int width, int height) {
+    for (const auto& model : models(office)) {
+        Reference<css::frame::XController> controller = model->getCurrentController();
+        if (controller.is())
+            controller->getFrame()->getContainerWindow()->setPosSize(x, y, width, height,
+                                                                     15 /* PosSize::POSSIZE */);
+    }
+}
+
+void Terminate(const CalcOfficePtr& office) {
+    CloseAll(office);
+    try {
+        desktopOf(office)->terminate();
+    } catch (const uno::Exception&) {
+        // The office may go before it answers.
     }
 }
 

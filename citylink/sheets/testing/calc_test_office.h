@@ -21,6 +21,7 @@ struct OfficeDocument {
     std::filesystem::path file;
     bool modified = false;
     bool visible = false; // its window is shown
+    bool menuBar = false; // with its menu bar (a window shown without one is of little use)
 };
 
 // The spreadsheet documents open in the office.
@@ -33,6 +34,10 @@ std::string CellText(const CalcOfficePtr& office, const std::filesystem::path& f
 void OpenAsUser(const CalcOfficePtr& office, const std::filesystem::path& file);
 // Closes every document without saving.
 void CloseAll(const CalcOfficePtr& office);
+// Moves and sizes every document window of the office (for a picture of it).
+void PlaceWindows(const CalcOfficePtr& office, int x, int y, int width, int height);
+// Closes every document without saving and tells the office to end (the user's office too).
+void Terminate(const CalcOfficePtr& office);
 // The calls into the office that waited for its answer, counted from the office's start.
 std::uint64_t RoundTrips(const CalcOfficePtr& office);
 
