@@ -17,6 +17,18 @@ TEST(NumberLiteral, StoresNumbersAsASpreadsheetDoes) {
         EXPECT_EQ(NumberLiteral(c.text), c.stored) << c.text;
 }
 
+TEST(NumberLiteral, ReadsEveryShortWholeNumberAsItself) {
+    // Times and dates of a form are short whole numbers, written with or without leading zeros;
+    // those of up to four characters take a shorter way than longer ones, and both must agree.
+    for (int n = 0; n < 10000; ++n) {
+        const std::string plain = std::to_string(n);
+        for (std::size_t width = plain.size(); width <= 6; ++width) {
+            const std::string text = std::string(width - plain.size(), '0') + plain;
+            EXPECT_EQ(NumberLiteral(text), plain) << text;
+        }
+    }
+}
+
 TEST(NumberLiteral, LeavesOtherTextAsText) {
     for (const char* text : {"", " ", "ｱｲｳ", "07:30", "1,000", "1/5", "50%", "¥100", "inf", "nan",
                              "0x10", "1e", "1e+", "--1", "1.2.3", "１２", "1e999", "TRUE"})

@@ -1,6 +1,7 @@
 #include "citylink/sheets/xlsx/cell_text.h"
 #include "foundation/utf8.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -65,6 +66,17 @@ std::optional<std::string> NumberLiteral(std::string_view text) {
     while (end > begin && text[end - 1] == ' ')
         --end;
     std::string_view t = text.substr(begin, end - begin);
+
+    // The hours and minutes of a filled form, taken the short way: up to four digits read as
+    // themselves without leading zeros, which is what the general way below gives for them too
+    // (the shortest form of a whole number under 10000 has no exponent).
+    if (!t.empty() && t.size() <= 4 &&
+        std::all_of(t.begin(), t.end(), [](char c) { return isDigit(c); })) {
+        std::size_t zeros = 0;
+        while (zeros + 1 < t.size() && t[zeros] == '0')
+            ++zeros;
+        return std::string(t.substr(zeros));
+    }
 
     // Check the shape first: from_chars alone would accept "inf", "nan" and hex forms.
     std::size_t i = 0;
