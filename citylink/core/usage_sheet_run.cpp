@@ -164,7 +164,7 @@ RunOutcome UsageSheetRun::延長時間貼付処理(const UsageSheetInputs& in) {
                     "貼付位置の設定が不正です（開始行 " + std::to_string(paste.FirstRow) +
                         "、1人あたりの行数 " + std::to_string(paste.RowsPerChild) + "）",
                     errnum::SubscriptOutOfRange);
-            std::vector<DayRow> grid(1); // row 0 is never pasted
+            sheets::Block grid;
             if (!session_.ExcelSheetOpen(paste.SheetName)) {
                 prompts_.message(MsgIcon::Information, in.caption, kWrongSheetMessage);
                 // The application is let go without being shown (see the error end below).
@@ -190,8 +190,8 @@ RunOutcome UsageSheetRun::延長時間貼付処理(const UsageSheetInputs& in) {
             }
             // The grid's final size is known: grown group by group it would be copied again and
             // again.
-            grid.reserve(1 + static_cast<std::size_t>(children) *
-                                 static_cast<std::size_t>(paste.RowsPerChild));
+            grid.reserve(static_cast<std::size_t>(children) *
+                         static_cast<std::size_t>(paste.RowsPerChild));
             pasteRows(layout, in.careNeed, in.bands, grid, busy);
             pasteGrid(paste, grid);
             session_.xlRange.reset();
@@ -221,7 +221,7 @@ RunOutcome UsageSheetRun::延長時間貼付処理(const UsageSheetInputs& in) {
 }
 
 void UsageSheetRun::pasteRows(const CityLayout& layout, CareNeed need, const CareBands& bands,
-                              std::vector<DayRow>& grid, BusyGuard& busy) {
+                              sheets::Block& grid, BusyGuard& busy) {
     const PasteLayout& paste = layout.PasteLayout;
     const int rowsPerChild = paste.RowsPerChild;
     std::string previousKey;
@@ -253,7 +253,8 @@ void UsageSheetRun::pasteRows(const CityLayout& layout, CareNeed need, const Car
                   std::string_view(paste.BirthMonthColumn), std::string_view(paste.BirthDayColumn)})
                 summary_.cellsWritten += cellAt(column, top).empty() ? 0 : 1;
             previousKey = key;
-            grid.resize(grid.size() + static_cast<std::size_t>(rowsPerChild));
+            grid.resize(grid.size() + static_cast<std::size_t>(rowsPerChild),
+                        std::vector<std::string>(31));
             summary_.children = child;
         }
 
@@ -261,9 +262,10 @@ void UsageSheetRun::pasteRows(const CityLayout& layout, CareNeed need, const Car
         int day = date ? static_cast<int>(static_cast<unsigned>(date->day())) : 0;
         if (day >= 1 && day <= 31) {
             std::size_t base = static_cast<std::size_t>((child - 1) * rowsPerChild);
+            // `row` counts the child's rows from 1.
             auto put = [&](int row, const dates::TimeOfDay& t) {
-                grid[base + static_cast<std::size_t>(row)][day - 1] = twoDigits(t.hour);
-                grid[base + static_cast<std::size_t>(row) + 1][day - 1] = twoDigits(t.minute);
+                grid[base + static_cast<std::size_t>(row) - 1][day - 1] = twoDigits(t.hour);
+                grid[base + static_cast<std::size_t>(row)][day - 1] = twoDigits(t.minute);
             };
             const std::string_view arrival = extendedCare_.get(r, kColArrival);
             const std::string_view departure = extendedCare_.get(r, kColDeparture);
@@ -289,18 +291,13 @@ void UsageSheetRun::pasteRows(const CityLayout& layout, CareNeed need, const Car
     }
 }
 
-void UsageSheetRun::pasteGrid(const PasteLayout& paste, const std::vector<DayRow>& grid) {
-    const int rows = static_cast<int>(grid.size()) - 1;
+void UsageSheetRun::pasteGrid(const PasteLayout& paste, const sheets::Block& grid) {
+    const int rows = static_cast<int>(grid.size());
     if (rows < 1)
         return;
-    sheets::Block block;
-    block.reserve(static_cast<std::size_t>(rows));
-    for (int i = 1; i <= rows; ++i) {
-        const DayRow& row = grid[static_cast<std::size_t>(i)];
-        block.emplace_back(row.begin(), row.end());
+    for (const auto& row : grid)
         for (const std::string& cell : row)
             summary_.cellsWritten += cell.empty() ? 0 : 1;
-    }
     std::string dayColumn(blanks::trim(paste.DayColumn));
     std::optional<std::string> lastColumn = sheets::OffsetColumn(dayColumn, 30);
     if (!lastColumn)
@@ -309,7 +306,7 @@ void UsageSheetRun::pasteGrid(const PasteLayout& paste, const std::vector<DayRow
     std::string address = dayColumn + std::to_string(paste.FirstRow) + ":" + *lastColumn +
                           std::to_string(paste.FirstRow + rows - 1);
     session_.xlRange = session_.xlSheet->Range(address);
-    session_.xlRange->setValues(block);
+    session_.xlRange->setValues(grid);
     summary_.blockAddress = address;
 }
 

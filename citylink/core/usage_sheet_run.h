@@ -90,11 +90,11 @@ public:
     static OpenFileRequest workbookRequest(CareNeed need, std::string_view formTitle);
 
 private:
-    using DayRow = std::array<std::string, 31>;
-
+    // The day grid is the block that is pasted, one row of 31 days per sheet row from the first
+    // child's row on, so that it goes to the sheet without a copy.
     void pasteRows(const CityLayout& layout, CareNeed need, const CareBands& bands,
-                   std::vector<DayRow>& grid, BusyGuard& busy);
-    void pasteGrid(const PasteLayout& layout, const std::vector<DayRow>& grid);
+                   sheets::Block& grid, BusyGuard& busy);
+    void pasteGrid(const PasteLayout& layout, const sheets::Block& grid);
 
     Prompts& prompts_;
     LogSink& log_;
