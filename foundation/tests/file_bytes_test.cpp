@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
+
 namespace {
 
 TEST(FileBytes, ReadsWholeFilesAndSaysWhyItCannot) {
@@ -13,6 +16,11 @@ TEST(FileBytes, ReadsWholeFilesAndSaysWhyItCannot) {
     FileBytes a(dir / "a.csv", 1024);
     EXPECT_EQ(a.error(), FileBytes::Error::None);
     EXPECT_EQ(a.bytes(), "date,\x93\xfa\x95\x74\r\n");
+
+    // No limit at all (the settings files are read so): the whole file, nothing more.
+    FileBytes unlimited(dir / "a.csv", std::numeric_limits<std::uintmax_t>::max());
+    EXPECT_EQ(unlimited.error(), FileBytes::Error::None);
+    EXPECT_EQ(unlimited.bytes(), "date,\x93\xfa\x95\x74\r\n");
 
     FileBytes empty(dir / "empty.csv", 1024);
     EXPECT_EQ(empty.error(), FileBytes::Error::None);

@@ -5,6 +5,7 @@
 
 #include "foundation/platform/win32/windows_include.h"
 #include <algorithm>
+#include <limits>
 
 FileBytes::FileBytes(const std::filesystem::path& file, std::uintmax_t maxBytes) {
     DWORD attributes = GetFileAttributesW(file.c_str());
@@ -44,7 +45,11 @@ FileBytes::FileBytes(const std::filesystem::path& file, std::uintmax_t maxBytes)
         if (done == copy_.size()) {
             if (copy_.size() >= maxBytes)
                 break;
-            copy_.resize(std::min<std::uintmax_t>(copy_.size() + (1 << 16), maxBytes + 1));
+            // One byte beyond the limit tells a file that grew past it; a limit of "any size"
+            // must not wrap around to nothing.
+            const std::uintmax_t past =
+                maxBytes == std::numeric_limits<std::uintmax_t>::max() ? maxBytes : maxBytes + 1;
+            copy_.resize(std::min<std::uintmax_t>(copy_.size() + (1 << 16), past));
         }
         DWORD want = static_cast<DWORD>(std::min<std::size_t>(copy_.size() - done, 1u << 30));
         DWORD got = 0;
