@@ -28,6 +28,15 @@ TEST(Cp932, InvalidBytesAreAnError) {
     } catch (const cp932::Error& e) {
         EXPECT_EQ(e.offset, 3u);
     }
+    // Single bytes that Windows' table alone maps (to a control and to private-use characters):
+    // no Shift_JIS text holds them, and both systems refuse them alike.
+    for (const char* single : {"\x80", "\xA0", "\xFD", "\xFE", "\xFF"}) {
+        EXPECT_FALSE(cp932::tryToUtf8(std::string("a") + single).has_value())
+            << int(*single & 0xFF);
+    }
+    EXPECT_EQ(cp932::tryToUtf8("\x81\x80"), "÷"); // as a trail byte 0x80 is fine
+    EXPECT_FALSE(cp932::tryFromUtf8("\u0080").has_value());
+    EXPECT_FALSE(cp932::tryFromUtf8("\uF8F0").has_value());
 }
 
 TEST(Cp932, UnencodableCharacterIsAnErrorNotAQuestionMark) {

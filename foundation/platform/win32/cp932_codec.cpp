@@ -5,6 +5,8 @@
 
 #include "foundation/platform/win32/windows_include.h"
 
+#include <algorithm>
+
 namespace cp932 {
 namespace {
 
@@ -49,6 +51,21 @@ std::string utf8Of(std::wstring_view in) {
     return out;
 }
 
+// Windows' table gives the single bytes 0x80, 0xA0 and 0xFD to 0xFF characters (a control and
+// private-use code points) that no Shift_JIS text holds; the Linux codec refuses them. They are
+// refused here too, so that one file reads alike on both systems. The offset of the first such
+// byte, or npos.
+std::size_t firstUnmappedSingle(std::string_view cp932) {
+    for (std::size_t i = 0; i < cp932.size(); ++i) {
+        const auto b = static_cast<unsigned char>(cp932[i]);
+        if (isLeadByte(b))
+            ++i;
+        else if (b == 0x80 || b == 0xA0 || b >= 0xFD)
+            return i;
+    }
+    return std::string_view::npos;
+}
+
 // Where the conversion of in stops: the offset of the first character that does not convert on
 // its own. The converters report failure for the whole text only.
 std::size_t firstBadCp932(std::string_view in) {
@@ -73,7 +90,8 @@ std::size_t firstBadUtf8(std::string_view in) {
     std::size_t i = 0;
     while (i < in.size()) {
         std::size_t len = utf8Length(static_cast<unsigned char>(in[i]));
-        if (i + len > in.size() || !toWide(CP_UTF8, in.substr(i, len), w) || !toCp932(w, bytes))
+        if (i + len > in.size() || !toWide(CP_UTF8, in.substr(i, len), w) || !toCp932(w, bytes) ||
+            firstUnmappedSingle(bytes) != std::string_view::npos)
             return i;
         i += len;
     }
@@ -86,13 +104,16 @@ std::string toUtf8(std::string_view cp932Bytes) {
     std::wstring w;
     if (!toWide(kCp932, cp932Bytes, w))
         throw Error("text is not valid CP932 (Shift_JIS)", firstBadCp932(cp932Bytes));
+    if (std::size_t at = firstUnmappedSingle(cp932Bytes); at != std::string_view::npos)
+        throw Error("text is not valid CP932 (Shift_JIS)", std::min(at, firstBadCp932(cp932Bytes)));
     return utf8Of(w);
 }
 
 std::string fromUtf8(std::string_view utf8) {
     std::wstring w;
     std::string out;
-    if (!toWide(CP_UTF8, utf8, w) || !toCp932(w, out))
+    if (!toWide(CP_UTF8, utf8, w) || !toCp932(w, out) ||
+        firstUnmappedSingle(out) != std::string_view::npos)
         throw Error("text has a character that CP932 (Shift_JIS) cannot hold", firstBadUtf8(utf8));
     return out;
 }
