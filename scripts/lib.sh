@@ -23,10 +23,12 @@ SUITE_PACKAGES=(
 )
 
 # What scripts/test-windows needs besides: the mingw-w64 cross compilers (the -posix flavour for
-# std::thread) and Wine (64-bit) to run the tests.
+# std::thread), Wine (64-bit) to run the tests, zlib for mingw, and what scripts/windows-deps
+# needs to unpack Debian's sources of libzip and pugixml (dpkg-dev).
 SUITE_WINDOWS_PACKAGES=(
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
     wine wine64
+    libz-mingw-w64-dev dpkg-dev
 )
 
 # Installs whatever of SUITE_PACKAGES (plus any extra names given) is missing; one apt-get update.

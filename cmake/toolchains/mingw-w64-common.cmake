@@ -24,6 +24,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
+# The same for zlib (libz-mingw-w64-dev has both): its static archive, not the import library of
+# a zlib1.dll that would have to travel with every program.
+set(ZLIB_USE_STATIC_LIBS ON)
 
 # CTest runs the cross-built programs through Wine (cmake/wine-run keeps Wine's state in the
 # build folder and quiet).
