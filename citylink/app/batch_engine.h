@@ -1,5 +1,7 @@
 #pragma once
-// The spreadsheet application of a batch run, chosen on the command line.
+// The spreadsheet application of a batch run, chosen on the command line. Which ones there are is
+// the platform's (platform/<os>/batch_engine.cpp): on Linux the embedded engine and LibreOffice
+// Calc, on Windows the embedded engine and the installed Excel.
 #include "citylink/sheets/embedded_engine.h"
 #include "citylink/sheets/registry.h"
 
@@ -8,15 +10,22 @@
 
 namespace citylink {
 
-enum class BatchEngine { Embedded, Calc };
+enum class BatchEngine { Embedded, Calc, Excel };
 
-// "embedded" or "calc"; nullopt for anything else.
+// The engine of that name ("embedded", and "calc" or "excel"); nullopt for any other.
 std::optional<BatchEngine> parseBatchEngine(std::string_view name);
 
-// Registers the engine for the run. Both hand the filled workbook over the same way: a file at
-// `handOver.outputPath` (by default "<name>_記入済" beside the workbook), reported to
+// The names parseBatchEngine takes, for the usage line: "embedded|calc".
+std::string_view batchEngineNames();
+// The --engine paragraph of --help, Japanese then English, indented as the others.
+std::string_view batchEngineHelp();
+
+// Registers the engine for the run. Embedded and Calc hand the filled workbook over the same way:
+// a file at `handOver.outputPath` (by default "<name>_記入済" beside the workbook), reported to
 // `handOver.opener`. With Calc the file is a copy stored by a private headless office that is
 // started for the run and stopped when the registry goes; the workbook itself is never stored.
+// Excel is left open and visible with the filled workbook, unsaved, as the window leaves it; where
+// no Excel is registered, the embedded engine does the run with `handOver`.
 void registerBatchEngine(sheets::BackendRegistry& registry, BatchEngine engine,
                          const sheets::EmbeddedEngineOptions& handOver);
 

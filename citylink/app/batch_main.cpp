@@ -17,6 +17,7 @@
 #include "foundation/mdl_log.h"
 #include "foundation/module1.h"
 #include "foundation/platform.h"
+#include "foundation/program_arguments.h"
 #include "foundation/utf8_path.h"
 
 #include <cstdio>
@@ -45,7 +46,7 @@ Fills the city's usage workbook from the month's attendance CSV, without a windo
 使い方 / Usage:
   citylink-batch --month YYYY-MM --csv FILE --workbook FILE
                  [--care short|standard] [--bands HH:MM,HH:MM,HH:MM]
-                 [--config-dir DIR] [--output FILE [--overwrite]] [--engine embedded|calc]
+                 [--config-dir DIR] [--output FILE [--overwrite]] [--engine {engines}]
                  [--log-dir DIR]
   citylink-batch --show-layout YYYY --care short|standard [--config-dir DIR]
   citylink-batch --help
@@ -77,14 +78,8 @@ Fills the city's usage workbook from the month's attendance CSV, without a windo
                       the settings files and the log are never written, whatever the flags.
   --overwrite         --output の既存ファイルを置き換えます。
                       Lets --output replace an existing file.
-  --engine embedded|calc
-                      embedded = 組み込みエンジン（既定）。calc = LibreOffice Calc（この実行の
-                      ためだけに画面なしで起動し、終了時に止めます）。どちらも元のブックには
-                      書き込まず、記入済みのブックを --output（既定は元のブックの横）に保存します。
-                      embedded = the built-in engine (default); calc = LibreOffice Calc, started
-                      headless for this run only and stopped at its end. Either way the workbook
-                      itself is never written; the filled workbook goes to --output.
-  --log-dir DIR       処理ログのフォルダー（既定: インストールのデータフォルダー）。
+  --engine {engines}
+{engine-help}  --log-dir DIR       処理ログのフォルダー（既定: インストールのデータフォルダー）。
                       Folder of the processing log (default: the installation's data folder).
   --show-layout YYYY  その年度・保育必要量の貼付位置を表示します。
                       Prints the paste layout of that fiscal year and care need.
@@ -97,6 +92,18 @@ Messages go to stderr as "icon-word: title: text"; progress lines to stdout.
   1  処理がメッセージを出して中断した / the run stopped with a failure message
   2  コマンドラインの誤り / usage error
 )";
+
+// The help with the platform's engines in it.
+std::string helpText() {
+    std::string help(kHelp);
+    auto put = [&help](std::string_view mark, std::string_view text) {
+        for (std::size_t at; (at = help.find(mark)) != std::string::npos;)
+            help.replace(at, mark.size(), text);
+    };
+    put("{engine-help}", batchEngineHelp());
+    put("{engines}", batchEngineNames());
+    return help;
+}
 
 struct UsageError {
     std::string text;
@@ -250,9 +257,9 @@ int runMonth(const Options& options, const fs::path& configDir, const fs::path& 
     if (options.has("--engine")) {
         std::optional<BatchEngine> chosen = parseBatchEngine(options.get("--engine"));
         if (!chosen)
-            throw UsageError{
-                "--engine は embedded か calc です / --engine must be embedded or calc: " +
-                options.get("--engine")};
+            throw UsageError{"--engine は " + std::string(batchEngineNames()) +
+                             " のどれかです / --engine must be one of " +
+                             std::string(batchEngineNames()) + ": " + options.get("--engine")};
         engineChoice = *chosen;
     }
     CareBands bands;
@@ -329,6 +336,13 @@ int runMonth(const Options& options, const fs::path& configDir, const fs::path& 
 } // namespace
 
 int main(int argc, char** argv) {
+    // File names on the command line are often Japanese: every argument as UTF-8.
+    std::vector<std::string> arguments = programArguments(argc, argv);
+    std::vector<char*> utf8Argv;
+    for (std::string& argument : arguments)
+        utf8Argv.push_back(argument.data());
+    argc = static_cast<int>(utf8Argv.size());
+    argv = utf8Argv.data();
     Options options;
     try {
         options = parse(argc, argv);
@@ -337,7 +351,8 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     if (options.help || argc == 1) {
-        std::fwrite(kHelp.data(), 1, kHelp.size(), argc == 1 ? stderr : stdout);
+        const std::string help = helpText();
+        std::fwrite(help.data(), 1, help.size(), argc == 1 ? stderr : stdout);
         return options.help ? kExitFinished : kExitUsage;
     }
 

@@ -1,27 +1,13 @@
 #include "citylink/app/output_guard.h"
 
+#include "citylink/app/file_identity.h"
+
 #include "foundation/utf8_path.h"
 
 #include <system_error>
 
 namespace citylink {
-namespace {
-
 namespace fs = std::filesystem;
-
-// The same file: one inode on one device, or, when either does not exist yet, one resolved path
-// (a settings file the run creates later must not be created as the workbook).
-bool sameFile(const fs::path& a, const fs::path& b) {
-    std::error_code ec;
-    if (fs::equivalent(a, b, ec) && !ec)
-        return true;
-    std::error_code ea, eb;
-    const fs::path ra = fs::weakly_canonical(fs::absolute(a, ea), ea);
-    const fs::path rb = fs::weakly_canonical(fs::absolute(b, eb), eb);
-    return !ea && !eb && ra == rb;
-}
-
-} // namespace
 
 std::optional<std::string> outputProblem(const fs::path& output, bool overwrite,
                                          const std::vector<GuardedFile>& guarded) {

@@ -2,7 +2,7 @@
 // What the batch tool's --output may name. The filled workbook is saved by renaming a new file
 // over that name, so a wrong name replaces whatever is there: the run's own CSV, the workbook it
 // reads, a settings file (which would then hold a zip). Those are refused whatever the flags say,
-// compared by file identity (device and inode: a second name, a hard or symbolic link, "./x" and
+// compared by file identity (file_identity.h: a second name, a hard or symbolic link, "./x" and
 // "x" are all the same file) and, for files that do not exist yet, by their resolved path. Any
 // other existing file is replaced only when the caller allows it (--overwrite).
 #include <filesystem>

@@ -1,21 +1,15 @@
 // The CSV step around the reader: month check, messages, log lines and what the table holds.
-#include "citylink/core/csv_import.h"
-#include "citylink/core/program_caption.h"
+#include "citylink/core/tests/csv_import_fixture.h"
 #include "citylink/core/tests/test_printers.h"
-#include "foundation/testing/scripted_prompts.h"
 #include "testsupport/test_files.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 using namespace citylink;
+using namespace citylink_tests;
 using namespace std::chrono;
 
 namespace {
-
-const std::string& kCaption = programCaption();
-constexpr std::string_view kRunButton = kRunButtonCaption;
-constexpr dates::Date kApril2019{year{2019}, month{4}, day{17}};
 
 std::string fixture(const char* name) {
     return testsupport::readBytes(testsupport::sourceDir() / "citylink/core/tests/data" / name);
@@ -26,25 +20,6 @@ std::string withDate(std::string bytes, std::string_view from, std::string_view 
     auto at = last ? bytes.rfind(from) : bytes.find(from);
     return bytes.replace(at, from.size(), to);
 }
-
-struct CsvImport : ::testing::Test {
-    testsupport::ScratchDir dir;
-    ScriptedPrompts prompts;
-    RecordingLog log;
-    AttendanceTable table;
-    std::vector<bool> busy;
-    int labelCleared = 0;
-
-    bool import(const std::string& bytes, dates::Date month = kApril2019) {
-        auto path = dir / "出席情報.csv";
-        testsupport::writeBytes(path, bytes);
-        return importPath(path, month);
-    }
-    bool importPath(const std::filesystem::path& path, dates::Date month = kApril2019) {
-        CsvStepHooks hooks{[this](bool on) { busy.push_back(on); }, [this] { ++labelCleared; }};
-        return ReadCSVtoCsvArray(path, month, table, prompts, log, kCaption, kRunButton, hooks);
-    }
-};
 
 const RecordedMessage kReadFailed{MsgIcon::None, "", "CSVの読み込みに失敗しました。"};
 const RecordedMessage kOutsideMonth{MsgIcon::Information, std::string(kCaption),
@@ -115,19 +90,6 @@ TEST_F(CsvImport, ReadFailuresLogTheReasonAndLeaveTheTableEmpty) {
     EXPECT_FALSE(importPath(dir / "消えた.csv"));
     EXPECT_EQ(prompts.messages, std::vector<RecordedMessage>{kReadFailed});
     EXPECT_TRUE(log.lines.back().ends_with("(53)"));
-}
-
-TEST_F(CsvImport, AFifoIsRefusedByNameWithoutWaitingForAWriter) {
-    const auto fifo = dir / "出席情報.csv";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_FALSE(importPath(fifo));
-    const std::string name = "「" + fifo.string() + "」";
-    EXPECT_EQ(prompts.messages,
-              (std::vector<RecordedMessage>{{MsgIcon::None, "",
-                                             "CSVの読み込みに失敗しました。\n" + name +
-                                                 "は通常のファイルではありません。"}}));
-    EXPECT_EQ(log.lines.back(), "ファイルではありません。" + name + "(75)");
-    EXPECT_TRUE(table.empty());
 }
 
 TEST_F(CsvImport, ASecondImportReplacesTheTable) {

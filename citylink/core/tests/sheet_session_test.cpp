@@ -1,35 +1,13 @@
 // The spreadsheet steps against the recording double: identifiers, messages, log lines, release.
-#include "citylink/core/sheet_session.h"
-#include "citylink/sheets/testing/recording_backend.h"
-#include "foundation/testing/scripted_prompts.h"
-#include "recording_window.h"
+#include "citylink/core/tests/session_fixture.h"
 #include "test_printers.h"
 #include "testsupport/test_files.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-using citylink::SheetSession;
-using sheets::doubles::RecordingBackend;
+using namespace citylink_tests;
 using ::testing::ElementsAre;
-
-namespace {
-
-class Session : public ::testing::Test {
-protected:
-    std::shared_ptr<RecordingBackend> excel = std::make_shared<RecordingBackend>();
-    sheets::BackendRegistry registry;
-    ScriptedPrompts prompts;
-    RecordingLog log;
-    RecordingWindow window;
-    SheetSession session{registry, prompts, log, window};
-
-    void SetUp() override { excel->setSheets("/in/book.xlsx", {"利用状況表（保育短時間）"}); }
-    std::vector<std::string> calls() const { return excel->callsWithout({"Release"}); }
-};
-
-} // namespace
 
 TEST_F(Session, TheSecondIdentifierStartsTheApplicationWithoutAnyMessage) {
     excel->progIds = {"Excel.Application"};
@@ -97,26 +75,6 @@ TEST_F(Session, AFailedOpenStopsWithItsMessageAndClosesTheApplication) {
     EXPECT_FALSE(session.xlApp);
     EXPECT_EQ(excel->liveObjects(), 0);
     EXPECT_EQ(window.label(), "");
-}
-
-// The application never sees a FIFO or a device: its open would wait for ever. The check is the
-// session's, so it holds for every backend.
-TEST_F(Session, AWorkbookThatIsNoRegularFileIsRefusedByNameBeforeTheApplicationSeesIt) {
-    testsupport::ScratchDir dir;
-    const auto fifo = dir / "book.xlsx";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    excel->registerIn(registry);
-    for (const std::string& path : {fifo.string(), std::string("/dev/zero")}) {
-        prompts.messages.clear();
-        ASSERT_TRUE(session.xAppOpen());
-        EXPECT_FALSE(session.ExcelFileOpen(path));
-        EXPECT_THAT(prompts.messages,
-                    ElementsAre(RecordedMessage{MsgIcon::Critical, "エラー",
-                                                "EXCELファイルのオープンに失敗しました。\n「" +
-                                                    path + "」は通常のファイルではありません。"}));
-        EXPECT_FALSE(session.xlApp);
-    }
-    EXPECT_THAT(calls(), ::testing::Not(::testing::Contains(::testing::HasSubstr("Open"))));
 }
 
 TEST_F(Session, OpenWithoutApplicationOrSheetWithoutWorkbookSaysNothing) {

@@ -31,7 +31,7 @@ struct RawEntry {
 };
 std::vector<std::pair<std::string, RawEntry>> rawEntries(const fs::path& file) {
     int error = 0;
-    zip_t* z = zip_open(file.c_str(), ZIP_RDONLY, &error);
+    zip_t* z = zip_open(utf8::fromPath(file).c_str(), ZIP_RDONLY, &error); // libzip names are UTF-8
     EXPECT_TRUE(z) << fromPath(file);
     std::vector<std::pair<std::string, RawEntry>> out;
     if (!z)
@@ -54,7 +54,7 @@ std::vector<std::pair<std::string, RawEntry>> rawEntries(const fs::path& file) {
 
 std::string readPart(const fs::path& file, const char* part) {
     int error = 0;
-    zip_t* z = zip_open(file.c_str(), ZIP_RDONLY, &error);
+    zip_t* z = zip_open(utf8::fromPath(file).c_str(), ZIP_RDONLY, &error); // libzip names are UTF-8
     if (!z)
         return {};
     std::string data;

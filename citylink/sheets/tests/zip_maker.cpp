@@ -1,5 +1,7 @@
 #include "zip_maker.h"
 
+#include "foundation/utf8_path.h"
+
 #include <zip.h>
 #include <zlib.h>
 
@@ -152,7 +154,7 @@ void write(const std::filesystem::path& file, const std::vector<Entry>& entries)
 
 std::vector<Entry> entriesOf(const std::filesystem::path& file) {
     int error = 0;
-    zip_t* z = zip_open(file.c_str(), ZIP_RDONLY, &error);
+    zip_t* z = zip_open(utf8::fromPath(file).c_str(), ZIP_RDONLY, &error); // libzip names are UTF-8
     if (!z)
         throw std::runtime_error("cannot open " + file.string());
     std::vector<Entry> out;

@@ -4,8 +4,9 @@
 //
 // On Linux the bytes go into an unnamed file of the target folder (O_TMPFILE) that gets its name
 // only once it is complete (linkat), so a kill leaves nothing behind. Where the file system has
-// no unnamed files, a temporary ".citylink-save-<pid>-<n>.tmp" is written and renamed; such a
-// temporary of a process that no longer runs is removed by the next save into the folder.
+// no unnamed files, and on Windows, a temporary ".citylink-save-<pid>-<n>.tmp" is written and
+// renamed; such a temporary of a process that no longer runs is removed by the next save into the
+// folder.
 #include <filesystem>
 #include <functional>
 #include <string_view>

@@ -249,6 +249,10 @@ void XlsxPackage::saveAs(const std::filesystem::path& out,
 
 namespace {
 
+// 1980-01-01 00:00:00 in the DOS form of zip entries: (year - 1980) << 9 | month << 5 | day.
+constexpr zip_uint16_t kDosDate = (1 << 5) | 1;
+constexpr zip_uint16_t kDosTime = 0;
+
 // The archive as libzip rewrites it: read from the opened package's bytes, written into a string
 // of ours. libzip's own buffer source is not used for writing: when a rewrite fails midway its
 // clean-up frees memory it does not own.
@@ -387,6 +391,11 @@ std::string XlsxPackage::build(const std::map<std::string, std::string>& replace
             abandon(zip_strerror(z));
         }
         if (zip_set_file_compression(z, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 1) != 0)
+            abandon(zip_strerror(z));
+        // The entry's time is the earliest a zip can hold (1980-01-01 00:00), as Excel stores
+        // its own entries, rather than the moment of the save: the same inputs then give the
+        // same file, byte for byte, on every run and every system.
+        if (zip_file_set_dostime(z, static_cast<zip_uint64_t>(index), kDosTime, kDosDate, 0) != 0)
             abandon(zip_strerror(z));
     }
     for (const auto& part : removed) {

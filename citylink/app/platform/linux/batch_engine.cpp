@@ -1,5 +1,6 @@
 #include "citylink/app/batch_engine.h"
 
+// Linux: the embedded engine or LibreOffice Calc.
 #include "citylink/sheets/calc/calc_backend.h"
 
 namespace citylink {
@@ -12,9 +13,23 @@ std::optional<BatchEngine> parseBatchEngine(std::string_view name) {
     return std::nullopt;
 }
 
+std::string_view batchEngineNames() {
+    return "embedded|calc";
+}
+
+std::string_view batchEngineHelp() {
+    return R"(                      embedded = 組み込みエンジン（既定）。calc = LibreOffice Calc（この実行の
+                      ためだけに画面なしで起動し、終了時に止めます）。どちらも元のブックには
+                      書き込まず、記入済みのブックを --output（既定は元のブックの横）に保存します。
+                      embedded = the built-in engine (default); calc = LibreOffice Calc, started
+                      headless for this run only and stopped at its end. Either way the workbook
+                      itself is never written; the filled workbook goes to --output.
+)";
+}
+
 void registerBatchEngine(sheets::BackendRegistry& registry, BatchEngine engine,
                          const sheets::EmbeddedEngineOptions& handOver) {
-    if (engine == BatchEngine::Embedded) {
+    if (engine != BatchEngine::Calc) {
         sheets::RegisterEmbeddedEngine(registry, handOver);
         return;
     }

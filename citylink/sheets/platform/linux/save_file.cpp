@@ -1,6 +1,7 @@
 #include "citylink/sheets/xlsx/save_file.h"
 
 #include "citylink/sheets/automation.h"
+#include "citylink/sheets/xlsx/save_temporary.h"
 #include "foundation/pause_point.h"
 #include "foundation/utf8_path.h"
 
@@ -19,8 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kTempPrefix = ".citylink-save-";
-
 std::string displayName(const fs::path& p) {
     return utf8::fromPath(p.filename());
 }
@@ -33,8 +32,7 @@ void step(std::string_view name) {
 
 fs::path tempName(const fs::path& folder) {
     static std::atomic<unsigned> counter{0};
-    return folder / (std::string(kTempPrefix) + std::to_string(::getpid()) + "-" +
-                     std::to_string(counter++) + ".tmp");
+    return folder / SaveTemporaryName(static_cast<unsigned long>(::getpid()), counter++);
 }
 
 // 0 or the errno of the failed write.
@@ -51,32 +49,6 @@ int writeAll(int fd, std::string_view bytes) {
     return 0;
 }
 
-// The process id in a name of ours: ".citylink-save-<pid>-<n>.tmp", or the same followed by
-// ".XXXXXX" (the temporary an older version's zip library made beside it); 0 for other names.
-pid_t ownerOf(std::string_view name) {
-    if (!name.starts_with(kTempPrefix))
-        return 0;
-    name.remove_prefix(kTempPrefix.size());
-    auto digits = [&name] {
-        std::size_t n = 0;
-        while (n < name.size() && name[n] >= '0' && name[n] <= '9')
-            ++n;
-        std::string_view d = name.substr(0, n);
-        name.remove_prefix(n);
-        return d;
-    };
-    std::string_view pid = digits();
-    if (pid.empty() || pid.size() > 9 || !name.starts_with("-"))
-        return 0;
-    name.remove_prefix(1);
-    if (digits().empty() || !name.starts_with(".tmp"))
-        return 0;
-    name.remove_prefix(4);
-    if (!name.empty() && !(name.size() == 7 && name[0] == '.'))
-        return 0;
-    return static_cast<pid_t>(std::stol(std::string(pid)));
-}
-
 bool running(pid_t pid) {
     return ::kill(pid, 0) == 0 || errno != ESRCH;
 }
@@ -91,7 +63,7 @@ SaveTestHooks& saveTestHooks() {
 void RemoveStaleSaveTemporaries(const fs::path& folder) {
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        pid_t owner = ownerOf(it->path().filename().native());
+        pid_t owner = static_cast<pid_t>(SaveTemporaryOwner(it->path().filename().native()));
         if (owner <= 0 || owner == ::getpid() || running(owner))
             continue;
         std::error_code ignored;

@@ -352,14 +352,31 @@ ApplicationPtr WrapAutomationApplication(IDispatch* application) {
     return std::make_shared<ExcelApplication>(application, std::make_shared<Session>());
 }
 
-ApplicationPtr CreateAutomationApplication(std::string_view progId) {
-    // S_FALSE (already initialized here) is fine; a thread of the other model is too, as COM
-    // marshals the calls.
+namespace {
+
+// S_FALSE (already initialized here) is fine; a thread of the other model is too, as COM
+// marshals the calls.
+void initializeCom() {
     HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     (void)init;
+}
+
+bool classOf(std::string_view progId, CLSID& clsid) {
+    initializeCom();
     std::wstring id = wide(progId);
+    return SUCCEEDED(CLSIDFromProgID(id.c_str(), &clsid));
+}
+
+} // namespace
+
+bool ProgIdRegistered(std::string_view progId) {
     CLSID clsid;
-    if (FAILED(CLSIDFromProgID(id.c_str(), &clsid)))
+    return classOf(progId, clsid);
+}
+
+ApplicationPtr CreateAutomationApplication(std::string_view progId) {
+    CLSID clsid;
+    if (!classOf(progId, clsid))
         throw AutomationError(errnum::describe(errors::kCannotCreateObject),
                               errors::kCannotCreateObject);
     IDispatch* app = nullptr;

@@ -10,6 +10,9 @@ struct IDispatch;
 
 namespace sheets::win32 {
 
+// Whether an application is registered under progId (CLSIDFromProgID finds its class).
+bool ProgIdRegistered(std::string_view progId);
+
 // Starts a new instance of the application registered under progId (CLSIDFromProgID, then
 // CoCreateInstance of a local server) and returns it invisible. Throws AutomationError
 // (errors::kCannotCreateObject) when the identifier is not registered or the server does not

@@ -1,0 +1,127 @@
+// Windows has no unnamed files: the bytes go into a temporary ".citylink-save-<pid>-<n>.tmp" of
+// the output's folder, flushed to the disk, which MoveFileExW then puts in the output's place in
+// one step. A temporary that a killed process left is removed by the next save into the folder
+// once no process of that id runs.
+#include "citylink/sheets/xlsx/save_file.h"
+
+#include "citylink/sheets/automation.h"
+#include "citylink/sheets/xlsx/save_temporary.h"
+#include "foundation/pause_point.h"
+#include "foundation/utf8_path.h"
+
+#include "foundation/platform/win32/windows_include.h"
+
+#include <algorithm>
+#include <atomic>
+#include <string>
+
+namespace sheets::xlsx {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void step(std::string_view name) {
+    if (const auto& hook = saveTestHooks().onStep)
+        hook(name);
+    pausePoint(("save-" + std::string(name)).c_str());
+}
+
+fs::path tempName(const fs::path& folder) {
+    static std::atomic<unsigned> counter{0};
+    return folder / SaveTemporaryName(GetCurrentProcessId(), counter++);
+}
+
+// 0 or the error of the failed write.
+DWORD writeAll(HANDLE h, std::string_view bytes) {
+    while (!bytes.empty()) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(h, bytes.data(), chunk, &written, nullptr))
+            return GetLastError();
+        if (written == 0)
+            return ERROR_WRITE_FAULT;
+        bytes.remove_prefix(written);
+    }
+    return 0;
+}
+
+// The system's own wording of the error, in the user's language, as UTF-8.
+std::string systemMessage(DWORD error) {
+    wchar_t* text = nullptr;
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                 FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string out;
+    if (n > 0 && text)
+        out = utf8::fromPath(fs::path(std::wstring(text, n)));
+    LocalFree(text);
+    return out.empty() ? "error " + std::to_string(error) : out;
+}
+
+// Whether a process of that id runs (or may: one we may not look at counts as running).
+bool running(unsigned long pid) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    const bool alive = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return alive;
+}
+
+} // namespace
+
+SaveTestHooks& saveTestHooks() {
+    static SaveTestHooks hooks;
+    return hooks;
+}
+
+void RemoveStaleSaveTemporaries(const fs::path& folder) {
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        unsigned long owner = SaveTemporaryOwner(utf8::fromPath(it->path().filename()));
+        if (owner == 0 || owner == GetCurrentProcessId() || running(owner))
+            continue;
+        std::error_code ignored;
+        if (it->symlink_status(ignored).type() == fs::file_type::regular)
+            fs::remove(it->path(), ignored);
+    }
+}
+
+void SaveWholeFile(const fs::path& out, std::string_view bytes) {
+    fs::path folder = out.parent_path();
+    if (folder.empty())
+        folder = ".";
+    RemoveStaleSaveTemporaries(folder);
+    const std::string where = "ブックを保存できません: " + utf8::fromPath(out.filename());
+    auto fail = [&](DWORD error) {
+        std::string reason = systemMessage(error);
+        while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
+                                   reason.back() == ' ' || reason.back() == '.'))
+            reason.pop_back();
+        throw AutomationError(where + " (" + reason + ")", errors::kApplicationDefined);
+    };
+
+    const fs::path temp = tempName(folder);
+    HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        fail(GetLastError());
+    step("created");
+    DWORD error = writeAll(h, bytes);
+    if (error == 0 && !FlushFileBuffers(h))
+        error = GetLastError();
+    if (!CloseHandle(h) && error == 0)
+        error = GetLastError();
+    if (error == 0) {
+        step("written");
+        if (MoveFileExW(temp.c_str(), out.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return;
+        error = GetLastError();
+    }
+    DeleteFileW(temp.c_str());
+    fail(error);
+}
+
+} // namespace sheets::xlsx
