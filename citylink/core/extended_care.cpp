@@ -11,7 +11,19 @@ namespace citylink {
 namespace {
 
 std::optional<int> minuteOfDay(std::string_view text) {
-    if (auto t = dates::parseTimeOfDay(blanks::trim(text)))
+    text = blanks::trim(text);
+    // The export's own form "hh:mm" is read here without the general parse, which takes wider
+    // forms (full-width digits, seconds, a one-digit hour) and gives the same for this one.
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (text.size() == 5 && digit(text[0]) && digit(text[1]) && text[2] == ':' && digit(text[3]) &&
+        digit(text[4])) {
+        const int hour = (text[0] - '0') * 10 + (text[1] - '0');
+        const int minute = (text[3] - '0') * 10 + (text[4] - '0');
+        if (hour > 23 || minute > 59)
+            return std::nullopt;
+        return hour * 60 + minute;
+    }
+    if (auto t = dates::parseTimeOfDay(text))
         return t->minutesOfDay();
     return std::nullopt;
 }

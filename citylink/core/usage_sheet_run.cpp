@@ -15,7 +15,10 @@ namespace citylink {
 namespace {
 
 std::string twoDigits(int n) {
-    char buf[8];
+    // Hours and minutes: two digits made directly, not through printf for every cell.
+    if (n >= 0 && n < 100)
+        return {static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)};
+    char buf[16];
     std::snprintf(buf, sizeof buf, "%02d", n);
     return buf;
 }

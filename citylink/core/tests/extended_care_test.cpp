@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 using namespace citylink;
@@ -68,6 +69,22 @@ TEST(IsExtendedCare, TextsThatAreNoTimesNeverCount) {
     // "7:45" sorted after "16:00" as text and became a late departure.
     EXPECT_FALSE(selected(rec("", kStandard, "07:00", "7:45"), CareNeed::Standard));
     EXPECT_FALSE(selected(rec("", kShort, "08:30", "9:45"), CareNeed::Short));
+}
+
+TEST(IsExtendedCare, EveryTwoDigitTimeReadsAsTheGeneralParseReadsIt) {
+    // "hh:mm", the export's own form, is read the short way; each such text, hours and minutes
+    // out of range included, must decide as the general parse of times does.
+    const CareBands bands{};
+    for (int h = 0; h < 100; ++h)
+        for (int m = 0; m < 100; ++m) {
+            char text[8];
+            std::snprintf(text, sizeof text, "%02d:%02d", h, m);
+            auto t = dates::parseTimeOfDay(text);
+            const bool early = t && t->minutesOfDay() < bands.短時間開始.minutesOfDay();
+            const bool late = t && t->minutesOfDay() > bands.短時間終了.minutesOfDay();
+            EXPECT_EQ(selected(rec("", kShort, text, ""), CareNeed::Short), early) << text;
+            EXPECT_EQ(selected(rec("", kShort, "", text), CareNeed::Short), late) << text;
+        }
 }
 
 TEST(IsExtendedCare, BandsComeFromTheFields) {
