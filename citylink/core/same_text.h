@@ -8,30 +8,30 @@
 
 namespace citylink {
 
+namespace same_text_detail {
+// Two loads from each end of texts of `n` bytes, sizeof(Word) <= n <= 2 * sizeof(Word): they
+// overlap where n is under twice the word, so every byte is compared and none outside is read.
+template <class Word>
+bool sameEnds(const char* p, const char* q, std::size_t n) {
+    Word p0, p1, q0, q1;
+    std::memcpy(&p0, p, sizeof(Word));
+    std::memcpy(&p1, p + n - sizeof(Word), sizeof(Word));
+    std::memcpy(&q0, q, sizeof(Word));
+    std::memcpy(&q1, q + n - sizeof(Word), sizeof(Word));
+    return ((p0 ^ q0) | (p1 ^ q1)) == 0;
+}
+} // namespace same_text_detail
+
 inline bool SameText(std::string_view a, std::string_view b) {
     const std::size_t n = a.size();
     if (n != b.size())
         return false;
     const char* p = a.data();
     const char* q = b.data();
-    // Two loads from each end, which overlap for lengths under twice the load: every byte is
-    // compared and none outside the texts is read.
-    if (n >= 8 && n <= 16) {
-        std::uint64_t p0, p1, q0, q1;
-        std::memcpy(&p0, p, 8);
-        std::memcpy(&p1, p + n - 8, 8);
-        std::memcpy(&q0, q, 8);
-        std::memcpy(&q1, q + n - 8, 8);
-        return ((p0 ^ q0) | (p1 ^ q1)) == 0;
-    }
-    if (n >= 4 && n < 8) {
-        std::uint32_t p0, p1, q0, q1;
-        std::memcpy(&p0, p, 4);
-        std::memcpy(&p1, p + n - 4, 4);
-        std::memcpy(&q0, q, 4);
-        std::memcpy(&q1, q + n - 4, 4);
-        return ((p0 ^ q0) | (p1 ^ q1)) == 0;
-    }
+    if (n >= 8 && n <= 16)
+        return same_text_detail::sameEnds<std::uint64_t>(p, q, n);
+    if (n >= 4 && n < 8)
+        return same_text_detail::sameEnds<std::uint32_t>(p, q, n);
     if (n < 4) {
         for (std::size_t i = 0; i < n; ++i)
             if (p[i] != q[i])
