@@ -113,23 +113,3 @@ TEST(SaveFile, ClearsOnlyTemporariesOfOursWhoseProcessIsGone) {
                                                           ".citylink-save-" + dead + "-1.tmp",
                                                           ".citylink-save-x-0.tmp", "form.tmp"}));
 }
-
-TEST(SaveFile, AFailedSaveSaysWhyAndLeavesNothing) {
-    testsupport::ScratchDir dir;
-    fs::create_directory(dir / "sub");
-    for (bool unnamedFiles : {true, false}) {
-        saveTestHooks().unnamedFiles = unnamedFiles;
-        // A folder in the way of the output: everything is written, the naming fails.
-        try {
-            SaveWholeFile(dir / "sub", "data");
-            ADD_FAILURE();
-        } catch (const sheets::AutomationError& e) {
-            EXPECT_TRUE(e.description().starts_with("ブックを保存できません: sub ("))
-                << e.description();
-        }
-        EXPECT_THROW(SaveWholeFile(dir / "missing" / "out.xlsx", "data"), sheets::AutomationError);
-        EXPECT_EQ(namesIn(dir.path()), std::set<std::string>{"sub"});
-        EXPECT_TRUE(fs::is_empty(dir / "sub"));
-    }
-    saveTestHooks() = {};
-}

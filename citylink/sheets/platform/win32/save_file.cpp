@@ -102,9 +102,23 @@ void SaveWholeFile(const fs::path& out, std::string_view bytes) {
         throw AutomationError(where + " (" + reason + ")", errors::kApplicationDefined);
     };
 
-    const fs::path temp = tempName(folder);
-    HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A read-only output stays as it is, as Windows itself keeps it from being replaced (Wine's
+    // MoveFileExW would replace it).
+    const DWORD attributes = GetFileAttributesW(out.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        fail(ERROR_ACCESS_DENIED);
+    // A name of this process's id may be taken by the temporary of a killed process that had the
+    // same id before (Windows hands ids out again soon): the next number is tried then.
+    fs::path temp;
+    HANDLE h = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 100 && h == INVALID_HANDLE_VALUE; ++attempt) {
+        temp = tempName(folder);
+        h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                        nullptr);
+        if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
+            GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
+    }
     if (h == INVALID_HANDLE_VALUE)
         fail(GetLastError());
     step("created");
