@@ -99,6 +99,8 @@ def main():
                           "is in %s" % (name, os.path.join(GOLDEN, name), at, len(data),
                                         len(expected), os.path.join(a.work, "got_" + name)))
     if failed:
+        failed.append("(an intended change of the output: run this script with --update on Linux, "
+                      "then the Windows build must match it)")
         sys.exit("\n".join(failed))
 
 
