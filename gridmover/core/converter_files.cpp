@@ -1,5 +1,7 @@
 #include "gridmover/core/converter_files.h"
 
+#include "foundation/utf8_path.h"
+
 #include <stdexcept>
 #include <system_error>
 
@@ -25,13 +27,13 @@ SourceKind RequireExtension(const fs::path& file, std::initializer_list<SourceKi
     for (SourceKind k : kinds) {
         names += (names.empty() ? "" : " or ") + std::string(SourceKindName(k));
     }
-    throw std::runtime_error(file.string() + ": not a VB6 " + names + " (by its extension)");
+    throw std::runtime_error(utf8::fromPath(file) + ": not a VB6 " + names + " (by its extension)");
 }
 
 void RequireText(const fs::path& file, SourceKind kind, std::string_view bytes) {
     std::string why = SourceTextMismatch(kind, bytes);
     if (!why.empty()) {
-        throw std::runtime_error(file.string() + ": not a VB6 " +
+        throw std::runtime_error(utf8::fromPath(file) + ": not a VB6 " +
                                  std::string(SourceKindName(kind)) + " (" + why + ")");
     }
 }
@@ -45,12 +47,12 @@ RequiredFile::RequiredFile(const fs::path& path) {
     fs::file_status status;
     resolved_ = ResolvePathCaseInsensitive(path, status);
     if (!fs::exists(status)) {
-        throw std::runtime_error(resolved_.string() + ": file not found");
+        throw std::runtime_error(utf8::fromPath(resolved_) + ": file not found");
     }
     // A pipe or a device (also behind a link) is no source file: it could make the read wait
     // forever or never end.
     if (!fs::is_regular_file(status)) {
-        throw std::runtime_error(resolved_.string() + ": not a regular file");
+        throw std::runtime_error(utf8::fromPath(resolved_) + ": not a regular file");
     }
     readOnly_ = IsReadOnlyStatus(status);
 }

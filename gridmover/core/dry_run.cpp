@@ -1,5 +1,6 @@
 #include "gridmover/core/dry_run.h"
 
+#include "foundation/utf8_path.h"
 #include "gridmover/core/file_access.h"
 #include "gridmover/core/unified_diff.h"
 
@@ -13,8 +14,9 @@ PendingChanges DescribePendingChanges(const modConvert& conv) {
             continue;
         }
         const auto& original = conv.OriginalFiles[i];
-        std::string diff = UnifiedDiff(ReadFileBytes(original), ReadFileBytes(conv.TempFiles[i]),
-                                       original.string(), original.string() + " (converted)");
+        std::string diff =
+            UnifiedDiff(ReadFileBytes(original), ReadFileBytes(conv.TempFiles[i]),
+                        utf8::fromPath(original), utf8::fromPath(original) + " (converted)");
         if (!diff.empty()) {
             changes.textFiles.push_back({original, std::move(diff)});
         }

@@ -1,6 +1,7 @@
 #include "gridmover/core/file_access.h"
 
 #include "foundation/file_bytes.h"
+#include "foundation/utf8_path.h"
 #include "gridmover/core/keyed_collection.h"
 
 #include <fstream>
@@ -18,16 +19,16 @@ std::string ReadFileBytes(const fs::path& file) {
         return std::string(bytes.bytes());
     case FileBytes::Error::NotFound:
     case FileBytes::Error::CannotOpen:
-        throw std::runtime_error("cannot open " + file.string());
+        throw std::runtime_error("cannot open " + utf8::fromPath(file));
     case FileBytes::Error::NotAFile:
-        throw std::runtime_error(file.string() + ": not a regular file");
+        throw std::runtime_error(utf8::fromPath(file) + ": not a regular file");
     case FileBytes::Error::TooLarge:
-        throw std::runtime_error(file.string() + ": larger than " +
+        throw std::runtime_error(utf8::fromPath(file) + ": larger than " +
                                  std::to_string(kMaxFileBytes >> 20) + " MB");
     case FileBytes::Error::CannotRead:
         break;
     }
-    throw std::runtime_error("cannot read " + file.string());
+    throw std::runtime_error("cannot read " + utf8::fromPath(file));
 }
 
 bool OpenedFile::IsReadOnly() const {
@@ -37,12 +38,12 @@ bool OpenedFile::IsReadOnly() const {
 void WriteFileBytes(const fs::path& file, std::string_view bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     if (!out) {
-        throw std::runtime_error("cannot write " + file.string());
+        throw std::runtime_error("cannot write " + utf8::fromPath(file));
     }
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) {
-        throw std::runtime_error("cannot write " + file.string());
+        throw std::runtime_error("cannot write " + utf8::fromPath(file));
     }
 }
 
@@ -93,7 +94,7 @@ fs::path ResolvePathCaseInsensitive(const fs::path& p) {
         int matches = 0;
         for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
             auto name = it->path().filename();
-            if (EqualsIgnoringAsciiCase(name.string(), part.string())) {
+            if (EqualsIgnoringAsciiCase(utf8::fromPath(name), utf8::fromPath(part))) {
                 match = name;
                 ++matches;
             }

@@ -1,5 +1,6 @@
 #include "gridmover/core/mod_convert.h"
 
+#include "foundation/utf8_path.h"
 #include "gridmover/core/converter_files.h"
 #include "gridmover/core/grid_version.h"
 #include "gridmover/core/vb_text.h"
@@ -114,7 +115,7 @@ std::string modConvert::noTempFileReason(const fs::path& folder) {
     if (!temp_->GetTempPath()) {
         return "no temporary folder";
     }
-    return "no temporary file in " + folder.string();
+    return "no temporary file in " + utf8::fromPath(folder);
 }
 
 std::optional<CreatedTempFile> modConvert::newTempFile() {
@@ -362,13 +363,14 @@ ConvertResult modConvert::ConvertFormFile(const fs::path& designer, const fs::pa
             if (p == kFailed) {
                 char at[16];
                 std::snprintf(at, sizeof at, "%04X", offset);
-                LastError = binaryFile.string() + ": no property record fits at offset " + at;
+                LastError =
+                    utf8::fromPath(binaryFile) + ": no property record fits at offset " + at;
             }
             return static_cast<int>(p);
         });
         if (r == kFailed) {
             if (LastError.empty()) {
-                LastError = designerFile.string() + ": a grid block has no end line";
+                LastError = utf8::fromPath(designerFile) + ": a grid block has no end line";
             }
             binaryTemp.write(binaryOriginal);
             return kFailed;

@@ -1,5 +1,6 @@
 #include "gridmover/core/pending_files.h"
 
+#include "foundation/utf8_path.h"
 #include "gridmover/core/file_access.h"
 
 #include <algorithm>
@@ -36,9 +37,10 @@ std::string errorText(int error) {
 }
 
 // One path a line: "%", CR and LF escaped, so that any file name survives the journal.
+// The path as UTF-8 (its bytes on Linux).
 std::string escapePath(const fs::path& p) {
     std::string out;
-    for (char c : p.native()) {
+    for (char c : utf8::fromPath(p)) {
         if (c == '%') {
             out += "%25";
         } else if (c == '\n') {
@@ -63,7 +65,7 @@ fs::path unescapePath(std::string_view line) {
             out += line[i];
         }
     }
-    return fs::path(out);
+    return utf8::toPath(out);
 }
 
 // The device of each folder the originals are in: a project has few folders and many files.
@@ -102,7 +104,7 @@ public:
         made_.emplace_back(file.native(), true);
         return made_.size() - 1;
     }
-    const std::string& file(std::size_t made) const { return made_[made].first; }
+    const fs::path::string_type& file(std::size_t made) const { return made_[made].first; }
     // The file has taken an original's name (or must stay): not removed.
     void taken(std::size_t made) { made_[made].second = false; }
     // Removes every file not taken; false when one of them could not be removed.
@@ -121,7 +123,7 @@ public:
 private:
     CommitIo& io_;
     // Names as text: a project has thousands of files, and a path object costs more memory.
-    std::vector<std::pair<std::string, bool>> made_;
+    std::vector<std::pair<fs::path::string_type, bool>> made_;
 };
 
 // Copies from into a new file to that gets mode: the way onto another file system, or past a

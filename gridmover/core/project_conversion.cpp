@@ -1,5 +1,6 @@
 #include "gridmover/core/project_conversion.h"
 
+#include "foundation/utf8_path.h"
 #include "gridmover/core/pause_hook.h"
 #include "gridmover/core/project_folder.h"
 
@@ -31,7 +32,7 @@ public:
         bool isLink = false;
         std::filesystem::path real = real_.Of(file, &isLink);
         if (!IsInsideFolder(real, folder_) && allowed_.count(real.native()) == 0) {
-            throw std::runtime_error(real.string() + ": outside the project's folder");
+            throw std::runtime_error(utf8::fromPath(real) + ": outside the project's folder");
         }
         first = seen_.insert(real.native()).second;
         return isLink ? real : file;
@@ -42,8 +43,8 @@ private:
     std::filesystem::path folder_;
     // Paths as text: hashing a path's text is much cheaper than comparing paths component by
     // component, and a project has thousands of files.
-    std::unordered_set<std::string> allowed_;
-    std::unordered_set<std::string> seen_;
+    std::unordered_set<std::filesystem::path::string_type> allowed_;
+    std::unordered_set<std::filesystem::path::string_type> seen_;
 };
 
 } // namespace
@@ -80,8 +81,8 @@ ConvertProjectFiles(modConvert& conv, const VbProject& project, std::int16_t fro
                 bool first = false;
                 (i == 0 ? designer : binary) = files.add(c.files[i], first);
                 if (!first) {
-                    return refuse(c.files[0],
-                                  c.files[i].string() + ": used by two components of the project");
+                    return refuse(c.files[0], utf8::fromPath(c.files[i]) +
+                                                  ": used by two components of the project");
                 }
             }
         } catch (const std::exception& e) {
@@ -116,7 +117,7 @@ ConvertProjectFiles(modConvert& conv, const VbProject& project, std::int16_t fro
         } catch (const std::exception& e) {
             return refuse(file, e.what());
         }
-        report(file.string(), false);
+        report(utf8::fromPath(file), false);
         int r = conv.ConvertCodeFile(path, from, to);
         if (r < 0) {
             out.result = r;
@@ -125,7 +126,7 @@ ConvertProjectFiles(modConvert& conv, const VbProject& project, std::int16_t fro
             return out;
         }
         if (r == kChanged) {
-            report(file.string(), true);
+            report(utf8::fromPath(file), true);
         }
         PauseHook("converted");
     }
@@ -136,7 +137,7 @@ ConvertProjectFiles(modConvert& conv, const VbProject& project, std::int16_t fro
     } catch (const std::exception& e) {
         return refuse(project.file, e.what());
     }
-    report(project.file.string(), false);
+    report(utf8::fromPath(project.file), false);
     int r = conv.ConvertProjectFile(projectPath, from, to);
     if (r != kChanged) {
         out.result = r;
@@ -146,7 +147,7 @@ ConvertProjectFiles(modConvert& conv, const VbProject& project, std::int16_t fro
         }
         return out;
     }
-    report(project.file.string(), true);
+    report(utf8::fromPath(project.file), true);
     out.result = kChanged;
     return out;
 }

@@ -48,12 +48,13 @@ fs::path RealPaths::Of(const fs::path& file, bool* isLink) {
 
 bool IsInsideFolder(const fs::path& realFile, const fs::path& realFolder) {
     // On the paths' text: both are absolute and normal, and this runs for every file.
-    const std::string& file = realFile.native();
-    std::string folder = realFolder.native();
-    if (folder.empty() || folder.back() != '/') {
-        folder += '/';
+    constexpr auto separator = fs::path::preferred_separator;
+    const fs::path::string_type& file = realFile.native();
+    fs::path::string_type folder = realFolder.native();
+    if (folder.empty() || folder.back() != separator) {
+        folder += separator;
     }
-    return file.compare(0, folder.size(), folder) == 0 || file + '/' == folder;
+    return file.compare(0, folder.size(), folder) == 0 || file + separator == folder;
 }
 
 fs::path RealProjectFolder(const VbProject& project) {
@@ -65,7 +66,7 @@ std::vector<fs::path> FilesOutsideProject(const VbProject& project) {
     RealPaths real;
     const fs::path folder = RealProjectFolder(project);
     std::vector<fs::path> outside;
-    std::unordered_set<std::string> seen;
+    std::unordered_set<fs::path::string_type> seen;
     auto check = [&](const fs::path& file) {
         fs::path r = real.Of(file);
         if (!IsInsideFolder(r, folder) && seen.insert(r.native()).second) {

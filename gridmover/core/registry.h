@@ -22,13 +22,18 @@ public:
 bool RegKeyExists(const Registry& registry, std::string_view keyPath);
 
 // The platform's registry: on Linux the registry of the Wine prefix in $WINEPREFIX (default
-// ~/.wine), where a VB6 installation registers its controls.
+// ~/.wine), where a VB6 installation registers its controls; on Windows the system's own.
 std::shared_ptr<const Registry> DefaultRegistry();
 
-// The classes root of a Wine prefix, read once from its registry files: system.reg (the machine's
-// "Software\Classes") and user.reg (the user's "Software\Classes", which Windows merges into the
-// same root). A missing prefix or file means nothing is registered. In a 64-bit prefix the
-// 32-bit registrations that a VB6 add-in sees live under "Wow6432Node"; a key is found there too.
+// For a user who finds no installed grid: where DefaultRegistry looked, and what of it is missing
+// (on Linux the Wine prefix and its registry files). Lines end in "\n", Japanese before English.
+std::string RegistryNotFoundNotes();
+
+// Linux only (platform/linux/wine_registry.cpp). The classes root of a Wine prefix, read once from
+// its registry files: system.reg (the machine's "Software\Classes") and user.reg (the user's
+// "Software\Classes", which Windows merges into the same root). A missing prefix or file means
+// nothing is registered. In a 64-bit prefix the 32-bit registrations that a VB6 add-in sees live
+// under "Wow6432Node"; a key is found there too.
 class WineRegistry : public Registry {
 public:
     explicit WineRegistry(const std::filesystem::path& prefix);

@@ -1,5 +1,7 @@
 #include "gridmover/core/run_folder.h"
 
+#include "foundation/utf8_path.h"
+
 #include <system_error>
 
 namespace gridmover {
@@ -33,7 +35,7 @@ void RemoveStaleRunFolders(const fs::path& parent) {
     const long self = CurrentProcessId();
     std::error_code ec;
     for (fs::directory_iterator it(parent, ec), end; !ec && it != end; it.increment(ec)) {
-        const long pid = RunFolderProcess(it->path().filename().string());
+        const long pid = RunFolderProcess(utf8::fromPath(it->path().filename()));
         if (pid <= 0 || pid == self || ProcessIsRunning(pid) || !IsOwnFolder(it->path())) {
             continue;
         }

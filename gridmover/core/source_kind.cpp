@@ -1,5 +1,6 @@
 #include "gridmover/core/source_kind.h"
 
+#include "foundation/utf8_path.h"
 #include "gridmover/core/mod_convert.h"
 #include "gridmover/core/vb_text.h"
 
@@ -12,7 +13,7 @@ namespace gridmover {
 namespace {
 
 std::string lowerExtension(const std::filesystem::path& file) {
-    std::string ext = file.extension().string();
+    std::string ext = utf8::fromPath(file.extension());
     for (char& c : ext) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }

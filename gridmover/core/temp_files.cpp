@@ -28,16 +28,15 @@ std::optional<std::filesystem::path> FolderTempFiles::GetTempPath() {
         return folder_;
     }
     if (!systemFolder_) {
-        std::error_code ec;
-        auto p = std::filesystem::temp_directory_path(ec);
-        if (ec) {
+        auto p = SystemTempFolder();
+        if (!p) {
             return std::nullopt;
         }
         if (!swept_) {
             swept_ = true;
-            RemoveStaleRunFolders(p);
+            RemoveStaleRunFolders(*p);
         }
-        auto run = p / RunFolderName(CurrentProcessId());
+        auto run = *p / RunFolderName(CurrentProcessId());
         if (!MakeOwnFolder(run)) {
             return std::nullopt;
         }
@@ -73,7 +72,7 @@ std::optional<std::filesystem::path>
 FolderTempFiles::GetTempFileName(const std::filesystem::path& folder, std::string_view prefix,
                                  unsigned unique) {
     if (unique != 0) {
-        return folder / TempFileNameFor(prefix, unique);
+        return TempFileNamed(folder, prefix, unique);
     }
     auto created = CreateTempFile(folder, prefix);
     if (!created) {
@@ -88,7 +87,7 @@ std::optional<CreatedTempFile> FolderTempFiles::CreateTempFile(const std::filesy
     // Sixteen-bit numbers, 0 excluded, each tried once.
     for (unsigned tries = 0; tries < 0xFFFF; ++tries) {
         next_ = (next_ % 0xFFFF) + 1;
-        auto candidate = folder / TempFileNameFor(prefix, next_);
+        auto candidate = TempFileNamed(folder, prefix, next_);
         bool taken = false;
         OutputFile file = OutputFile::CreateNew(candidate, taken);
         if (file.IsOpen()) {

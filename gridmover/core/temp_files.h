@@ -35,7 +35,7 @@ public:
 };
 
 // The implementation over the real file system. With no folder given, the run's own folder in
-// the system's temporary folder ($TMPDIR, else /tmp; run_folder.h), created on first use after
+// the system's temporary folder (SystemTempFolder; run_folder.h), created on first use after
 // the run folders of processes that are gone have been removed, and removed with this object;
 // tests give a scratch folder, used as it is. The folder is looked up once and then remembered
 // until a file cannot be created in it: a migration asks for it before every file, and a folder
@@ -63,5 +63,14 @@ private:
 
 // The name part of the rule: prefix cut to three characters, hex number, ".TMP".
 std::string TempFileNameFor(std::string_view prefix, unsigned unique);
+
+// Platform calls (platform/<os>/temp_names_<os>.cpp).
+// The system's temporary folder: $TMPDIR, else /tmp; on Windows GetTempPathA's. nullopt when
+// there is none.
+std::optional<std::filesystem::path> SystemTempFolder();
+// The path of temporary file number unique (not 0) in folder, formed by the platform's own
+// function where it has one (GetTempFileNameA), else by TempFileNameFor.
+std::filesystem::path TempFileNamed(const std::filesystem::path& folder, std::string_view prefix,
+                                    unsigned unique);
 
 } // namespace gridmover

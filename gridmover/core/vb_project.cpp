@@ -1,9 +1,10 @@
 #include "gridmover/core/vb_project.h"
 
 #include "foundation/cp932.h"
+#include "foundation/utf8_path.h"
+#include "gridmover/core/drive_path.h"
 #include "gridmover/core/file_access.h"
 #include "gridmover/core/mod_convert.h"
-#include "gridmover/core/registry.h"
 #include "gridmover/core/vb_text.h"
 
 #include <array>
@@ -31,29 +32,29 @@ std::string slashes(std::string_view text) {
 }
 
 fs::path nativePath(std::string_view entry, const fs::path& folder) {
-    std::string text(vbtext::Trim(entry));
+    // The separators first, on the CP932 text that slashes() reads: in UTF-8 a character's last
+    // byte can look like a CP932 lead byte and swallow the "\" after it ("共通\mod.bas").
+    std::string path = slashes(vbtext::Trim(entry));
     // File names on this system are UTF-8; a name that is not valid CP932 is used as it is.
-    if (auto utf8 = cp932::tryToUtf8(text)) {
-        text = *utf8;
+    if (auto utf8 = cp932::tryToUtf8(path)) {
+        path = *utf8;
     }
-    std::string path = slashes(text);
     if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':') {
-        // A drive letter: the Wine prefix maps drives to folders as "dosdevices/c:".
-        std::string drive(1, static_cast<char>(std::tolower(static_cast<unsigned char>(path[0]))));
-        fs::path root = WineRegistry::DefaultPrefix() / "dosdevices" / (drive + ":");
         std::string rest = path.substr(2);
         while (!rest.empty() && rest.front() == '/') {
             rest.erase(0, 1);
         }
-        return root / rest;
+        return DriveLetterPath(path[0], rest);
     }
+    // The platform's separators (a no-op on Linux): the path is shown to the user as it is.
     if (path.rfind("//", 0) == 0) {
-        return fs::path(path); // a network path: only meaningful where it is mounted as such
+        // A network path: only meaningful where it is mounted as such.
+        return utf8::toPath(path).make_preferred();
     }
     if (!path.empty() && path.front() == '/') {
-        return fs::path(path);
+        return utf8::toPath(path).make_preferred();
     }
-    return folder / path;
+    return (folder / utf8::toPath(path)).make_preferred();
 }
 
 // What the project reader needs of a designer file: its VB_Name, and the binary companion its
@@ -102,14 +103,14 @@ DesignerFacts designerFacts(const fs::path& file, const std::string& binaryExt, 
     } catch (...) {
     }
     if (facts.name.empty()) {
-        facts.name = file.stem().string();
+        facts.name = utf8::fromPath(file.stem());
     }
     return facts;
 }
 
 // The binary companion's extension for each designer kind, as VB6 names it.
 std::string companionExtension(const fs::path& file) {
-    std::string ext = file.extension().string();
+    std::string ext = utf8::fromPath(file.extension());
     for (char& c : ext) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }

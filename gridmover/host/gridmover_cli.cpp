@@ -1,12 +1,14 @@
 // gridmover-cli: the migration run of the add-in without the development environment. The run is
 // the same one the dialog's OK button starts (gridmover/core/migration_run.h); this program only
 // reads the command line, prints, and turns the run's outcome into an exit status.
+#include "foundation/utf8_path.h"
 #include "gridmover/core/grid_version.h"
 #include "gridmover/core/migration_run.h"
 #include "gridmover/core/registry.h"
 #include "gridmover/core/scan_lists.h"
 #include "gridmover/core/vb_text.h"
 #include "gridmover/host/cli_terminal.h"
+#include "gridmover/host/program_arguments.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -15,6 +17,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 using namespace gridmover;
 namespace fs = std::filesystem;
@@ -130,27 +133,8 @@ int versions() {
         return kExitConverted;
     }
     // Nothing found: say where the registry was looked for and what of it is missing.
-    const fs::path prefix = WineRegistry::DefaultPrefix();
-    std::error_code ec;
-    std::string where = prefix.string();
-    if (!fs::is_directory(prefix, ec)) {
-        std::fprintf(
-            stderr, "Wine プレフィックスがありません: %s\nNo Wine prefix at %s (set WINEPREFIX).\n",
-            where.c_str(), where.c_str());
-    } else {
-        for (const char* hive : {"system.reg", "user.reg"}) {
-            if (!fs::exists(prefix / hive, ec)) {
-                std::fprintf(stderr,
-                             "レジストリ ファイルがありません: %s\nMissing registry file: %s\n",
-                             (prefix / hive).c_str(), (prefix / hive).c_str());
-            }
-        }
-        std::fprintf(
-            stderr,
-            "%s のレジストリに登録されたグリッド コントロールはありません。\nNo grid control "
-            "is registered in the registry of %s.\n",
-            where.c_str(), where.c_str());
-    }
+    const std::string notes = RegistryNotFoundNotes();
+    std::fwrite(notes.data(), 1, notes.size(), stderr);
     return kExitNothing;
 }
 
@@ -194,7 +178,7 @@ int convert(int argc, char** argv) {
                          "\n--to must be a current version (12 or 13): " + DisplayName(to)};
     }
 
-    host::TerminalSite site(vbp, quiet, includeOutside, dryRun);
+    host::TerminalSite site(utf8::toPath(vbp), quiet, includeOutside, dryRun);
     // A dry run writes nothing: it shows the changes whatever the warning would say.
     host::TerminalPrompts prompts(yes || dryRun);
     RunOptions options;
@@ -222,7 +206,15 @@ int convert(int argc, char** argv) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** narrowArgv) {
+    // From here on every argument is UTF-8, as every text of the suite.
+    std::vector<std::string> arguments = host::ProgramArguments(argc, narrowArgv);
+    std::vector<char*> pointers;
+    for (auto& a : arguments) {
+        pointers.push_back(a.data());
+    }
+    pointers.push_back(nullptr);
+    char** argv = pointers.data();
     try {
         if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
                           std::strcmp(argv[1], "help") == 0)) {

@@ -11,7 +11,6 @@
 #include <array>
 #include <cstdlib>
 #include <memory>
-#include <sys/stat.h>
 
 using namespace gridmover;
 using testsupport::readBytes;
@@ -147,11 +146,8 @@ TEST_F(ConvertFiles, MissingFilesFailWithoutLeavingTemporaryFiles) {
     EXPECT_EQ(c2.ConvertCodeFile(dir / "M.bas", 1, 12), -1);
 }
 
-TEST_F(ConvertFiles, APipeOrAFolderInPlaceOfAFileFailsNamingIt) {
-    // Neither is waited for or read: a pipe would wait for a writer, a device never end.
-    ASSERT_EQ(::mkfifo((dir / "Pipe.bas").c_str(), 0444), 0);
-    EXPECT_EQ(conv.ConvertCodeFile(dir / "Pipe.bas", 1, 12), -1);
-    EXPECT_EQ(conv.LastError, (dir / "Pipe.bas").string() + ": not a regular file");
+// A pipe in place of a file: tests/linux/pipe_files_linux_test.cpp.
+TEST_F(ConvertFiles, AFolderInPlaceOfAFileFailsNamingIt) {
     fs::create_directory(dir / "Folder.bas");
     EXPECT_EQ(conv.ConvertCodeFile(dir / "Folder.bas", 1, 12), -1);
     EXPECT_EQ(conv.LastError, (dir / "Folder.bas").string() + ": not a regular file");
@@ -163,32 +159,7 @@ TEST_F(ConvertFiles, APipeOrAFolderInPlaceOfAFileFailsNamingIt) {
     EXPECT_EQ(tempCount(), 0u);
 }
 
-TEST_F(ConvertFiles, ASystemTemporaryFolderThatGoesAwayIsNamedAsMissing) {
-    // The system's folder is remembered between files; gone, it is reported as before, and
-    // found again once it is back.
-    const char* saved = std::getenv("TMPDIR");
-    const std::string savedValue = saved != nullptr ? saved : "";
-    ::setenv("TMPDIR", (dir / "tmp").c_str(), 1);
-    auto system = std::make_unique<FolderTempFiles>();
-    modConvert c2(system.get());
-    writeBytes(dir / "Form1.frm", kForm);
-    writeBytes(dir / "Form1.frx", frx("x"));
-    EXPECT_EQ(c2.ConvertFormFile(dir / "Form1.frm", dir / "Form1.frx", 1, 12), 1);
-    DiscardPendingFiles(c2);
-    fs::remove_all(dir / "tmp");
-    EXPECT_EQ(c2.ConvertFormFile(dir / "Form1.frm", dir / "Form1.frx", 1, 12), -1);
-    EXPECT_EQ(c2.LastError, "no temporary folder");
-    fs::create_directory(dir / "tmp");
-    EXPECT_EQ(c2.ConvertFormFile(dir / "Form1.frm", dir / "Form1.frx", 1, 12), 1);
-    DiscardPendingFiles(c2);
-    system.reset(); // the run's own folder goes with it
-    if (saved != nullptr) {
-        ::setenv("TMPDIR", savedValue.c_str(), 1);
-    } else {
-        ::unsetenv("TMPDIR");
-    }
-    EXPECT_EQ(tempCount(), 0u);
-}
+// The system's temporary folder going away ($TMPDIR): tests/linux/temp_folder_linux_test.cpp.
 
 TEST_F(ConvertFiles, BlobRecordsThatDoNotFitFailAndNeverGrowTheFile) {
     const std::string clsid1 = guidBytes(1, "CLSID_MsDgrid");

@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 using namespace gridmover;
 using testsupport::readBytes;
 using testsupport::ScratchDir;
@@ -90,10 +88,9 @@ TEST_F(Pending, ASwapThatFailsHalfWayIsRolledBack) {
 }
 
 TEST_F(Pending, ATemporaryFolderOnAnotherFileSystemIsCopiedFrom) {
-    struct stat a {
-    }, b{};
-    if (::stat("/dev/shm", &a) != 0 || ::stat(dir.path().c_str(), &b) != 0 ||
-        a.st_dev == b.st_dev) {
+    FileStatus a, b;
+    if (SystemCommitIo().Stat("/dev/shm", a) != 0 || SystemCommitIo().Stat(dir.path(), b) != 0 ||
+        a.device == b.device) {
         GTEST_SKIP() << "no second file system for temporary files here";
     }
     fs::path other = fs::path("/dev/shm") / dir.path().filename();

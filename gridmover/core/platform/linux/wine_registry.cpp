@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <system_error>
 
 namespace gridmover {
 
@@ -144,6 +145,28 @@ std::filesystem::path WineRegistry::DefaultPrefix() {
 
 std::shared_ptr<const Registry> DefaultRegistry() {
     return std::make_shared<WineRegistry>(WineRegistry::DefaultPrefix());
+}
+
+std::string RegistryNotFoundNotes() {
+    const std::filesystem::path prefix = WineRegistry::DefaultPrefix();
+    const std::string where = prefix.string();
+    std::error_code ec;
+    if (!std::filesystem::is_directory(prefix, ec)) {
+        return "Wine プレフィックスがありません: " + where + "\nNo Wine prefix at " + where +
+               " (set WINEPREFIX).\n";
+    }
+    std::string notes;
+    for (const char* hive : {"system.reg", "user.reg"}) {
+        const std::string file = (prefix / hive).string();
+        if (!std::filesystem::exists(prefix / hive, ec)) {
+            notes += "レジストリ ファイルがありません: " + file +
+                     "\nMissing registry file: " + file + "\n";
+        }
+    }
+    return notes + where +
+           " のレジストリに登録されたグリッド コントロールはありません。\nNo grid control is "
+           "registered in the registry of " +
+           where + ".\n";
 }
 
 } // namespace gridmover

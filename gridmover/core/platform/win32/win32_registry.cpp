@@ -52,4 +52,9 @@ std::shared_ptr<const Registry> DefaultRegistry() {
     return std::make_shared<Win32Registry>();
 }
 
+std::string RegistryNotFoundNotes() {
+    return "HKEY_CLASSES_ROOT に登録されたグリッド コントロールはありません。\nNo grid control is "
+           "registered under HKEY_CLASSES_ROOT.\n";
+}
+
 } // namespace gridmover

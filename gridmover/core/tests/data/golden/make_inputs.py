@@ -327,3 +327,39 @@ End Sub
 """)
 with open(os.path.join(HERE, c, "case.txt"), "w") as f:
     f.write("1 12 1\n")
+
+# --- 7. files in subfolders, named with backslashes as VB6 writes them ---------------------------
+c = "subfolders"
+write(c, "Hanbai.vbp", """Type=Exe
+Object={00028C01-0000-0000-0000-000000000046}#1.0#0; DBGRID32.OCX
+Form=forms\\frmUriage.frm
+Module=modKyotsu; common\\modKyotsu.bas
+Class=clsMeisai; common\\clsMeisai.cls
+Startup="frmUriage"
+Name="Hanbai"
+""")
+write(c, "forms/frmUriage.frx", record(b"\x00" + guid(ROW1["CLSID_MsDgrid"]) + b"\x00"))
+write(c, "forms/frmUriage.frm", """VERSION 5.00
+Object = "{00028C01-0000-0000-0000-000000000046}#1.0#0"; "DBGRID32.OCX"
+Begin VB.Form frmUriage 
+   Caption         =   "売上一覧"
+   Begin MSDBGrid.DBGrid 売上グリッド 
+      OleObjectBlob   =   "frmUriage.frx":0000
+   End
+End
+Attribute VB_Name = "frmUriage"
+Private Sub 売上グリッド_FirstRowChange()
+End Sub
+""")
+write(c, "common/modKyotsu.bas", """Attribute VB_Name = "modKyotsu"
+Public g列 As MSDBGrid.Column
+""")
+write(c, "common/clsMeisai.cls", """VERSION 1.0 CLASS
+BEGIN
+  MultiUse = -1  'True
+END
+Attribute VB_Name = "clsMeisai"
+Private m分割 As MSDBGrid.Split
+""")
+with open(os.path.join(HERE, c, "case.txt"), "w") as f:
+    f.write("1 12 1\n")

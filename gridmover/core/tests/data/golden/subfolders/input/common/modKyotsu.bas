@@ -1,0 +1,2 @@
+Attribute VB_Name = "modKyotsu"
+Public g—ñ As MSDBGrid.Column
