@@ -11,8 +11,10 @@
 //   ... on OK: prt->余白上(top); ...; prt->Prt_Save(list);
 //   ... on the properties button: prt->Prt_Property(list);
 //
-// The class shows its messages and the properties dialog with Qt Widgets: the caller runs a
-// QApplication, on whose thread every call is made.
+// On Linux the class shows its messages and the properties dialog with Qt Widgets: the caller runs
+// a QApplication, on whose thread every call is made. On Windows (printctl.dll) it uses the
+// system's message boxes and printer dialog, and the caller's list is its own list box or combo box
+// window (printctl/platform/win32/win32_list_controls.h).
 #include "printctl/list_control.h"
 #include "printctl/printctl_export.h"
 #include "printctl/settings_file_error.h"
@@ -89,8 +91,9 @@ private:
     double right_ = 0;
 };
 
-// Creates the class registered under progId, working with the system's printers (CUPS), Qt
-// message boxes and the installation's data folder; nullptr for any other identifier.
+// Creates the class registered under progId, working with the system's printers (CUPS or the
+// Windows spooler), its message boxes (Qt's or Windows' own) and the installation's data folder;
+// nullptr for any other identifier.
 PRINTCTL_EXPORT std::unique_ptr<Clsプリンタ制御> CreateObject(std::string_view progId);
 
 } // namespace printctl

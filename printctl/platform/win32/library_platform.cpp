@@ -2,20 +2,11 @@
 // address in it, then GetModuleFileNameA); linked statically into a program, the program's.
 #include "printctl/library_platform.h"
 
+#include "foundation/platform/win32/ansi_text.h"
 #include "foundation/platform/win32/windows_include.h"
 
 namespace printctl {
 namespace {
-
-std::string ansiToUtf8(const std::string& ansi) {
-    int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), w.data(), n);
-    int m = WideCharToMultiByte(CP_UTF8, 0, w.data(), n, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(m > 0 ? m : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), n, out.data(), m, nullptr, nullptr);
-    return out;
-}
 
 std::string libraryFolder() {
     HMODULE self = nullptr;
@@ -28,7 +19,7 @@ std::string libraryFolder() {
             std::string file(name, n);
             auto slash = file.find_last_of("\\/");
             if (slash != std::string::npos)
-                return ansiToUtf8(file.substr(0, slash));
+                return win32::utf8FromAnsi(file.substr(0, slash));
         }
     }
     return systemPlatform().programFolder();

@@ -2,41 +2,13 @@
 // back to the system is converted the other way.
 #include "printctl/platform/win32/win32_printer_system.h"
 
+#include "foundation/platform/win32/ansi_text.h"
 #include "foundation/platform/win32/windows_include.h"
 
 #include <shlobj.h>
 #include <winspool.h>
 
 namespace printctl {
-namespace {
-
-std::string utf8FromAnsi(const char* ansi) {
-    int n = MultiByteToWideChar(CP_ACP, 0, ansi, -1, nullptr, 0);
-    if (n <= 1)
-        return {};
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi, -1, w.data(), n);
-    int m = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(m), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, out.data(), m, nullptr, nullptr);
-    out.resize(static_cast<std::size_t>(m - 1)); // without the terminating NUL
-    return out;
-}
-
-std::string ansiFromUtf8(const std::string& utf8) {
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-    if (n <= 1)
-        return {};
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, w.data(), n);
-    int m = WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(m), '\0');
-    WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, out.data(), m, nullptr, nullptr);
-    out.resize(static_cast<std::size_t>(m - 1));
-    return out;
-}
-
-} // namespace
 
 std::vector<std::string> Win32PrinterSystem::Printers() {
     // Local printers and the user's network connections, as the runtime's printer list holds
@@ -57,7 +29,7 @@ std::vector<std::string> Win32PrinterSystem::Printers() {
     const auto* info = reinterpret_cast<const PRINTER_INFO_4A*>(buffer.data());
     for (DWORD i = 0; i < count; ++i)
         if (info[i].pPrinterName)
-            names.push_back(utf8FromAnsi(info[i].pPrinterName));
+            names.push_back(win32::utf8FromAnsi(info[i].pPrinterName));
     return names;
 }
 
@@ -69,12 +41,12 @@ std::string Win32PrinterSystem::DefaultPrinter() {
     std::string name(size, '\0');
     if (!GetDefaultPrinterA(name.data(), &size))
         return {};
-    return utf8FromAnsi(name.c_str());
+    return win32::utf8FromAnsi(name.c_str());
 }
 
 void Win32PrinterSystem::ShowProperties(std::int64_t ownerWindow, const std::string& printer) {
     // Action 1 (PRINTACTION_PROPERTIES), modal: returns when the dialog is closed.
-    std::string name = ansiFromUtf8(printer);
+    std::string name = win32::ansiFromUtf8(printer);
     SHInvokePrinterCommandA(reinterpret_cast<HWND>(static_cast<INT_PTR>(ownerWindow)),
                             PRINTACTION_PROPERTIES, name.c_str(), nullptr, TRUE);
 }
