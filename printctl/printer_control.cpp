@@ -29,6 +29,14 @@ std::string trimSpaces(std::string_view text) {
     return std::string(text);
 }
 
+// The program name becomes a file name in the data folder. A name with a path separator of either
+// platform ("../x", "..\\x", "sub/x") or a NUL (which would cut the path short) would put the
+// settings file somewhere else, so such a name has no settings file: nothing is read for it and
+// a save fails with the usual message.
+bool isFileName(std::string_view program) {
+    return program.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+}
+
 // The file's first bytes: only its first line is read, and a real one is far shorter than this.
 constexpr std::size_t kMaxBytes = 64 * 1024;
 
@@ -81,6 +89,8 @@ bool Clsプリンタ制御::Prt_List(ListControl& vListBox) {
     if (std::string standard = services_.printers->DefaultPrinter(); !standard.empty())
         vListBox.Text(standard);
 
+    if (!isFileName(program_))
+        return true;
     const std::string file = SettingsFilePath();
     const std::filesystem::path path = utf8::toPath(file);
     std::error_code ec;
@@ -117,7 +127,7 @@ bool Clsプリンタ制御::Prt_List(ListControl& vListBox) {
 bool Clsプリンタ制御::Prt_Save(ListControl& vListBox) {
     settings_file::Contents contents{trimSpaces(vListBox.Text()), top_, bottom_, left_, right_};
     auto encoded = settings_file::Encode(contents);
-    if (!encoded.problem.empty() ||
+    if (!encoded.problem.empty() || !isFileName(program_) ||
         !fileio::ReplaceFile(utf8::toPath(SettingsFilePath()), encoded.bytes)) {
         services_.prompts->message(MsgIcon::Critical, kSaveFailedTitle, kSaveFailedText);
         return false;

@@ -226,6 +226,44 @@ TEST_F(PrinterControlTest, ASaveIntoAMissingFolderOrOfAnUnstorableNameFailsWithT
     EXPECT_EQ(readBytes(settings()), "\"pdf\",1,2,3,4\r\n");
 }
 
+TEST_F(PrinterControlTest, AProgramNameWithAPathNeitherReadsNorWritesOutsideTheDataFolder) {
+    // The data folder is a subfolder; its parent holds files of the same names.
+    fs::create_directory(scratch / "dat");
+    auto make = [this](const std::string& program) {
+        std::string folder = (scratch / "dat").string() + "/";
+        auto prt = std::make_unique<Clsプリンタ制御>(
+            Clsプリンタ制御::Services{printers, prompts, [folder] { return folder; }, {}});
+        prt->プログラム名(program);
+        return prt;
+    };
+    writeBytes(scratch / "x.txt", "\"Office Laser\",1,2,3,4\r\n");
+    fs::create_directory(scratch / "dat" / "sub");
+    for (const std::string& program : std::vector<std::string>{
+             "../x", "..\\x", "sub/x", "sub\\x", std::string("x\0", 2), "/tmp/printctl-x"}) {
+        SCOPED_TRACE(program);
+        prompts->messages.clear();
+        QComboBox box2;
+        printctl::ComboBoxList list2(&box2);
+        auto prt = make(program);
+        ASSERT_TRUE(prt->Prt_List(list2)); // as without a settings file
+        EXPECT_EQ(list2.Text(), "pdf");
+        EXPECT_EQ(prt->余白上(), 0);
+        prt->余白上(9);
+        EXPECT_FALSE(prt->Prt_Save(list2));
+        ASSERT_EQ(prompts->messages.size(), 1u);
+        EXPECT_EQ(prompts->messages[0].title, "更新エラー");
+    }
+    EXPECT_EQ(readBytes(scratch / "x.txt"), "\"Office Laser\",1,2,3,4\r\n");
+    EXPECT_TRUE(fs::is_empty(scratch / "dat" / "sub"));
+    EXPECT_FALSE(fs::exists("/tmp/printctl-x.txt"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(scratch / "dat"), fs::directory_iterator()), 1);
+
+    // Dots alone stay inside the folder: they are kept as names.
+    auto dots = make("..");
+    ASSERT_TRUE(dots->Prt_Save(list));
+    EXPECT_TRUE(fs::exists(scratch / "dat" / "...txt"));
+}
+
 TEST_F(PrinterControlTest, AReadOnlySettingsFileStaysAsItIs) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root may write read-only files";

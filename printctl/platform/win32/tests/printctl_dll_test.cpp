@@ -282,4 +282,18 @@ TEST_F(PrintctlDll, AReadOnlySettingsFileIsReportedAndKept) {
     EXPECT_EQ(readFile(prt->SettingsFilePath()), bytes);
 }
 
+TEST_F(PrintctlDll, AProgramNameWithAPathWritesNothingOutsideTheDataFolder) {
+    for (const char* program : {"..\\printctl-dll-test-escape", "../printctl-dll-test-escape"}) {
+        auto prt = create(program);
+        printctl::Win32ListBox list(form.listBox());
+        EXPECT_FALSE(prt->Prt_Save(list));
+    }
+    auto seen = messages();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].title, "更新エラー");
+    const std::wstring outside =
+        win32::wideFromUtf8(dllFolder() + "\\..\\printctl-dll-test-escape.txt");
+    EXPECT_EQ(GetFileAttributesW(outside.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 } // namespace
