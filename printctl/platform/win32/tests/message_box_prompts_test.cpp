@@ -60,4 +60,16 @@ TEST_F(MessageBoxPromptsTest, AQuestionIsAnsweredByItsButtons) {
     EXPECT_EQ(seen[1].icon, systemIcon(IDI_QUESTION));
 }
 
+TEST_F(MessageBoxPromptsTest, TheFileDialogShowsItsTitleOverTheOwnerAndCancelsToNothing) {
+    prompts.setOwner(handle());
+    DialogWatcher watcher({IDCANCEL});
+    auto chosen = prompts.chooseOpenFile(
+        {"CSVファイルの選択", "CSVファイル|*.CSV|全てのファイル|*.*", "出席情報.csv"});
+    auto seen = watcher.finish();
+    EXPECT_EQ(chosen, std::nullopt);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].title, "CSVファイルの選択");
+    EXPECT_EQ(seen[0].owner, owner);
+}
+
 } // namespace
