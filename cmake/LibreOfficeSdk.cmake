@@ -126,9 +126,13 @@ add_dependencies(suite_uno suite_uno_headers)
 target_include_directories(suite_uno SYSTEM INTERFACE ${_lo}/sdk/include ${_uno_dir})
 target_compile_definitions(suite_uno INTERFACE LINUX CPPU_ENV=gcc3
     SUITE_LIBREOFFICE_PROGRAM="${_lo}/program")
-target_link_libraries(suite_uno INTERFACE ${_lo}/sdk/lib/libuno_cppu.so
-    ${_lo}/sdk/lib/libuno_cppuhelpergcc3.so ${_lo}/sdk/lib/libuno_sal.so)
-target_link_options(suite_uno INTERFACE "LINKER:-rpath,${_lo}/program")
+# By name from the SDK's folder, which is given to the linker only: for a library given by path
+# (or a link directory) CMake adds its folder (the SDK's, which holds only links for the linker)
+# to the build tree's RUNPATH, padded with an empty entry that the loader reads as the current
+# directory. The one search path is the office's program folder, in the build tree and installed
+# alike.
+target_link_options(suite_uno INTERFACE "-L${_lo}/sdk/lib" "LINKER:-rpath,${_lo}/program")
+target_link_libraries(suite_uno INTERFACE uno_cppu uno_cppuhelpergcc3 uno_sal)
 # UBSan's vptr check cannot see the type information of objects the office's own libraries make
 # (their classes are not exported to us), so every UNO reference call would be reported.
 if(SUITE_SANITIZE)

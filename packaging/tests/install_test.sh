@@ -65,7 +65,7 @@ logs=("$state"/dat/*_.log)
 iconv -f CP932 -t UTF-8 "${logs[0]}" | grep -q '終了' || fail "the log has no end entry"
 # Nothing but the programs and the two links is in the program folder.
 extra="$(ls -A "$programs" | grep -v -x -e citylink -e citylink-batch -e gridmover-cli \
-    -e gridmover -e printctl-demo -e 'libprintctl\.so\..*' \
+    -e gridmover -e printctl-demo -e 'libprintctl\.so\..*' -e citylink-calc.so \
     -e 札幌市連携.INI -e 札幌市連携時間設定.INI || true)"
 [[ -z "$extra" ]] || fail "files left in the program folder: $extra"
 

@@ -745,10 +745,4 @@ ApplicationPtr CreateCalcApplication(const CalcOfficePtr& office, CalcOptions op
     return std::make_shared<CalcApplication>(state);
 }
 
-void RegisterCalc(BackendRegistry& registry, CalcOfficePtr office, CalcOptions options) {
-    for (std::string_view id : kExcelProgIds)
-        registry.Register(std::string(id),
-                          [office, options] { return CreateCalcApplication(office, options); });
-}
-
 } // namespace sheets

@@ -38,10 +38,4 @@ ApplicationPtr CreateCalcApplication(const CalcOfficePtr&, CalcOptions) {
                           errors::kCannotCreateObject);
 }
 
-void RegisterCalc(BackendRegistry& registry, CalcOfficePtr office, CalcOptions options) {
-    for (std::string_view id : kExcelProgIds)
-        registry.Register(std::string(id),
-                          [office, options] { return CreateCalcApplication(office, options); });
-}
-
 } // namespace sheets
