@@ -5,6 +5,7 @@
 
 #include "foundation/platform/win32/windows_include.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -13,6 +14,8 @@ namespace gridmover {
 void PauseHook(const char* step) {
     const char* wanted = std::getenv("GRIDMOVER_PAUSE_AT");
     if (wanted != nullptr && std::strcmp(wanted, step) == 0) {
+        // Said first, so that a test driving the program from outside knows when to end it.
+        std::fprintf(stderr, "gridmover: paused at %s\n", step);
         Sleep(INFINITE);
     }
 }
