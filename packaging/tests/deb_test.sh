@@ -61,6 +61,13 @@ if [[ -e /usr/libexec/kirasuite/bin/printctl-demo ]]; then
     grep -qx 'Categories=Development;' /usr/share/applications/jp.webkira.printctl-demo.desktop ||
         fail "printctl-demo's menu entry is not under Development"
 fi
+# The office's libraries are the Calc module's alone, loaded when Calc is asked for.
+for program in citylink citylink-batch; do
+    [[ ! -e /usr/libexec/kirasuite/bin/$program ]] || ! ldd /usr/libexec/kirasuite/bin/$program |
+        grep -q 'libuno_' || fail "$program links the office's libraries"
+done
+ldd /usr/libexec/kirasuite/bin/citylink-calc.so | grep -q 'libuno_cppu\.so\.3 => /usr/lib/libreoffice/program/' ||
+    fail "the Calc module does not find the office's libraries"
 desktop-file-validate /usr/share/applications/jp.webkira.*.desktop
 appstreamcli validate --no-net /usr/share/metainfo/jp.webkira.*.metainfo.xml >/dev/null
 [[ -f /usr/share/applications/jp.webkira.citylink.desktop &&
@@ -99,7 +106,7 @@ size="$(stat -c %s "$log")"
 fill "${clerks[1]}" standard # appends to the day's log the first clerk created
 [[ "$(stat -c %s "$log")" -gt "$size" ]] || fail "${clerks[1]} could not append to the day's log"
 extra="$(ls -A /usr/libexec/kirasuite/bin | grep -v -x -e citylink -e citylink-batch -e gridmover-cli \
-    -e gridmover -e printctl-demo -e 'libprintctl\.so\..*' \
+    -e gridmover -e printctl-demo -e 'libprintctl\.so\..*' -e citylink-calc.so \
     -e 札幌市連携.INI -e 札幌市連携時間設定.INI || true)"
 [[ -z "$extra" ]] || fail "files written into the program folder: $extra"
 
