@@ -45,7 +45,9 @@ public:
 using CalcOfficePtr = std::shared_ptr<CalcOffice>;
 
 // Whether this build has the Calc backend and an office with Calc is installed where it was
-// built against. Does not start anything.
+// built against. Does not start anything. (In the programs, whose functions here come from the
+// module loader of calc_loader.h, the first of them loads the module: false when it or the
+// office's libraries are missing.)
 bool CalcInstalled();
 // Whether that office can show windows at all (a build for servers, such as Debian's
 // libreoffice-calc-nogui, cannot: a workbook handed to the user there would never appear).
