@@ -55,6 +55,15 @@ std::filesystem::path u8path(std::string_view utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
+std::set<std::string> namesIn(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) {
+        const std::u8string name = e.path().filename().u8string();
+        names.insert(std::string(name.begin(), name.end()));
+    }
+    return names;
+}
+
 std::filesystem::path sourceDir() {
     if (const char* dir = std::getenv("SUITE_SOURCE_DIR"))
         return dir;

@@ -1,6 +1,7 @@
 #pragma once
 // Small file helpers for tests: a private scratch folder, whole-file byte access, fixtures.
 #include <filesystem>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,8 @@ std::string readBytes(const std::filesystem::path& file);
 void writeBytes(const std::filesystem::path& file, std::string_view bytes);
 // A path from UTF-8 text (file names in this suite are often Japanese).
 std::filesystem::path u8path(std::string_view utf8);
+// The names (UTF-8) of what a folder holds: a test compares them to the names it expects left.
+std::set<std::string> namesIn(const std::filesystem::path& folder);
 // The source tree's root, from SUITE_SOURCE_DIR (set by CTest) or the build-time default.
 std::filesystem::path sourceDir();
 

@@ -8,18 +8,8 @@
 #include <set>
 
 using namespace sheets::xlsx;
+using testsupport::namesIn;
 namespace fs = std::filesystem;
-
-namespace {
-
-std::set<std::string> namesIn(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder))
-        names.insert(e.path().filename().string());
-    return names;
-}
-
-} // namespace
 
 TEST(SaveFile, AFailedSaveSaysWhyAndLeavesNothing) {
     testsupport::ScratchDir dir;

@@ -12,16 +12,10 @@
 #include <unistd.h>
 
 using namespace sheets::xlsx;
+using testsupport::namesIn;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::set<std::string> namesIn(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder))
-        names.insert(e.path().filename().string());
-    return names;
-}
 
 // Saves in a child process that stops itself at `step`, then kills it there; the id of the
 // killed process.

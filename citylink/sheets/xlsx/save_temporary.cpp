@@ -1,10 +1,18 @@
 #include "citylink/sheets/xlsx/save_temporary.h"
 
+#include "citylink/sheets/xlsx/save_file.h"
+#include "foundation/pause_point.h"
+#include "foundation/utf8_path.h"
+
+#include <atomic>
+#include <system_error>
+
 namespace sheets::xlsx {
 
 namespace {
+namespace fs = std::filesystem;
 constexpr std::string_view kPrefix = ".citylink-save-";
-}
+} // namespace
 
 std::string SaveTemporaryName(unsigned long pid, unsigned n) {
     return std::string(kPrefix) + std::to_string(pid) + "-" + std::to_string(n) + ".tmp";
@@ -32,6 +40,34 @@ unsigned long SaveTemporaryOwner(std::string_view name) {
     if (!name.empty() && !(name.size() == 7 && name[0] == '.'))
         return 0;
     return std::stoul(std::string(pid));
+}
+
+fs::path NextSaveTemporary(const fs::path& folder) {
+    static std::atomic<unsigned> counter{0};
+    return folder / SaveTemporaryName(SaveProcessId(), counter++);
+}
+
+SaveTestHooks& saveTestHooks() {
+    static SaveTestHooks hooks;
+    return hooks;
+}
+
+void SaveStep(std::string_view name) {
+    if (const auto& hook = saveTestHooks().onStep)
+        hook(name);
+    pausePoint(("save-" + std::string(name)).c_str());
+}
+
+void RemoveStaleSaveTemporaries(const fs::path& folder) {
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const unsigned long owner = SaveTemporaryOwner(utf8::fromPath(it->path().filename()));
+        if (owner == 0 || owner == SaveProcessId() || SaveProcessRunning(owner))
+            continue;
+        std::error_code ignored;
+        if (it->symlink_status(ignored).type() == fs::file_type::regular)
+            fs::remove(it->path(), ignored);
+    }
 }
 
 } // namespace sheets::xlsx

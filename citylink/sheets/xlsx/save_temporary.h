@@ -1,7 +1,10 @@
 #pragma once
-// The names of the temporaries a save writes before the output gets its name:
-// ".citylink-save-<pid>-<n>.tmp". The process id in the name lets a later save tell the
-// temporaries of a killed process (to remove) from those of a save still running (to keep).
+// What the platforms' whole-file saves (platform/<os>/save_file.cpp) share: the names of the
+// temporaries a save writes before the output gets its name, ".citylink-save-<pid>-<n>.tmp", the
+// removal of those a killed process left, and the test steps. The process id in the name lets a
+// later save tell the temporaries of a killed process (to remove) from those of a save still
+// running (to keep).
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -13,5 +16,16 @@ std::string SaveTemporaryName(unsigned long pid, unsigned n);
 // The process id in a temporary's name: ".citylink-save-<pid>-<n>.tmp", or the same followed by
 // ".XXXXXX" (the temporary an older version's zip library made beside it); 0 for other names.
 unsigned long SaveTemporaryOwner(std::string_view name);
+
+// A temporary's path in the folder not used before by this process (its id, the next number).
+std::filesystem::path NextSaveTemporary(const std::filesystem::path& folder);
+
+// A step of a save (see SaveTestHooks): the test hook, then the pause point "save-<name>".
+void SaveStep(std::string_view name);
+
+// The platform's side (platform/<os>/save_file.cpp): this process's id, and whether a process
+// of that id runs (or may: one we may not look at counts as running).
+unsigned long SaveProcessId();
+bool SaveProcessRunning(unsigned long pid);
 
 } // namespace sheets::xlsx

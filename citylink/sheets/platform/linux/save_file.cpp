@@ -2,16 +2,13 @@
 
 #include "citylink/sheets/automation.h"
 #include "citylink/sheets/xlsx/save_temporary.h"
-#include "foundation/pause_point.h"
 #include "foundation/utf8_path.h"
 
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
-#include <system_error>
 #include <unistd.h>
 
 namespace sheets::xlsx {
@@ -19,21 +16,6 @@ namespace sheets::xlsx {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string displayName(const fs::path& p) {
-    return utf8::fromPath(p.filename());
-}
-
-void step(std::string_view name) {
-    if (const auto& hook = saveTestHooks().onStep)
-        hook(name);
-    pausePoint(("save-" + std::string(name)).c_str());
-}
-
-fs::path tempName(const fs::path& folder) {
-    static std::atomic<unsigned> counter{0};
-    return folder / SaveTemporaryName(static_cast<unsigned long>(::getpid()), counter++);
-}
 
 // 0 or the errno of the failed write.
 int writeAll(int fd, std::string_view bytes) {
@@ -49,27 +31,14 @@ int writeAll(int fd, std::string_view bytes) {
     return 0;
 }
 
-bool running(pid_t pid) {
-    return ::kill(pid, 0) == 0 || errno != ESRCH;
-}
-
 } // namespace
 
-SaveTestHooks& saveTestHooks() {
-    static SaveTestHooks hooks;
-    return hooks;
+unsigned long SaveProcessId() {
+    return static_cast<unsigned long>(::getpid());
 }
 
-void RemoveStaleSaveTemporaries(const fs::path& folder) {
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        pid_t owner = static_cast<pid_t>(SaveTemporaryOwner(it->path().filename().native()));
-        if (owner <= 0 || owner == ::getpid() || running(owner))
-            continue;
-        std::error_code ignored;
-        if (it->symlink_status(ignored).type() == fs::file_type::regular)
-            fs::remove(it->path(), ignored);
-    }
+bool SaveProcessRunning(unsigned long pid) {
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH;
 }
 
 void SaveWholeFile(const fs::path& out, std::string_view bytes) {
@@ -77,7 +46,7 @@ void SaveWholeFile(const fs::path& out, std::string_view bytes) {
     if (folder.empty())
         folder = ".";
     RemoveStaleSaveTemporaries(folder);
-    const std::string where = "ブックを保存できません: " + displayName(out);
+    const std::string where = "ブックを保存できません: " + utf8::fromPath(out.filename());
     auto fail = [&](int error) {
         throw AutomationError(where + " (" + std::strerror(error) + ")",
                               errors::kApplicationDefined);
@@ -87,13 +56,13 @@ void SaveWholeFile(const fs::path& out, std::string_view bytes) {
     if (saveTestHooks().unnamedFiles) {
         int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
         if (fd >= 0) {
-            step("created");
+            SaveStep("created");
             int error = writeAll(fd, bytes);
             if (error != 0) {
                 ::close(fd);
                 fail(error);
             }
-            step("written");
+            SaveStep("written");
             // The unnamed file gets the output's name directly when that is free; an existing
             // output is replaced by a rename, which needs a name to rename from.
             const std::string self = "/proc/self/fd/" + std::to_string(fd);
@@ -103,11 +72,11 @@ void SaveWholeFile(const fs::path& out, std::string_view bytes) {
             }
             error = errno;
             if (error == EEXIST) {
-                fs::path temp = tempName(folder);
+                fs::path temp = NextSaveTemporary(folder);
                 if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) ==
                     0) {
                     ::close(fd);
-                    step("named");
+                    SaveStep("named");
                     if (::rename(temp.c_str(), out.c_str()) == 0)
                         return;
                     error = errno;
@@ -125,16 +94,16 @@ void SaveWholeFile(const fs::path& out, std::string_view bytes) {
     }
 #endif
 
-    fs::path temp = tempName(folder);
+    fs::path temp = NextSaveTemporary(folder);
     int fd = ::open(temp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
     if (fd < 0)
         fail(errno);
-    step("created");
+    SaveStep("created");
     int error = writeAll(fd, bytes);
     if (::close(fd) != 0 && error == 0)
         error = errno;
     if (error == 0) {
-        step("written");
+        SaveStep("written");
         if (::rename(temp.c_str(), out.c_str()) == 0)
             return;
         error = errno;

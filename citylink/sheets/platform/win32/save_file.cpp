@@ -6,13 +6,11 @@
 
 #include "citylink/sheets/automation.h"
 #include "citylink/sheets/xlsx/save_temporary.h"
-#include "foundation/pause_point.h"
 #include "foundation/utf8_path.h"
 
 #include "foundation/platform/win32/windows_include.h"
 
 #include <algorithm>
-#include <atomic>
 #include <string>
 
 namespace sheets::xlsx {
@@ -20,17 +18,6 @@ namespace sheets::xlsx {
 namespace {
 
 namespace fs = std::filesystem;
-
-void step(std::string_view name) {
-    if (const auto& hook = saveTestHooks().onStep)
-        hook(name);
-    pausePoint(("save-" + std::string(name)).c_str());
-}
-
-fs::path tempName(const fs::path& folder) {
-    static std::atomic<unsigned> counter{0};
-    return folder / SaveTemporaryName(GetCurrentProcessId(), counter++);
-}
 
 // 0 or the error of the failed write.
 DWORD writeAll(HANDLE h, std::string_view bytes) {
@@ -59,33 +46,19 @@ std::string systemMessage(DWORD error) {
     return out.empty() ? "error " + std::to_string(error) : out;
 }
 
-// Whether a process of that id runs (or may: one we may not look at counts as running).
-bool running(unsigned long pid) {
+} // namespace
+
+unsigned long SaveProcessId() {
+    return GetCurrentProcessId();
+}
+
+bool SaveProcessRunning(unsigned long pid) {
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
     if (!process)
         return GetLastError() == ERROR_ACCESS_DENIED;
     const bool alive = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
     CloseHandle(process);
     return alive;
-}
-
-} // namespace
-
-SaveTestHooks& saveTestHooks() {
-    static SaveTestHooks hooks;
-    return hooks;
-}
-
-void RemoveStaleSaveTemporaries(const fs::path& folder) {
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        unsigned long owner = SaveTemporaryOwner(utf8::fromPath(it->path().filename()));
-        if (owner == 0 || owner == GetCurrentProcessId() || running(owner))
-            continue;
-        std::error_code ignored;
-        if (it->symlink_status(ignored).type() == fs::file_type::regular)
-            fs::remove(it->path(), ignored);
-    }
 }
 
 void SaveWholeFile(const fs::path& out, std::string_view bytes) {
@@ -112,7 +85,7 @@ void SaveWholeFile(const fs::path& out, std::string_view bytes) {
     fs::path temp;
     HANDLE h = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < 100 && h == INVALID_HANDLE_VALUE; ++attempt) {
-        temp = tempName(folder);
+        temp = NextSaveTemporary(folder);
         h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                         nullptr);
         if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
@@ -121,14 +94,14 @@ void SaveWholeFile(const fs::path& out, std::string_view bytes) {
     }
     if (h == INVALID_HANDLE_VALUE)
         fail(GetLastError());
-    step("created");
+    SaveStep("created");
     DWORD error = writeAll(h, bytes);
     if (error == 0 && !FlushFileBuffers(h))
         error = GetLastError();
     if (!CloseHandle(h) && error == 0)
         error = GetLastError();
     if (error == 0) {
-        step("written");
+        SaveStep("written");
         if (MoveFileExW(temp.c_str(), out.c_str(),
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return;

@@ -13,16 +13,10 @@
 #include <string>
 
 using namespace sheets::xlsx;
+using testsupport::namesIn;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::set<std::string> namesIn(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder))
-        names.insert(e.path().filename().string());
-    return names;
-}
 
 // The id of a process that has ended (a console that exits at once).
 unsigned long goneProcess() {
