@@ -2,6 +2,7 @@
 
 #include "foundation/file_bytes.h"
 #include "foundation/utf8_path.h"
+#include "gridmover/core/bounded_read.h"
 #include "gridmover/core/keyed_collection.h"
 
 #include <fstream>
@@ -23,8 +24,7 @@ std::string ReadFileBytes(const fs::path& file) {
     case FileBytes::Error::NotAFile:
         throw std::runtime_error(utf8::fromPath(file) + ": not a regular file");
     case FileBytes::Error::TooLarge:
-        throw std::runtime_error(utf8::fromPath(file) + ": larger than " +
-                                 std::to_string(kMaxFileBytes >> 20) + " MB");
+        throw FileTooLarge(file);
     case FileBytes::Error::CannotRead:
         break;
     }

@@ -1,6 +1,7 @@
 #include "gridmover/core/file_access.h"
 
-#include <algorithm>
+#include "gridmover/core/bounded_read.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <stdexcept>
@@ -26,54 +27,24 @@ struct Descriptor {
     }
 };
 
-std::runtime_error tooLarge(const fs::path& file) {
-    return std::runtime_error(file.string() + ": larger than " +
-                              std::to_string(kMaxFileBytes >> 20) + " MB");
-}
-
-// The rest of the open file from where it stands into data; expected is its size as last seen.
-// Never more than kMaxFileBytes: a file that claims more, or grows past it while being read, is
-// refused.
-void readDescriptor(int fd, std::size_t expected, const fs::path& file, std::string& data) {
-    if (expected > kMaxFileBytes) {
-        throw tooLarge(file);
-    }
-    // One byte more than the size asked for: a short read then shows the end without one more
-    // call. A file that grew meanwhile is read on to its end or to the limit.
-    data.assign(expected + 1, '\0');
-    std::size_t got = 0;
+// One read of the descriptor (see ReadSome).
+std::size_t readSome(int fd, char* at, std::size_t room, const fs::path& file) {
     for (;;) {
-        if (got == data.size()) {
-            if (got > kMaxFileBytes) {
-                throw tooLarge(file);
-            }
-            data.resize(std::min(data.size() * 2, kMaxFileBytes + 1));
+        ssize_t n = ::read(fd, at, room);
+        if (n >= 0) {
+            return static_cast<std::size_t>(n);
         }
-        ssize_t n = ::read(fd, data.data() + got, data.size() - got);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            // A descriptor opened without blocking on a file system that honours that for files
-            // too: wait for the data as any other read does.
-            if ((errno == EAGAIN || errno == EWOULDBLOCK) &&
-                ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) {
-                continue;
-            }
-            throw std::runtime_error("cannot read " + file.string());
+        if (errno == EINTR) {
+            continue;
         }
-        if (n == 0) {
-            break;
+        // A descriptor opened without blocking on a file system that honours that for files
+        // too: wait for the data as any other read does.
+        if ((errno == EAGAIN || errno == EWOULDBLOCK) &&
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) {
+            continue;
         }
-        got += static_cast<std::size_t>(n);
-        if (got == expected && got < data.size()) {
-            break; // the whole file as its size said, and the read stopped short of more
-        }
+        throw std::runtime_error("cannot read " + file.string());
     }
-    if (got > kMaxFileBytes) {
-        throw tooLarge(file);
-    }
-    data.resize(got);
 }
 
 std::size_t sizeOf(const struct stat& st) {
@@ -117,7 +88,9 @@ void OpenedFile::ReadAllAndClose(const fs::path& file, std::string& into) {
     if (in.fd < 0) {
         throw std::runtime_error("cannot read " + file.string());
     }
-    readDescriptor(in.fd, size_, file, into);
+    const int fd = in.fd;
+    ReadBounded(size_, file, into,
+                [fd, &file](char* at, std::size_t room) { return readSome(fd, at, room, file); });
 }
 
 } // namespace gridmover

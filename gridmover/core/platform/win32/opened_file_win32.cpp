@@ -4,6 +4,7 @@
 
 #include "foundation/platform/win32/windows_include.h"
 #include "foundation/utf8_path.h"
+#include "gridmover/core/bounded_read.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -29,43 +30,13 @@ struct Handle {
     }
 };
 
-std::runtime_error tooLarge(const fs::path& file) {
-    return std::runtime_error(utf8::fromPath(file) + ": larger than " +
-                              std::to_string(kMaxFileBytes >> 20) + " MB");
-}
-
-// The rest of the file into data, never more than kMaxFileBytes; expected is its size as seen
-// when it was opened (a file that grew meanwhile is read on to its end or to the limit).
-void readHandle(HANDLE h, std::size_t expected, const fs::path& file, std::string& data) {
-    if (expected > kMaxFileBytes) {
-        throw tooLarge(file);
+// One read of the handle (see ReadSome).
+std::size_t readSome(HANDLE h, char* at, std::size_t room, const fs::path& file) {
+    DWORD n = 0;
+    if (!ReadFile(h, at, static_cast<DWORD>(std::min<std::size_t>(room, 1u << 30)), &n, nullptr)) {
+        throw std::runtime_error("cannot read " + utf8::fromPath(file));
     }
-    data.assign(expected + 1, '\0');
-    std::size_t got = 0;
-    for (;;) {
-        if (got == data.size()) {
-            if (got > kMaxFileBytes) {
-                throw tooLarge(file);
-            }
-            data.resize(std::min(data.size() * 2, kMaxFileBytes + 1));
-        }
-        const std::size_t room = std::min<std::size_t>(data.size() - got, 1u << 30);
-        DWORD n = 0;
-        if (!ReadFile(h, data.data() + got, static_cast<DWORD>(room), &n, nullptr)) {
-            throw std::runtime_error("cannot read " + utf8::fromPath(file));
-        }
-        if (n == 0) {
-            break;
-        }
-        got += n;
-        if (got == expected && got < data.size()) {
-            break; // the whole file as its size said
-        }
-    }
-    if (got > kMaxFileBytes) {
-        throw tooLarge(file);
-    }
-    data.resize(got);
+    return n;
 }
 
 } // namespace
@@ -109,7 +80,9 @@ void OpenedFile::ReadAllAndClose(const fs::path& file, std::string& into) {
     if (in.h == INVALID_HANDLE_VALUE) {
         throw std::runtime_error("cannot read " + utf8::fromPath(file));
     }
-    readHandle(in.h, size_, file, into);
+    const HANDLE h = in.h;
+    ReadBounded(size_, file, into,
+                [h, &file](char* at, std::size_t room) { return readSome(h, at, room, file); });
 }
 
 } // namespace gridmover
