@@ -6,6 +6,7 @@
 #include "citylink/sheets/testing/calc_test_office.h"
 #include "foundation/mdl_system_ini.h"
 #include "foundation/testing/scripted_prompts.h"
+#include "foundation/utf8_path.h"
 #include "recording_window.h"
 #include "testsupport/test_files.h"
 
@@ -23,11 +24,6 @@ namespace {
 
 constexpr const char* kShortSheet = "利用状況表（保育短時間）";
 constexpr const char* kStandardSheet = "保育標準時間";
-
-std::string utf8(const fs::path& p) {
-    auto s = p.u8string();
-    return std::string(s.begin(), s.end());
-}
 
 AttendanceRecord record(std::string reading, std::string birth, CareNeed need, std::string date,
                         std::string arrival, std::string departure) {
@@ -77,7 +73,7 @@ protected:
 
     RunOutcome run(CareNeed need) {
         in.careNeed = need;
-        prompts.fileChoices.push_back(utf8(book));
+        prompts.fileChoices.push_back(utf8::fromPath(book));
         UsageSheetRun r(registry, prompts, log, window);
         RunOutcome outcome = r.延長時間貼付処理(in);
         EXPECT_EQ(window.depth, 0);
@@ -89,7 +85,7 @@ protected:
     std::vector<std::string> files() const {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(dir.path()))
-            names.push_back(utf8(entry.path().filename()));
+            names.push_back(utf8::fromPath(entry.path().filename()));
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -123,8 +119,8 @@ TEST_F(CalcRun, TwoRunsOnTheOriginalFillBothSheetsOfOneOpenUnsavedDocument) {
 TEST_F(CalcRun, ExcelCloseWithTheRunsWorkbookAloneQuits) {
     SheetSession session(registry, prompts, log, window);
     ASSERT_TRUE(session.xAppOpen());
-    ASSERT_TRUE(session.ExcelFileOpen(utf8(book)));
-    session.ExcelClose(utf8(book));
+    ASSERT_TRUE(session.ExcelFileOpen(utf8::fromPath(book)));
+    session.ExcelClose(utf8::fromPath(book));
     EXPECT_THAT(log.lines,
                 ElementsAre("xAppOpen", "ExcelFileOpen開始", "ExcelClose", "システム外起動なし"));
     EXPECT_TRUE(calctest::OpenDocuments(office).empty());
@@ -137,8 +133,8 @@ TEST_F(CalcRun, ExcelCloseWithAnotherDocumentOpenLeavesTheOfficeRunning) {
     calctest::OpenAsUser(office, other);
     SheetSession session(registry, prompts, log, window);
     ASSERT_TRUE(session.xAppOpen());
-    ASSERT_TRUE(session.ExcelFileOpen(utf8(book)));
-    session.ExcelClose(utf8(book));
+    ASSERT_TRUE(session.ExcelFileOpen(utf8::fromPath(book)));
+    session.ExcelClose(utf8::fromPath(book));
     EXPECT_THAT(log.lines,
                 ElementsAre("xAppOpen", "ExcelFileOpen開始", "ExcelClose", "システム外起動あり"));
     // The user's document stays; the run's own, never shown, does not linger hidden.

@@ -11,6 +11,7 @@
 #include "foundation/cp932.h"
 #include "foundation/mdl_system_ini.h"
 #include "foundation/testing/scripted_prompts.h"
+#include "foundation/utf8_path.h"
 #include "testsupport/test_files.h"
 
 #include <gtest/gtest.h>
@@ -32,11 +33,6 @@ namespace {
 
 constexpr const char* kShortSheet = "利用状況表（保育短時間）";
 constexpr const char* kStandardSheet = "保育標準時間";
-
-std::string utf8(const fs::path& p) {
-    auto s = p.u8string();
-    return std::string(s.begin(), s.end());
-}
 
 // The output of a command ("" when it fails).
 std::string output(const std::string& command) {
@@ -214,7 +210,7 @@ TEST(CalcWindow, TheRunLeavesTheFilledWorkbookOpenInAVisibleCalcWindowUnsaved) {
     EXPECT_EQ(cell(kStandardSheet, "AA7"), "35");
 
     // The window on the screen: a Calc window, mapped, named after the workbook.
-    const std::string title = utf8(book.filename()) + " - LibreOffice Calc";
+    const std::string title = utf8::fromPath(book.filename()) + " - LibreOffice Calc";
     std::string id, name, state;
     auto findWindow = [&] {
         const std::string tree =
@@ -251,8 +247,8 @@ TEST(CalcWindow, TheRunLeavesTheFilledWorkbookOpenInAVisibleCalcWindowUnsaved) {
     // lock file of the open document aside).
     EXPECT_EQ(testsupport::readBytes(book), original);
     for (const auto& entry : fs::directory_iterator(work.path())) {
-        const std::string name = utf8(entry.path().filename());
-        EXPECT_TRUE(name == "march.csv" || name == utf8(book.filename()) ||
+        const std::string name = utf8::fromPath(entry.path().filename());
+        EXPECT_TRUE(name == "march.csv" || name == utf8::fromPath(book.filename()) ||
                     name.starts_with(".~lock."))
             << name;
     }
