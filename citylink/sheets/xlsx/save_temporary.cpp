@@ -1,5 +1,6 @@
 #include "citylink/sheets/xlsx/save_temporary.h"
 
+#include "citylink/sheets/automation.h"
 #include "citylink/sheets/xlsx/save_file.h"
 #include "foundation/pause_point.h"
 #include "foundation/utf8_path.h"
@@ -45,6 +46,20 @@ unsigned long SaveTemporaryOwner(std::string_view name) {
 fs::path NextSaveTemporary(const fs::path& folder) {
     static std::atomic<unsigned> counter{0};
     return folder / SaveTemporaryName(SaveProcessId(), counter++);
+}
+
+fs::path PrepareSaveFolder(const fs::path& out) {
+    fs::path folder = out.parent_path();
+    if (folder.empty())
+        folder = ".";
+    RemoveStaleSaveTemporaries(folder);
+    return folder;
+}
+
+void ThrowSaveFailure(const fs::path& out, std::string_view reason) {
+    throw AutomationError("ブックを保存できません: " + utf8::fromPath(out.filename()) + " (" +
+                              std::string(reason) + ")",
+                          errors::kApplicationDefined);
 }
 
 SaveTestHooks& saveTestHooks() {

@@ -20,6 +20,13 @@ unsigned long SaveTemporaryOwner(std::string_view name);
 // A temporary's path in the folder not used before by this process (its id, the next number).
 std::filesystem::path NextSaveTemporary(const std::filesystem::path& folder);
 
+// The folder a save of `out` writes in ("." for a bare name), swept of the temporaries that
+// killed processes left there (RemoveStaleSaveTemporaries).
+std::filesystem::path PrepareSaveFolder(const std::filesystem::path& out);
+
+// Throws the failed save's AutomationError: "ブックを保存できません: <name> (<reason>)".
+[[noreturn]] void ThrowSaveFailure(const std::filesystem::path& out, std::string_view reason);
+
 // A step of a save (see SaveTestHooks): the test hook, then the pause point "save-<name>".
 void SaveStep(std::string_view name);
 

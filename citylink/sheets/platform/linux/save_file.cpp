@@ -1,8 +1,6 @@
 #include "citylink/sheets/xlsx/save_file.h"
 
-#include "citylink/sheets/automation.h"
 #include "citylink/sheets/xlsx/save_temporary.h"
-#include "foundation/utf8_path.h"
 
 #include <cerrno>
 #include <csignal>
@@ -42,15 +40,8 @@ bool SaveProcessRunning(unsigned long pid) {
 }
 
 void SaveWholeFile(const fs::path& out, std::string_view bytes) {
-    fs::path folder = out.parent_path();
-    if (folder.empty())
-        folder = ".";
-    RemoveStaleSaveTemporaries(folder);
-    const std::string where = "ブックを保存できません: " + utf8::fromPath(out.filename());
-    auto fail = [&](int error) {
-        throw AutomationError(where + " (" + std::strerror(error) + ")",
-                              errors::kApplicationDefined);
-    };
+    const fs::path folder = PrepareSaveFolder(out);
+    auto fail = [&](int error) { ThrowSaveFailure(out, std::strerror(error)); };
 
 #ifdef O_TMPFILE
     if (saveTestHooks().unnamedFiles) {

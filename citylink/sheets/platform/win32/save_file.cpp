@@ -4,7 +4,6 @@
 // once no process of that id runs.
 #include "citylink/sheets/xlsx/save_file.h"
 
-#include "citylink/sheets/automation.h"
 #include "citylink/sheets/xlsx/save_temporary.h"
 #include "foundation/utf8_path.h"
 
@@ -62,17 +61,13 @@ bool SaveProcessRunning(unsigned long pid) {
 }
 
 void SaveWholeFile(const fs::path& out, std::string_view bytes) {
-    fs::path folder = out.parent_path();
-    if (folder.empty())
-        folder = ".";
-    RemoveStaleSaveTemporaries(folder);
-    const std::string where = "ブックを保存できません: " + utf8::fromPath(out.filename());
+    const fs::path folder = PrepareSaveFolder(out);
     auto fail = [&](DWORD error) {
         std::string reason = systemMessage(error);
         while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
                                    reason.back() == ' ' || reason.back() == '.'))
             reason.pop_back();
-        throw AutomationError(where + " (" + reason + ")", errors::kApplicationDefined);
+        ThrowSaveFailure(out, reason);
     };
 
     // A read-only output stays as it is, as Windows itself keeps it from being replaced (Wine's
