@@ -32,7 +32,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 # Beside the libraries: setfacl for the maintainer scripts, the platform plugins the windows need.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "acl, passwd, qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-ipafont-gothic")
+# The clerk's window fills the workbook in LibreOffice Calc where it is installed (the programs
+# start without it: the Calc backend is a module loaded when asked for).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-ipafont-gothic, libreoffice-calc")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${CMAKE_CURRENT_SOURCE_DIR}/debian/postinst
     ${CMAKE_CURRENT_SOURCE_DIR}/debian/postrm

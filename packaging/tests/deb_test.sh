@@ -41,6 +41,7 @@ lintian --fail-on error "$deb" >"$messages" 2>&1 || {
 }
 grep -v 'root privileges' "$messages" | sed 's/^/lintian: /' || true
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "Depends lacks the found libraries"
+dpkg-deb -f "$deb" Recommends | grep -q 'libreoffice-calc' || fail "Recommends lacks LibreOffice Calc"
 apt-get install --simulate "$deb" >/dev/null || fail "apt cannot resolve the package's dependencies"
 
 dpkg -i "$deb" >/dev/null
