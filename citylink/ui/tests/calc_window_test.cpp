@@ -7,11 +7,8 @@
 // (scripts/screenshots).
 #include "citylink/sheets/calc/calc_backend.h"
 #include "citylink/sheets/testing/calc_test_office.h"
-#include "citylink/ui/main_window.h"
-#include "foundation/cp932.h"
-#include "foundation/mdl_system_ini.h"
-#include "foundation/testing/scripted_prompts.h"
 #include "foundation/utf8_path.h"
+#include "run_test.h"
 #include "testsupport/test_files.h"
 
 #include <gtest/gtest.h>
@@ -126,9 +123,11 @@ void seedProfile(const fs::path& home) {
            "</oor:items>\n";
 }
 
+using CalcWindow = RunTest;
+
 } // namespace
 
-TEST(CalcWindow, TheRunLeavesTheFilledWorkbookOpenInAVisibleCalcWindowUnsaved) {
+TEST_F(CalcWindow, TheRunLeavesTheFilledWorkbookOpenInAVisibleCalcWindowUnsaved) {
     if (!sheets::CalcInstalled() || !sheets::CalcShowsWindows())
         GTEST_SKIP() << "LibreOffice Calc with windows is not installed";
     if (!onPath("Xvfb") || !onPath("xwininfo") || !onPath("xprop"))
@@ -136,7 +135,7 @@ TEST(CalcWindow, TheRunLeavesTheFilledWorkbookOpenInAVisibleCalcWindowUnsaved) {
     PrivateXServer x;
     ASSERT_FALSE(x.display().empty()) << "Xvfb did not start";
 
-    ScratchDir home, dataDir, programDir, work;
+    ScratchDir home;
     seedProfile(home.path());
     // The office the run starts inherits these: the clerk's desktop, a clerk's profile of its own.
     setenv("HOME", home.path().c_str(), 1);
@@ -145,35 +144,19 @@ TEST(CalcWindow, TheRunLeavesTheFilledWorkbookOpenInAVisibleCalcWindowUnsaved) {
     setenv("SAL_USE_VCLPLUGIN", "gen", 1);
     const std::string homeEntry = "HOME=" + home.path().string();
 
-    ManualClock clock{{2019, 3, 10, 9, 0, 0}}; // March 2019: fiscal year 2018
-    mdlLog log{[&] { return dataDir.path().string() + "/"; }, clock};
-    ScriptedPrompts prompts;
-    sheets::BackendRegistry registry;
     // As the program registers it: the user's office.
     sheets::RegisterCalc(registry, sheets::UserCalcOffice());
+    ASSERT_NO_FATAL_FAILURE(openSeeded());
+    Window& w = *window;
 
-    F_うぇぶきらの札幌市連携 w(prompts, log, clock, programDir.path());
-    ASSERT_TRUE(w.loadSucceeded());
-    w.setSpreadsheetRegistry(&registry);
-    w.show();
-    MdlSystemINI::PutIniString(w.layoutIniPath(), "2018", "4-1", "1");
-    MdlSystemINI::PutIniString(w.layoutIniPath(), "2018", "4-2", "2");
-
-    const fs::path csv = work / "march.csv";
-    testsupport::writeBytes(
-        csv, cp932::fromUtf8(
-                 "日付,クラス,園児番号,生年月日,年齢,性別,保育必要量,園児名,ふりがな,出欠,"
-                 "登園時間,降園時間,ユーザー定義1,ユーザー定義2,備考\r\n"
-                 "2019/3/4,りす組,7,2016/08/05,2歳,女,保育短時間,阿部　葵,あべ　あおい,出席,"
-                 "7:45,16:20,0,0,\r\n"
-                 "2019/3/5,りす組,7,2016/08/05,2歳,女,保育短時間,阿部　葵,あべ　あおい,出席,"
-                 "08:10,15:00,0,0,\r\n"
-                 "2019/3/4,ぞう組,9,2014/02/11,5歳,男,保育標準時間,石井　陽太,いしい　ようた,"
-                 "出席,8:00,18:35,0,0,\r\n"));
-    const fs::path book = work / "時間外保育利用状況表.xlsx";
-    fs::copy_file(testsupport::sourceDir() / "samples" /
-                      testsupport::u8path("時間外保育利用状況表.xlsx"),
-                  book);
+    const fs::path csv =
+        writeExport("2019/3/4,りす組,7,2016/08/05,2歳,女,保育短時間,阿部　葵,あべ　あおい,出席,"
+                    "7:45,16:20,0,0,\r\n"
+                    "2019/3/5,りす組,7,2016/08/05,2歳,女,保育短時間,阿部　葵,あべ　あおい,出席,"
+                    "08:10,15:00,0,0,\r\n"
+                    "2019/3/4,ぞう組,9,2014/02/11,5歳,男,保育標準時間,石井　陽太,いしい　ようた,"
+                    "出席,8:00,18:35,0,0,\r\n");
+    const fs::path book = copyCityWorkbook();
     const std::string original = testsupport::readBytes(book);
 
     prompts.fileChoices = {csv.string()};

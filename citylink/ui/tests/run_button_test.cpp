@@ -1,11 +1,7 @@
 // The run button end to end: a CSV and the city's workbook chosen in the dialogs, the embedded
 // engine as the spreadsheet application, the filled copy beside the workbook.
 #include "citylink/sheets/embedded_engine.h"
-#include "citylink/ui/main_window.h"
-#include "foundation/cp932.h"
-#include "foundation/mdl_system_ini.h"
-#include "foundation/testing/scripted_prompts.h"
-#include "testsupport/test_files.h"
+#include "run_test.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -13,42 +9,23 @@
 #include <filesystem>
 #include <memory>
 
-using testsupport::ScratchDir;
 namespace fs = std::filesystem;
+using RunButton = RunTest;
 
-TEST(RunButton, FillsTheChosenWorkbookAndHandsOverTheFilledCopy) {
-    ScratchDir dataDir, programDir, work;
-    ManualClock clock{{2019, 3, 10, 9, 0, 0}}; // March 2019: fiscal year 2018
-    mdlLog log{[&] { return dataDir.path().string() + "/"; }, clock};
-    ScriptedPrompts prompts;
-    sheets::BackendRegistry registry;
+TEST_F(RunButton, FillsTheChosenWorkbookAndHandsOverTheFilledCopy) {
     std::vector<fs::path> opened;
     sheets::EmbeddedEngineOptions engine;
     engine.opener = [&](const fs::path& saved) { opened.push_back(saved); };
     sheets::RegisterEmbeddedEngine(registry, engine);
+    ASSERT_NO_FATAL_FAILURE(openSeeded());
+    Window& w = *window;
 
-    F_うぇぶきらの札幌市連携 w(prompts, log, clock, programDir.path());
-    ASSERT_TRUE(w.loadSucceeded());
-    w.setSpreadsheetRegistry(&registry);
-    w.show();
-    // The seeded year, with the two item numbers a clerk sets on the settings screen.
-    MdlSystemINI::PutIniString(w.layoutIniPath(), "2018", "4-1", "1");
-    MdlSystemINI::PutIniString(w.layoutIniPath(), "2018", "4-2", "2");
-
-    const fs::path csv = work / "march.csv";
-    testsupport::writeBytes(
-        csv,
-        cp932::fromUtf8("日付,クラス,園児番号,生年月日,年齢,性別,保育必要量,園児名,ふりがな,出欠,"
-                        "登園時間,降園時間,"
-                        "ユーザー定義1,ユーザー定義2,備考\r\n"
-                        "2019/3/4,りす組,7,2016/08/"
-                        "05,2歳,女,保育短時間,阿部　葵,あべ　あおい,出席,7:45,16:20,0,0,\r\n"
-                        "2019/3/5,りす組,7,2016/08/"
-                        "05,2歳,女,保育短時間,阿部　葵,あべ　あおい,出席,08:10,15:00,0,0,\r\n"));
-    const fs::path book = work / "時間外保育利用状況表.xlsx";
-    fs::copy_file(testsupport::sourceDir() / "samples" /
-                      testsupport::u8path("時間外保育利用状況表.xlsx"),
-                  book);
+    const fs::path csv =
+        writeExport("2019/3/4,りす組,7,2016/08/05,2歳,女,保育短時間,阿部　葵,あべ　あおい,出席,"
+                    "7:45,16:20,0,0,\r\n"
+                    "2019/3/5,りす組,7,2016/08/05,2歳,女,保育短時間,阿部　葵,あべ　あおい,出席,"
+                    "08:10,15:00,0,0,\r\n");
+    const fs::path book = copyCityWorkbook();
 
     prompts.fileChoices = {csv.string()};
     w.cmdCSV選択->click();
