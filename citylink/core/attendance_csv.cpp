@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -299,8 +300,12 @@ bool VbFieldReader::next(std::string_view& field, std::string& scratch) {
 namespace {
 
 bool hasHighByte(std::string_view s) {
-    for (char c : s)
-        if (static_cast<unsigned char>(c) >= 0x80)
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const auto* end = p + s.size();
+    while (skipAsciiBlock(p, end)) {
+    }
+    for (; p < end; ++p)
+        if (*p >= 0x80)
             return true;
     return false;
 }
@@ -376,17 +381,37 @@ bool wholeCp932Characters(std::string_view bytes, std::size_t& utf8Bytes) {
     const auto* end = p + bytes.size();
     std::size_t extra = 0; // beyond one byte per byte
     while (p < end) {
-        if (skipAsciiBlock(p, end))
-            continue;
-        if (!cp932::isLeadByte(*p)) {
-            extra += *p >= 0x80 ? 2 : 0;
+        // The ASCII before the next byte >= 0x80, eight bytes at a time: an export's ASCII runs
+        // ("," and the digits between its Japanese texts) are mostly shorter than eight.
+        if (end - p >= 8) {
+            std::uint64_t chunk;
+            std::memcpy(&chunk, p, 8);
+            const std::uint64_t high = chunk & 0x8080808080808080ull;
+            if (high == 0) {
+                p += 8;
+                continue;
+            }
+            // Past the ASCII bytes before the first one with its high bit set.
+            p += static_cast<unsigned>(std::endian::native == std::endian::little
+                                           ? std::countr_zero(high)
+                                           : std::countl_zero(high)) /
+                 8;
+        } else if (*p < 0x80) {
             ++p;
             continue;
         }
-        if (end - p < 2 || p[1] < 0x40 || p[1] == 0x7F || p[1] > 0xFC)
-            return false;
-        extra += 1;
-        p += 2;
+        // A run of characters that are not ASCII (a Japanese text), one character at a time.
+        while (p < end && *p >= 0x80) {
+            if (!cp932::isLeadByte(*p)) {
+                extra += 2;
+                ++p;
+                continue;
+            }
+            if (end - p < 2 || p[1] < 0x40 || p[1] == 0x7F || p[1] > 0xFC)
+                return false;
+            extra += 1;
+            p += 2;
+        }
     }
     utf8Bytes = bytes.size() + extra;
     return true;
