@@ -479,15 +479,42 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
     std::array<std::string, AttendanceRecord::kFieldCount> buffers;
     std::array<std::string_view, AttendanceRecord::kFieldCount> views;
     std::string dateBuffer, birthDateBuffer;
+    // Consecutive records are mostly days of one child, written the same from the class to the
+    // reading: when that stretch of the file (fields kFirstRepeated to kLastRepeated with their
+    // commas) is byte for byte the last record's, so are its fields, and the reader, decoder and
+    // birth-date normaliser, all deterministic in those bytes, are not asked again. `views` still
+    // holds them: the memory they point into (the file, the column's buffer, the decoder's and
+    // the normaliser's last text of the column) is touched only by those columns' own reading.
+    constexpr std::size_t kFirstRepeated = 1, kLastRepeated = 8;
+    static_assert(kFirstRepeated <= 3 && 3 <= kLastRepeated); // covers the birth date
+    std::size_t repeatedStart = 0, repeatedBytes = 0;         // none yet
     for (;;) {
         std::size_t got = 0;
+        bool repeated = false, measuring = false;
         for (; got < views.size(); ++got) {
+            if (got == kFirstRepeated) {
+                const std::size_t at = reader.position();
+                measuring = reader.afterComma();
+                if (measuring && repeatedBytes != 0 && bytes.size() - at >= repeatedBytes &&
+                    std::memcmp(bytes.data() + at, bytes.data() + repeatedStart, repeatedBytes) ==
+                        0) {
+                    reader.skipReadStretch(repeatedBytes);
+                    repeatedStart = at;
+                    repeated = true;
+                    got = kLastRepeated;
+                    continue;
+                }
+                repeatedStart = at;
+                repeatedBytes = 0;
+            }
             if (!reader.next(view, buffers[got]))
                 break;
             if (!decoder.decode(view, got, views[got])) {
                 result.error = encodingError();
                 return result;
             }
+            if (got == kLastRepeated && measuring && reader.afterComma())
+                repeatedBytes = reader.position() - repeatedStart;
         }
         if (got == 0)
             break; // end of the file
@@ -501,8 +528,10 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
         // passed through writes its formatted but empty rows as lines of 14 commas. Kept, it
         // would refuse the whole month with the month message, its empty `date` being no date.
         if (std::all_of(views.begin(), views.end(),
-                        [](std::string_view v) { return blanks::trim(v).empty(); }))
+                        [](std::string_view v) { return blanks::trim(v).empty(); })) {
+            repeatedBytes = 0; // its birth date was not normalised
             continue;
+        }
         if (records.count() == kMaxCsvRecords) {
             result.error = CsvReadError{errnum::OutOfMemory, "レコードが多すぎます（" +
                                                                  std::to_string(kMaxCsvRecords) +
@@ -510,7 +539,8 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
             return result;
         }
         views[0] = dateNormaliser.normalise(views[0], dateBuffer);
-        views[3] = birthDateNormaliser.normalise(views[3], birthDateBuffer);
+        if (!repeated) // else views[3] is the last record's, normalised already
+            views[3] = birthDateNormaliser.normalise(views[3], birthDateBuffer);
         records.append(views);
     }
     if (records.empty()) {

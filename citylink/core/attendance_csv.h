@@ -61,6 +61,12 @@ public:
     bool next(std::string_view& field, std::string& scratch);
     // Byte offset of the reader in the text.
     std::size_t position() const { return pos_; }
+    // Whether a comma was the last thing read (a field, maybe empty, must follow).
+    bool afterComma() const { return afterComma_; }
+    // Moves the reader `bytes` further without reading them. Only for a stretch that is equal, byte
+    // for byte, to one this reader has read before starting and ending right after a comma: the
+    // caller knows the fields it holds already.
+    void skipReadStretch(std::size_t bytes) { pos_ += bytes; }
 
 private:
     std::string_view text_;

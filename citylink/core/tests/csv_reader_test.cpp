@@ -1,9 +1,14 @@
 // The export reader: encodings, the field stream, the record rules, on CP932 fixture files.
 #include "citylink/core/attendance_csv.h"
 #include "foundation/cp932.h"
+#include "foundation/dates.h"
 #include "testsupport/test_files.h"
 
 #include <gtest/gtest.h>
+
+#include <array>
+#include <optional>
+#include <random>
 
 using namespace citylink;
 using testsupport::readBytes;
@@ -215,6 +220,115 @@ TEST(ParseAttendanceCsv, TooManyRecordsOrTooMuchTextIsRefused) {
     EXPECT_EQ(tooMuch.error->description, "ファイルの文字が多すぎます。");
     kana.resize(kana.size() - 1);
     EXPECT_TRUE(parseAttendanceCsv(kana).ok());
+}
+
+// The import skips a child's repeated class-to-reading stretch and decodes field by field; read
+// the plain way instead (the whole text decoded, every field read, both dates judged), generated
+// exports with repeats, quoting of every kind and records broken over lines must give the same.
+namespace {
+
+using Records = std::vector<std::array<std::string, AttendanceRecord::kFieldCount>>;
+
+std::optional<Records> readPlainly(std::string_view bytes) {
+    auto text = decodeExportText(bytes);
+    if (!text)
+        return std::nullopt;
+    VbFieldReader reader(text->utf8);
+    Records out;
+    std::string f;
+    for (int i = 0; i < AttendanceRecord::kFieldCount; ++i)
+        if (!reader.next(f))
+            return std::nullopt;
+    for (;;) {
+        std::array<std::string, AttendanceRecord::kFieldCount> record;
+        std::size_t got = 0;
+        while (got < record.size() && reader.next(record[got]))
+            ++got;
+        if (got == 0)
+            break;
+        if (got < record.size())
+            return std::nullopt;
+        bool blank = true;
+        for (const auto& v : record)
+            blank = blank && v.find_first_not_of(" \t") == std::string::npos;
+        if (blank)
+            continue;
+        for (std::size_t column : {0u, 3u})
+            if (auto d = dates::parseDate(record[column]))
+                record[column] = dates::formatYmd(*d);
+        out.push_back(std::move(record));
+    }
+    return out;
+}
+
+// One value as a file may hold it: plain, quoted, padded, with a doubled quote or text after the
+// closing quote.
+std::string written(const std::string& value, std::mt19937& rng) {
+    switch (rng() % 6) {
+    case 0:
+        return value.empty() || value.find_first_of(",\"\r\n") != std::string::npos
+                   ? "\"" + value + "\""
+                   : value;
+    case 1:
+        return " \"" + value + "\" ";
+    case 2:
+        return value.find_first_of(",\"\r\n") != std::string::npos ? "\"" + value + "\""
+                                                                   : " " + value + "\t";
+    case 3:
+        return "\"" + value + "\"\"x\"";
+    case 4:
+        return "\"" + value + "\"後";
+    default:
+        return "\"" + value + "\"";
+    }
+}
+
+} // namespace
+
+TEST(ParseAttendanceCsv, GeneratedExportsReadAsTheFieldsOneByOne) {
+    const std::vector<std::array<std::string, 8>> children = {
+        {"ひよこ組", "1001", "2018/5/4", "0歳", "男", "保育標準時間", "伊藤　蓮", "いとう　れん"},
+        {"ひよこ組", "1002", "H30.6.1", "0歳", "女", "保育短時間", "佐藤　ｱｲ", "さとう, あい"},
+        {"うさぎ組", "1003", "不明", "1歳", "女", "保育短時間", std::string(40, 'A') + "子",
+         "やまだ\r\nはなこ"},
+        {"", "", "", "", "", "", "", ""},
+        {"くま組", "1004", "2017/12/31", "2歳", "男", "保育標準時間", std::string(120, 'B'), "x"}};
+    const std::vector<std::string> breaks = {",", ",", ",", ",", ",", "\r\n", "\n", "\r"};
+    for (unsigned seed = 1; seed <= 60; ++seed) {
+        std::mt19937 rng(seed);
+        std::string utf8 = "h1,h2,h3,h4,h5,h6,h7,h8,h9,h10,h11,h12,h13,h14,h15\r\n";
+        for (int record = 0; record < 40; ++record) {
+            const auto& child = children[rng() % 3 == 0 ? rng() % children.size() : seed % 3];
+            std::vector<std::string> values = {"2019/4/" + std::to_string(1 + rng() % 30)};
+            values.insert(values.end(), child.begin(), child.end());
+            for (std::string v : {"出席", "07:45", "17:10", "0", "0", rng() % 4 ? "" : "遅れ"})
+                values.push_back(v);
+            if (rng() % 8 == 0)
+                values.assign(values.size(), ""); // an empty row of a spreadsheet save
+            // Mostly each record written the same way, so that stretches repeat byte for byte.
+            std::mt19937 style(rng() % 4 ? seed : rng());
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                utf8 += written(values[i], style);
+                // Records end in a line break, or another one is broken over two lines.
+                utf8 += i + 1 == values.size() ? "\r\n" : breaks[style() % breaks.size()];
+            }
+            if (rng() % 10 == 0)
+                utf8 += " \r\n"; // a blank line
+        }
+        if (seed % 5 == 0)
+            utf8 += "\"2019/4/30\",\"ひよこ組\",\"1001\""; // a record cut short
+        const std::string sjis = cp932::fromUtf8(utf8);
+        const auto expected = readPlainly(sjis);
+        const auto got = parseAttendanceCsv(sjis);
+        ASSERT_EQ(got.ok(), expected.has_value()) << "seed " << seed;
+        if (!expected)
+            continue;
+        ASSERT_EQ(got.records.count(), expected->size()) << "seed " << seed;
+        for (std::size_t r = 0; r < expected->size(); ++r)
+            for (std::size_t i = 0; i < AttendanceRecord::kFieldCount; ++i)
+                ASSERT_EQ(got.records.at(r + 1).field(i), (*expected)[r][i])
+                    << "seed " << seed << " record " << r + 1 << " field " << i;
+    }
 }
 
 TEST(ReadAttendanceCsvFile, MissingAndDirectory) {
