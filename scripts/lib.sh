@@ -20,16 +20,20 @@ SUITE_PACKAGES=(
     libreoffice-calc libreoffice-dev
     xvfb x11-utils imagemagick
     file acl lintian desktop-file-utils appstream
+    # scripts/engine-deps unpacks Debian's source of libzip with it.
+    dpkg-dev
 )
 
 # What scripts/test-windows needs besides: the mingw-w64 cross compilers (the -posix flavour for
-# std::thread), Wine (64-bit) to run the tests, zlib for mingw, and what scripts/windows-deps
-# needs to unpack Debian's sources of libzip and pugixml (dpkg-dev).
+# std::thread), Wine (64-bit) to run the tests, and zlib for mingw.
 SUITE_WINDOWS_PACKAGES=(
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
     wine wine64
-    libz-mingw-w64-dev dpkg-dev
+    libz-mingw-w64-dev
 )
+
+# Where scripts/engine-deps installs the Linux build's own libzip.
+SUITE_LINUX_DEPS="$SUITE_ROOT/build-linux-deps"
 
 # Installs whatever of SUITE_PACKAGES (plus any extra names given) is missing; one apt-get update.
 suite_install_packages() {
@@ -67,11 +71,25 @@ suite_japanese_locale() {
     unset LANGUAGE
 }
 
+# The CMake options of a Linux build of the suite: the workbook engine's libzip as
+# scripts/engine-deps builds it (prepared here once). Where Debian's sources cannot be fetched the
+# build falls back, with a warning, to the system's libzip: the same workbooks, a slower start.
+suite_cmake_options() {
+    if "$SUITE_ROOT/scripts/engine-deps" linux >&2; then
+        echo "-DSUITE_LIBZIP_PREFIX=$SUITE_LINUX_DEPS"
+    else
+        echo "warning: could not build libzip from Debian's sources; using the system's libzip" >&2
+        echo "-USUITE_LIBZIP_PREFIX"
+    fi
+}
+
 # suite_build DIR [cmake options...]: configures (once) and builds DIR.
 suite_build() {
     local dir="$1"
     shift
-    cmake -S "$SUITE_ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+    local engine
+    engine="$(suite_cmake_options)"
+    cmake -S "$SUITE_ROOT" -B "$dir" -G Ninja "$engine" "$@" >/dev/null
     cmake --build "$dir" -j "$(nproc)"
 }
 

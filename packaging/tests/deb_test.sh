@@ -67,6 +67,12 @@ for program in citylink citylink-batch; do
     [[ ! -e /usr/libexec/kirasuite/bin/$program ]] || ! ldd /usr/libexec/kirasuite/bin/$program |
         grep -q 'libuno_' || fail "$program links the office's libraries"
 done
+# The workbook engine's libzip is linked in, built without encryption: no OpenSSL to load at
+# every start (scripts/engine-deps).
+for program in citylink citylink-batch; do
+    [[ ! -e /usr/libexec/kirasuite/bin/$program ]] || ! ldd /usr/libexec/kirasuite/bin/$program |
+        grep -Eq 'libzip|libcrypto' || fail "$program loads the system's libzip or OpenSSL"
+done
 ldd /usr/libexec/kirasuite/bin/citylink-calc.so | grep -q 'libuno_cppu\.so\.3 => /usr/lib/libreoffice/program/' ||
     fail "the Calc module does not find the office's libraries"
 desktop-file-validate /usr/share/applications/jp.webkira.*.desktop
