@@ -40,7 +40,7 @@ suite_install_packages() {
     local missing=()
     local pkg
     for pkg in "${SUITE_PACKAGES[@]}" "$@"; do
-        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep 'install ok installed' >/dev/null; then
             missing+=("$pkg")
         fi
     done
@@ -57,7 +57,7 @@ suite_install_packages() {
 # buttons follow the system locale. Generates it where the machine lacks it (needs the package
 # locales, part of SUITE_PACKAGES), then exports it.
 suite_japanese_locale() {
-    if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
+    if ! locale -a 2>/dev/null | grep -ix 'ja_JP\.utf-\?8' >/dev/null; then
         echo "== generating the locale ja_JP.UTF-8"
         local sudo=()
         [[ $(id -u) -eq 0 ]] || sudo=(sudo)

@@ -20,7 +20,7 @@ fail() {
     exit 1
 }
 purge() {
-    if dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'installed\|config-files'; then
+    if dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep 'installed\|config-files' >/dev/null; then
         dpkg --purge "$pkg" >/dev/null
     fi
 }
@@ -40,8 +40,8 @@ lintian --fail-on error "$deb" >"$messages" 2>&1 || {
     fail "lintian reports errors"
 }
 grep -v 'root privileges' "$messages" | sed 's/^/lintian: /' || true
-dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "Depends lacks the found libraries"
-dpkg-deb -f "$deb" Recommends | grep -q 'libreoffice-calc' || fail "Recommends lacks LibreOffice Calc"
+dpkg-deb -f "$deb" Depends | grep 'libqt6widgets6' >/dev/null || fail "Depends lacks the found libraries"
+dpkg-deb -f "$deb" Recommends | grep 'libreoffice-calc' >/dev/null || fail "Recommends lacks LibreOffice Calc"
 apt-get install --simulate "$deb" >/dev/null || fail "apt cannot resolve the package's dependencies"
 
 dpkg -i "$deb" >/dev/null
@@ -57,7 +57,7 @@ done
 if [[ -e /usr/libexec/kirasuite/bin/printctl-demo ]]; then
     # The package's ldconfig trigger is "noawait": dpkg may not have run it yet.
     ldconfig
-    ldd /usr/libexec/kirasuite/bin/printctl-demo | grep -Eq 'libprintctl\.so\.[0-9]+ => (/usr)?/lib/' ||
+    ldd /usr/libexec/kirasuite/bin/printctl-demo | grep -E 'libprintctl\.so\.[0-9]+ => (/usr)?/lib/' >/dev/null ||
         fail "the loader does not find libprintctl for printctl-demo"
     grep -qx 'Categories=Development;' /usr/share/applications/jp.webkira.printctl-demo.desktop ||
         fail "printctl-demo's menu entry is not under Development"
@@ -65,15 +65,15 @@ fi
 # The office's libraries are the Calc module's alone, loaded when Calc is asked for.
 for program in citylink citylink-batch; do
     [[ ! -e /usr/libexec/kirasuite/bin/$program ]] || ! ldd /usr/libexec/kirasuite/bin/$program |
-        grep -q 'libuno_' || fail "$program links the office's libraries"
+        grep 'libuno_' >/dev/null || fail "$program links the office's libraries"
 done
 # The workbook engine's libzip is linked in, built without encryption: no OpenSSL to load at
 # every start (scripts/engine-deps).
 for program in citylink citylink-batch; do
     [[ ! -e /usr/libexec/kirasuite/bin/$program ]] || ! ldd /usr/libexec/kirasuite/bin/$program |
-        grep -Eq 'libzip|libcrypto' || fail "$program loads the system's libzip or OpenSSL"
+        grep -E 'libzip|libcrypto' >/dev/null || fail "$program loads the system's libzip or OpenSSL"
 done
-ldd /usr/libexec/kirasuite/bin/citylink-calc.so | grep -q 'libuno_cppu\.so\.3 => /usr/lib/libreoffice/program/' ||
+ldd /usr/libexec/kirasuite/bin/citylink-calc.so | grep 'libuno_cppu\.so\.3 => /usr/lib/libreoffice/program/' >/dev/null ||
     fail "the Calc module does not find the office's libraries"
 desktop-file-validate /usr/share/applications/jp.webkira.*.desktop
 appstreamcli validate --no-net /usr/share/metainfo/jp.webkira.*.metainfo.xml >/dev/null

@@ -40,9 +40,9 @@ done
 [[ "$(cd "$programs/../dat" && pwd -P)" == "$(cd "$state/dat" && pwd -P)" ]] ||
     fail "../dat beside the program folder is not the state folder's dat"
 for page in citylink-batch gridmover-cli; do
-    zcat "$root/share/man/man1/$page.1.gz" | grep -q '^\.SH DESCRIPTION' || fail "man page of $page"
+    zcat "$root/share/man/man1/$page.1.gz" | grep '^\.SH DESCRIPTION' >/dev/null || fail "man page of $page"
 done
-zcat "$root/share/man/man1/citylink-batch.1.gz" | grep -qF '\-\-config\-dir' ||
+zcat "$root/share/man/man1/citylink-batch.1.gz" | grep -F '\-\-config\-dir' >/dev/null ||
     fail "the man page of citylink-batch lacks --config-dir"
 desktop-file-validate "$root"/share/applications/*.desktop
 appstreamcli validate --no-net "$root"/share/metainfo/*.metainfo.xml >/dev/null
@@ -62,7 +62,7 @@ citylink-batch --month 2024-06 --csv "$samples/attendance_2024-06.csv" \
 grep -q 'children' "$work/run.txt" || fail "no summary line: $(cat "$work/run.txt")"
 logs=("$state"/dat/*_.log)
 [[ -f "${logs[0]}" ]] || fail "no log in $state/dat"
-iconv -f CP932 -t UTF-8 "${logs[0]}" | grep -q '終了' || fail "the log has no end entry"
+iconv -f CP932 -t UTF-8 "${logs[0]}" | grep '終了' >/dev/null || fail "the log has no end entry"
 # Nothing but the programs and the two links is in the program folder.
 extra="$(ls -A "$programs" | grep -v -x -e citylink -e citylink-batch -e gridmover-cli \
     -e gridmover -e printctl-demo -e 'libprintctl\.so\..*' -e citylink-calc.so \
