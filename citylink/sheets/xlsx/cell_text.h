@@ -13,6 +13,17 @@ namespace sheets::xlsx {
 // such a text stays text. Dates, percentages, currency and digit grouping are not recognised.
 std::optional<std::string> NumberLiteral(std::string_view text);
 
+// How a cell stores an assigned text that is not empty: a text that reads as a number as that
+// number's literal, any other text (and every text in a cell of the Text format) as the escaped
+// text of an inline string.
+struct StoredValue {
+    std::string text;
+    bool number = false;
+};
+StoredValue StoreAssignedText(std::string_view value, bool textFormat);
+// Whether a string item's text keeps its blanks at either end only with xml:space="preserve".
+bool NeedsSpacePreserved(std::string_view text);
+
 // The text with every invalid UTF-8 sequence replaced by U+FFFD, so that the written part stays
 // well-formed whatever the caller passes.
 std::string SanitizeUtf8(std::string_view text);

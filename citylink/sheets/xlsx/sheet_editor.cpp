@@ -33,11 +33,6 @@ pugi::xml_node cellFrom(pugi::xml_node node, pugi::xml_node& stop) {
     return {};
 }
 
-bool needsPreserve(std::string_view text) {
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
-    return !text.empty() && (blank(text.front()) || blank(text.back()));
-}
-
 } // namespace
 
 // The column of a cell element from its reference; every cell has one after loading.
@@ -134,8 +129,24 @@ std::optional<RangeRef> SheetEditor::usedArea() const {
         area->last.row = std::max(area->last.row, r.last.row);
         area->last.col = std::max(area->last.col, r.last.col);
     };
-    for (const auto& [number, row] : rows_) {
+    // The rows in the order of their numbers, those held compactly among them.
+    auto fresh = newRows_.begin();
+    for (auto it = rows_.begin(); it != rows_.end() || fresh != newRows_.end();) {
+        int number = 0;
         int first = 0, last = 0;
+        pugi::xml_node row;
+        if (it == rows_.end() || (fresh != newRows_.end() && fresh->first < it->first)) {
+            number = fresh->first;
+            if (!fresh->second.cells.empty()) {
+                first = fresh->second.cells.front().col;
+                last = fresh->second.cells.back().col;
+            }
+            ++fresh;
+        } else {
+            number = it->first;
+            row = it->second;
+            ++it;
+        }
         for (pugi::xml_node cell : row.children()) {
             if (cell.type() != pugi::node_element || LocalName(cell.name()) != "c")
                 continue;
@@ -162,6 +173,19 @@ pugi::xml_node SheetEditor::row(int number) const {
 pugi::xml_node SheetEditor::rowForWrite(int number) {
     if (auto it = rows_.find(number); it != rows_.end())
         return it->second;
+    ensureSheetData();
+    auto next = rows_.upper_bound(number);
+    if (rowName_.empty())
+        rowName_ = name("row");
+    pugi::xml_node row = next != rows_.end()
+                             ? sheetData_.insert_child_before(rowName_.c_str(), next->second)
+                             : sheetData_.append_child(rowName_.c_str());
+    row.append_attribute("r").set_value(number);
+    rows_.emplace_hint(next, number, row);
+    return row;
+}
+
+void SheetEditor::ensureSheetData() {
     if (!sheetData_) {
         // The sheet data comes after these elements of a worksheet, before all others.
         pugi::xml_node root = doc_.document_element();
@@ -177,13 +201,6 @@ pugi::xml_node SheetEditor::rowForWrite(int number) {
         sheetData_ = after ? root.insert_child_after(name("sheetData").c_str(), after)
                            : root.prepend_child(name("sheetData").c_str());
     }
-    auto next = rows_.upper_bound(number);
-    pugi::xml_node row = next != rows_.end()
-                             ? sheetData_.insert_child_before(name("row").c_str(), next->second)
-                             : sheetData_.append_child(name("row").c_str());
-    row.append_attribute("r").set_value(number);
-    rows_.emplace(number, row);
-    return row;
 }
 
 // Puts a row's cells in column order (elements after them, such as extLst, stay last), so that
@@ -237,25 +254,103 @@ void SheetEditor::setCell(pugi::xml_node cell, const std::string& value, bool fr
         return ext ? cell.insert_child_before(name(local).c_str(), ext)
                    : cell.append_child(name(local).c_str());
     };
-    bool textFormat = false;
-    if (textFormats_) {
-        unsigned style = cell.attribute("s").as_uint(0);
-        textFormat = style < textFormats_->size() && (*textFormats_)[style];
-    }
-    auto number = textFormat ? std::nullopt : NumberLiteral(value);
-    if (number) {
-        add("v").append_child(pugi::node_pcdata).set_value(number->c_str());
+    StoredValue stored = StoreAssignedText(value, textFormat(cell.attribute("s").as_uint(0)));
+    if (stored.number) {
+        add("v").append_child(pugi::node_pcdata).set_value(stored.text.c_str());
         return;
     }
     // Text goes in as an inline string: the shared-strings part stays as it is (no indexes to
     // renumber, no counts to keep), and spreadsheet applications read inline strings and move
     // them into their shared table on their next save.
-    std::string text = EscapeCellText(SanitizeUtf8(value));
     cell.append_attribute("t").set_value("inlineStr");
     pugi::xml_node t = add("is").append_child(name("t").c_str());
-    if (needsPreserve(text))
+    if (NeedsSpacePreserved(stored.text))
         t.append_attribute("xml:space").set_value("preserve");
-    t.append_child(pugi::node_pcdata).set_value(text.c_str());
+    t.append_child(pugi::node_pcdata).set_value(stored.text.c_str());
+}
+
+bool SheetEditor::textFormat(unsigned style) const {
+    return textFormats_ && style < textFormats_->size() && (*textFormats_)[style];
+}
+
+// The index a cell's "s" of that text stands for, read as the tree's reader reads the attribute.
+unsigned SheetEditor::styleIndex(const std::string& style) const {
+    if (style.empty())
+        return 0;
+    if (style.size() <= 9 && style.find_first_not_of("0123456789") == std::string::npos) {
+        unsigned index = 0;
+        std::from_chars(style.data(), style.data() + style.size(), index);
+        return index;
+    }
+    // Anything else (blanks, signs, hex) exactly as that reader takes it.
+    pugi::xml_document scratch;
+    pugi::xml_attribute s = scratch.append_child("c").append_attribute("s");
+    s.set_value(style.c_str());
+    return s.as_uint(0);
+}
+
+std::pair<int, int> SheetEditor::writeNewCells(NewRow& row, int firstCol,
+                                               const std::vector<std::string>& values) {
+    // The same cells the tree would get (see write): a written place that holds a cell keeps it
+    // and its style, an empty text clears it; a new cell only for a text, with the style it
+    // would take when typed in.
+    auto assign = [&](NewCell& cell, const std::string& value) {
+        if (value.empty()) {
+            cell.value.clear();
+            cell.inlineString = false;
+            return;
+        }
+        StoredValue stored = StoreAssignedText(value, textFormat(styleIndex(cell.style)));
+        cell.value = std::move(stored.text);
+        cell.inlineString = !stored.number;
+    };
+    int minCreated = 0;
+    int maxCreated = 0;
+    // A row filled from left to right (the usual way) only gains cells at its end.
+    if (row.cells.empty() || row.cells.back().col < firstCol) {
+        row.cells.reserve(row.cells.size() + static_cast<std::size_t>(std::count_if(
+                                                 values.begin(), values.end(),
+                                                 [](const std::string& v) { return !v.empty(); })));
+        for (std::size_t j = 0; j < values.size(); ++j) {
+            if (values[j].empty())
+                continue;
+            const int col = firstCol + static_cast<int>(j);
+            NewCell& cell = row.cells.emplace_back();
+            cell.col = col;
+            if (const std::string* style = columnStyle(col); style && *style != "0")
+                cell.style = *style;
+            assign(cell, values[j]);
+            minCreated = minCreated == 0 ? col : minCreated;
+            maxCreated = col;
+        }
+        return {minCreated, maxCreated};
+    }
+    std::vector<NewCell> merged;
+    merged.reserve(row.cells.size() + values.size());
+    std::size_t k = 0;
+    for (std::size_t j = 0; j < values.size(); ++j) {
+        const int col = firstCol + static_cast<int>(j);
+        while (k < row.cells.size() && row.cells[k].col < col)
+            merged.push_back(std::move(row.cells[k++]));
+        if (k < row.cells.size() && row.cells[k].col == col) {
+            merged.push_back(std::move(row.cells[k++]));
+            assign(merged.back(), values[j]);
+            continue;
+        }
+        if (values[j].empty())
+            continue;
+        NewCell& cell = merged.emplace_back();
+        cell.col = col;
+        if (const std::string* style = columnStyle(col); style && *style != "0")
+            cell.style = *style;
+        assign(cell, values[j]);
+        minCreated = minCreated == 0 ? col : minCreated;
+        maxCreated = col;
+    }
+    while (k < row.cells.size())
+        merged.push_back(std::move(row.cells[k++]));
+    row.cells = std::move(merged);
+    return {minCreated, maxCreated};
 }
 
 // The style a cell typed into an empty place gets: its row's when the row has one of its own,
@@ -263,10 +358,17 @@ void SheetEditor::setCell(pugi::xml_node cell, const std::string& value, bool fr
 std::string SheetEditor::inheritedStyle(pugi::xml_node row, int col) const {
     if (row.attribute("customFormat").as_bool() && row.attribute("s"))
         return row.attribute("s").value();
+    const std::string* style = columnStyle(col);
+    return style ? *style : std::string();
+}
+
+// A column's own style (null for none; it may be empty). A row the editor made has no style of
+// its own, so its new cells take this one.
+const std::string* SheetEditor::columnStyle(int col) const {
     for (const auto& c : columnStyles_)
         if (col >= c.min && col <= c.max)
-            return c.style;
-    return {};
+            return &c.style;
+    return nullptr;
 }
 
 bool SheetEditor::isSharedMaster(pugi::xml_node cell, pugi::xml_node& f) {
@@ -349,18 +451,24 @@ void SheetEditor::unshareFormulasIn(CellRef first, int rows, int cols) {
 }
 
 void SheetEditor::extendDimension(const RangeRef& written) {
-    pugi::xml_node dimension = dimension_;
-    if (!dimension)
+    if (!dimension_)
         return;
-    auto current = ParseRange(dimension.attribute("ref").value());
-    if (!current)
+    // Read once: after that the attribute holds what was last written into it.
+    if (!dimensionRead_) {
+        dimensionRead_ = true;
+        dimensionArea_ = ParseRange(dimension_.attribute("ref").value());
+    }
+    if (!dimensionArea_)
         return;
-    RangeRef merged{{std::min(current->first.row, written.first.row),
-                     std::min(current->first.col, written.first.col)},
-                    {std::max(current->last.row, written.last.row),
-                     std::max(current->last.col, written.last.col)}};
-    if (merged != *current)
-        dimension.attribute("ref").set_value(RangeAddress(merged).c_str());
+    const RangeRef& current = *dimensionArea_;
+    RangeRef merged{{std::min(current.first.row, written.first.row),
+                     std::min(current.first.col, written.first.col)},
+                    {std::max(current.last.row, written.last.row),
+                     std::max(current.last.col, written.last.col)}};
+    if (merged != current) {
+        dimension_.attribute("ref").set_value(RangeAddress(merged).c_str());
+        dimensionArea_ = merged;
+    }
 }
 
 void SheetEditor::write(CellRef first, const Block& block) {
@@ -399,20 +507,38 @@ void SheetEditor::write(CellRef first, const Block& block) {
         const auto& values = block[i];
         const int rowNumber = first.row + i;
         pugi::xml_node rowNode = row(rowNumber);
+        NewRow* fresh = nullptr;
         if (!rowNode) {
+            if (auto it = newRows_.find(rowNumber); it != newRows_.end())
+                fresh = &it->second;
+        }
+        if (!rowNode && !fresh) {
             bool anyValue = std::any_of(values.begin(), values.end(),
                                         [](const std::string& v) { return !v.empty(); });
             if (!anyValue)
                 continue; // clearing cells that do not exist changes nothing
-            rowNode = rowForWrite(rowNumber);
+            if (compactNewRows_) {
+                ensureSheetData();
+                fresh = &newRows_[rowNumber];
+            } else {
+                rowNode = rowForWrite(rowNumber);
+            }
+        }
+        int minCreated = kMaxColumn + 1;
+        int maxCreated = 0;
+        if (fresh) {
+            auto [lo, hi] = writeNewCells(*fresh, first.col, values);
+            if (hi != 0) {
+                minCreated = lo;
+                maxCreated = hi;
+            }
         }
         // Cells are in column order (see the constructor): one walk along the row suffices.
         pugi::xml_node trailing; // an element after the cells (extLst): new cells go before it
-        pugi::xml_node cursor = cellFrom(rowNode.first_child(), trailing);
+        pugi::xml_node cursor =
+            fresh ? pugi::xml_node() : cellFrom(rowNode.first_child(), trailing);
         int cursorCol = cursor ? columnOf(cursor) : 0;
-        int minCreated = kMaxColumn + 1;
-        int maxCreated = 0;
-        for (int j = 0; j < cols; ++j) {
+        for (int j = 0; j < (fresh ? 0 : cols); ++j) {
             const int col = first.col + j;
             while (cursor && cursorCol < col) {
                 cursor = cellFrom(cursor.next_sibling(), trailing);
@@ -442,7 +568,9 @@ void SheetEditor::write(CellRef first, const Block& block) {
         createdBox.last = {std::max(createdBox.last.row, rowNumber),
                            std::max(createdBox.last.col, maxCreated)};
         // "spans" is an optional hint of the row's columns; widen it, or drop one we cannot read.
-        if (pugi::xml_attribute spans = rowNode.attribute("spans")) {
+        // (A row held compactly has none.)
+        if (pugi::xml_attribute spans =
+                fresh ? pugi::xml_attribute() : rowNode.attribute("spans")) {
             std::string_view text = spans.value();
             auto colon = text.find(':');
             int lo = 0;
@@ -468,6 +596,12 @@ void SheetEditor::write(CellRef first, const Block& block) {
 }
 
 std::string SheetEditor::read(CellRef at, const std::vector<std::string>& sharedStrings) const {
+    if (auto fresh = newRows_.find(at.row); fresh != newRows_.end()) {
+        for (const NewCell& cell : fresh->second.cells)
+            if (cell.col == at.col)
+                return NewCellText(cell);
+        return {};
+    }
     pugi::xml_node rowNode = row(at.row);
     if (!rowNode)
         return {};
@@ -501,7 +635,62 @@ std::string SheetEditor::read(CellRef at, const std::vector<std::string>& shared
 }
 
 std::string SheetEditor::serialize() const {
-    return SerializeXml(doc_, text_.size());
+    return newRows_.empty() ? SerializeXml(doc_, text_.size()) : serializeWithNewRows();
+}
+
+// The tree's writer for everything but the rows held compactly, which are written in their
+// place in the sheet data: where rowForWrite would have put each of them, right before the row
+// element of the next greater number (that of the rows in the tree, since those held compactly
+// that lie between are written in order before it), or at the end.
+std::string SheetEditor::serializeWithNewRows() const {
+    const NewRowWriter writer(prefix_);
+    std::size_t bytes = text_.size() + text_.size() / 16;
+    struct Run {
+        std::map<int, NewRow>::const_iterator begin, end;
+    };
+    std::map<int, Run> before; // by the number of the row in the tree they come before; 0: end
+    for (auto it = newRows_.begin(); it != newRows_.end(); ++it) {
+        bytes += writer.bytes(it->second);
+        auto next = rows_.upper_bound(it->first);
+        const int anchor = next == rows_.end() ? 0 : next->first;
+        auto [run, added] = before.try_emplace(anchor, Run{it, it});
+        run->second.end = std::next(it);
+    }
+    auto writeRun = [&](std::string& out, int anchor) {
+        auto run = before.find(anchor);
+        if (run == before.end())
+            return;
+        for (auto it = run->second.begin; it != run->second.end; ++it)
+            writer.append(out, it->first, it->second);
+    };
+    std::string out;
+    out.reserve(bytes);
+    const pugi::xml_node root = doc_.document_element();
+    for (pugi::xml_node top : doc_.children()) {
+        if (top != root) {
+            AppendNodeXml(out, top);
+            continue;
+        }
+        AppendStartTag(out, root);
+        for (pugi::xml_node part : root.children()) {
+            if (part != sheetData_) {
+                AppendNodeXml(out, part);
+                continue;
+            }
+            AppendStartTag(out, part);
+            for (pugi::xml_node row : part.children()) {
+                // Every row element holds its number since loading.
+                if (row.type() == pugi::node_element && LocalName(row.name()) == "row")
+                    if (auto number = parseRowNumber(row.attribute("r").value()))
+                        writeRun(out, *number);
+                AppendNodeXml(out, row);
+            }
+            writeRun(out, 0);
+            AppendEndTag(out, part);
+        }
+        AppendEndTag(out, root);
+    }
+    return out;
 }
 
 std::string SheetEditor::serializeForSave() {
@@ -517,7 +706,7 @@ std::string SheetEditor::serializeForSave() {
             cell.remove_attribute("t");
         }
     }
-    return SerializeXml(doc_, text_.size());
+    return serialize();
 }
 
 } // namespace sheets::xlsx

@@ -8,6 +8,7 @@
 // written cells changed.
 #include "citylink/sheets/a1.h"
 #include "citylink/sheets/automation.h"
+#include "citylink/sheets/xlsx/new_rows.h"
 #include "citylink/sheets/xlsx/xml_part.h"
 
 #include <pugixml.hpp>
@@ -29,6 +30,11 @@ public:
     // Which cell formats (by index, the cells' "s") are the Text format: a spreadsheet
     // application keeps an assigned "07" as text in such a cell. The vector must outlive writes.
     void setTextFormats(const std::vector<bool>* textFormats) { textFormats_ = textFormats; }
+
+    // Whether cells written into rows the sheet did not have are held compactly until the part
+    // is written out (see new_rows.h) rather than made nodes of the tree at once; on by default.
+    // The part's bytes are the same either way.
+    void holdNewRowsCompact(bool on) { compactNewRows_ = on; }
 
     // Writes the block with its top-left cell at `first`: a text that reads as a number becomes a
     // number (unless the cell has the Text format), other text an inline string, an empty text
@@ -67,13 +73,22 @@ private:
     };
     pugi::xml_node row(int number) const;
     pugi::xml_node rowForWrite(int number);
+    void ensureSheetData();
     static bool sortCells(pugi::xml_node row);
     static int columnOf(pugi::xml_node cell);
     void setCell(pugi::xml_node cell, const std::string& value, bool fresh = false);
+    bool textFormat(unsigned style) const;
+    unsigned styleIndex(const std::string& style) const;
+    // Writes the values into a row held compactly, from column `firstCol` on; gives the first and
+    // last column of the cells it created (0, 0 for none).
+    std::pair<int, int> writeNewCells(NewRow& row, int firstCol,
+                                      const std::vector<std::string>& values);
+    std::string serializeWithNewRows() const;
     // Whether the cell holds the first cell of a shared formula (which holds its text); gives
     // its formula element.
     static bool isSharedMaster(pugi::xml_node cell, pugi::xml_node& f);
     std::string inheritedStyle(pugi::xml_node row, int col) const;
+    const std::string* columnStyle(int col) const;
     void unshareFormulasIn(CellRef first, int rows, int cols);
     void extendDimension(const RangeRef& written);
     std::string name(const char* local) const { return prefix_ + local; }
@@ -83,8 +98,13 @@ private:
     pugi::xml_document doc_;
     pugi::xml_node sheetData_;
     pugi::xml_node dimension_;
+    bool dimensionRead_ = false;
+    std::optional<RangeRef> dimensionArea_; // what dimension_ says, once read
+    std::string rowName_;                   // the name of a row element, prefix and all
     std::string prefix_; // namespace prefix of the worksheet's elements ("" or "x:")
     std::map<int, pugi::xml_node> rows_;
+    std::map<int, NewRow> newRows_; // by row number; rows_ holds the rows of the tree only
+    bool compactNewRows_ = true;
     struct ColumnStyle {
         int min;
         int max;

@@ -17,6 +17,55 @@ struct StringWriter : pugi::xml_writer {
     }
 };
 
+// Appends to a string of the caller's.
+struct AppendWriter : pugi::xml_writer {
+    explicit AppendWriter(std::string& out) : out(out) {}
+    std::string& out;
+    void write(const void* data, size_t size) override {
+        out.append(static_cast<const char*>(data), size);
+    }
+};
+
+constexpr unsigned kSaveFormat = pugi::format_raw | pugi::format_no_declaration;
+
+// The escaping of pugixml's writer: "&", "<", the quote in attributes, ">" in text, and control
+// characters as "&#NN;" (in text all but tab, line feed and carriage return).
+void appendEscaped(std::string& out, std::string_view s, bool attribute) {
+    auto special = [attribute](unsigned char c) {
+        if (c < 32)
+            return attribute || (c != '\t' && c != '\n' && c != '\r');
+        return c == '&' || c == '<' || (attribute ? c == '"' : c == '>');
+    };
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (!special(c))
+            continue;
+        out.append(s.data() + run, i - run);
+        run = i + 1;
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default: {
+            const char code[] = {'&', '#', static_cast<char>('0' + c / 10),
+                                 static_cast<char>('0' + c % 10), ';'};
+            out.append(code, sizeof code);
+        }
+        }
+    }
+    out.append(s.data() + run, s.size() - run);
+}
+
 bool loadPart(pugi::xml_document& doc, std::string_view xml, std::string* inPlace,
               std::string_view partName) {
     // A part within the size limits can still hold millions of tiny elements, each a node of
@@ -53,8 +102,41 @@ std::string SerializeXml(const pugi::xml_document& doc, std::size_t sizeHint) {
     // Room for the text as it was read and a little more: a string that grows by doubling would
     // hold the old and the new buffer at once, three times the part at the peak.
     writer.out.reserve(sizeHint + sizeHint / 16);
-    doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    doc.save(writer, "", kSaveFormat, pugi::encoding_utf8);
     return std::move(writer.out);
+}
+
+void AppendNodeXml(std::string& out, pugi::xml_node node) {
+    AppendWriter writer(out);
+    node.print(writer, "", kSaveFormat, pugi::encoding_utf8);
+}
+
+void AppendStartTag(std::string& out, pugi::xml_node element) {
+    // The writer's own start tag, taken from a copy of the element that holds one character of
+    // text: whatever the attributes hold, they come out escaped exactly as in SerializeXml.
+    pugi::xml_document scratch;
+    pugi::xml_node copy = scratch.append_child(element.name());
+    for (pugi::xml_attribute a : element.attributes())
+        copy.append_attribute(a.name()).set_value(a.value());
+    copy.append_child(pugi::node_pcdata).set_value("x");
+    std::string printed;
+    AppendNodeXml(printed, copy);
+    const std::size_t tail = 1 + std::string_view(element.name()).size() + 3; // "x</name>"
+    out.append(printed, 0, printed.size() - tail);
+}
+
+void AppendEndTag(std::string& out, pugi::xml_node element) {
+    out += "</";
+    out += element.name();
+    out += '>';
+}
+
+void AppendEscapedText(std::string& out, std::string_view text) {
+    appendEscaped(out, text, false);
+}
+
+void AppendEscapedAttribute(std::string& out, std::string_view value) {
+    appendEscaped(out, value, true);
 }
 
 std::size_t TreeBytes(std::string_view xml) {

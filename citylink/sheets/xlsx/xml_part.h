@@ -29,6 +29,17 @@ bool LoadPartInPlace(pugi::xml_document& doc, std::string& text, std::string_vie
 // The XML tree as the part's bytes: UTF-8, no reformatting; `sizeHint` is the size expected.
 std::string SerializeXml(const pugi::xml_document& doc, std::size_t sizeHint = 0);
 
+// Pieces of a part written out in turn, for an editor that writes some of its content itself;
+// together they give the bytes SerializeXml gives for the whole tree.
+// The node (any type) as SerializeXml writes it.
+void AppendNodeXml(std::string& out, pugi::xml_node node);
+// An element's start tag with its attributes ("<row r=\"6\">"), its end tag ("</row>").
+void AppendStartTag(std::string& out, pugi::xml_node element);
+void AppendEndTag(std::string& out, pugi::xml_node element);
+// Text escaped as SerializeXml escapes a text node's value, or an attribute's value.
+void AppendEscapedText(std::string& out, std::string_view text);
+void AppendEscapedAttribute(std::string& out, std::string_view value);
+
 // What the tree of a part takes in memory at most, estimated from its markup.
 std::size_t TreeBytes(std::string_view xml);
 // A city form's largest sheet takes a few MB as a tree.

@@ -1,0 +1,141 @@
+#include "citylink/sheets/xlsx/new_rows.h"
+
+#include "citylink/sheets/xlsx/cell_text.h"
+#include "citylink/sheets/xlsx/xml_part.h"
+
+#include <charconv>
+#include <cstring>
+
+namespace sheets::xlsx {
+
+namespace {
+
+// Writes into a buffer sized beforehand for the most a row can take (every escaped character
+// takes at most six bytes): a filled form writes some tens of thousands of pieces this way,
+// where appending each to a string would check its capacity every time.
+class Cursor {
+public:
+    explicit Cursor(char* at) : at_(at) {}
+    char* at() const { return at_; }
+    void put(char c) { *at_++ = c; }
+    void put(std::string_view s) {
+        std::memcpy(at_, s.data(), s.size());
+        at_ += s.size();
+    }
+    void column(int col) {
+        char letters[4];
+        int n = 0;
+        for (; col > 0 && n < 4; col = (col - 1) / 26)
+            letters[n++] = static_cast<char>('A' + (col - 1) % 26);
+        while (n > 0)
+            put(letters[--n]);
+    }
+    // The escaping of the tree's writer (AppendEscapedText, AppendEscapedAttribute).
+    void escaped(std::string_view s, bool attribute) {
+        for (char ch : s) {
+            const auto c = static_cast<unsigned char>(ch);
+            if (c >= 32 && c != '&' && c != '<' && c != '>' && c != '"') {
+                put(ch);
+                continue;
+            }
+            switch (c) {
+            case '&':
+                put("&amp;");
+                break;
+            case '<':
+                put("&lt;");
+                break;
+            case '>':
+                put(attribute ? std::string_view(">") : std::string_view("&gt;"));
+                break;
+            case '"':
+                put(attribute ? std::string_view("&quot;") : std::string_view("\""));
+                break;
+            default:
+                if (!attribute && (c == '\t' || c == '\n' || c == '\r')) {
+                    put(ch);
+                } else {
+                    const char code[] = {'&', '#', static_cast<char>('0' + c / 10),
+                                         static_cast<char>('0' + c % 10), ';'};
+                    put(std::string_view(code, sizeof code));
+                }
+            }
+        }
+    }
+
+private:
+    char* at_;
+};
+
+} // namespace
+
+NewRowWriter::NewRowWriter(std::string_view prefix) : prefix_(prefix.size()) {
+    const std::string p(prefix);
+    rowOpen_ = "<" + p + "row r=\"";
+    rowClose_ = "</" + p + "row>";
+    cellOpen_ = "<" + p + "c r=\"";
+    valueOpen_ = "><" + p + "v>";
+    valueClose_ = "</" + p + "v></" + p + "c>";
+    stringOpen_ = " t=\"inlineStr\"><" + p + "is><" + p + "t";
+    stringClose_ = "</" + p + "t></" + p + "is></" + p + "c>";
+}
+
+std::size_t NewRowWriter::bytes(const NewRow& row) const {
+    // A row's tags and number; per cell its tags, address, "s", "t" and xml:space, and the style
+    // and value escaped (six bytes a character at most).
+    std::size_t bytes = 32 + 2 * prefix_;
+    for (const NewCell& cell : row.cells)
+        bytes += 96 + 8 * prefix_ + 6 * (cell.style.size() + cell.value.size());
+    return bytes;
+}
+
+void NewRowWriter::append(std::string& out, int number, const NewRow& row) const {
+    const std::size_t start = out.size();
+    out.resize(start + bytes(row));
+    Cursor w(out.data() + start);
+    char digits[16];
+    const std::string_view rowDigits(digits,
+                                     std::to_chars(digits, digits + sizeof digits, number).ptr);
+    w.put(rowOpen_);
+    w.put(rowDigits);
+    if (row.cells.empty()) {
+        w.put("\"/>");
+    } else {
+        w.put("\">");
+        for (const NewCell& cell : row.cells) {
+            w.put(cellOpen_);
+            w.column(cell.col);
+            w.put(rowDigits);
+            w.put('"');
+            if (!cell.style.empty()) {
+                w.put(" s=\"");
+                w.escaped(cell.style, true);
+                w.put('"');
+            }
+            if (cell.value.empty()) {
+                w.put("/>");
+                continue;
+            }
+            if (cell.inlineString) {
+                w.put(stringOpen_);
+                if (NeedsSpacePreserved(cell.value))
+                    w.put(" xml:space=\"preserve\"");
+                w.put('>');
+                w.escaped(cell.value, false);
+                w.put(stringClose_);
+            } else {
+                w.put(valueOpen_);
+                w.escaped(cell.value, false);
+                w.put(valueClose_);
+            }
+        }
+        w.put(rowClose_);
+    }
+    out.resize(static_cast<std::size_t>(w.at() - out.data()));
+}
+
+std::string NewCellText(const NewCell& cell) {
+    return cell.inlineString ? UnescapeCellText(cell.value) : cell.value;
+}
+
+} // namespace sheets::xlsx
