@@ -3,6 +3,7 @@
 #include "citylink/core/trapped_error.h"
 #include "foundation/blanks.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <exception>
 #include <vector>
@@ -37,18 +38,88 @@ struct ValueTableCapacity {
     }
 };
 
+bool arrivesBeforeShortBand(std::string_view arrival, const CareBands& bands) {
+    auto minute = minuteOfDay(arrival);
+    return minute && *minute < bands.短時間開始.minutesOfDay();
+}
+
+bool leavesAfterShortBand(std::string_view departure, const CareBands& bands) {
+    auto minute = minuteOfDay(departure);
+    return minute && *minute > bands.短時間終了.minutesOfDay();
+}
+
 bool isExtendedCare(const AttendanceRecordView& record, std::optional<CareNeed> selected,
                     const CareBands& bands) {
     if (!selected || record.careNeed() != careNeedText(*selected))
         return false;
+    if (*selected == CareNeed::Short)
+        return arrivesBeforeShortBand(record.arrival(), bands) ||
+               leavesAfterShortBand(record.departure(), bands);
     auto departure = minuteOfDay(record.departure());
-    if (*selected == CareNeed::Short) {
-        auto arrival = minuteOfDay(record.arrival());
-        return (arrival && *arrival < bands.短時間開始.minutesOfDay()) ||
-               (departure && *departure > bands.短時間終了.minutesOfDay());
-    }
     return departure && *departure > bands.標準時間終了.minutesOfDay();
 }
+
+namespace {
+
+// A selected record with the texts the table is sorted by.
+struct SortedRecord {
+    std::string_view reading; // the child's name where the record has no reading
+    std::string_view birth;
+    std::string_view date;
+    std::uint32_t number;
+};
+
+bool sameChild(const SortedRecord& a, const SortedRecord& b) {
+    return a.reading == b.reading && a.birth == b.birth;
+}
+
+bool childBefore(const SortedRecord& a, const SortedRecord& b) {
+    if (int c = a.reading.compare(b.reading); c != 0)
+        return c < 0;
+    return a.birth < b.birth;
+}
+
+// Puts the records in the order of a stable sort by reading, birth date and date (as text),
+// which is the table's order. An export lists each child's days together and in date order, so
+// the records come in runs of one child with rising dates: the runs are sorted by child (stably),
+// and only where one child has several runs are that child's records sorted by date. Each child's
+// records keep their order among equal dates either way, as in the one stable sort.
+void sortByChildAndDate(std::vector<SortedRecord>& records) {
+    struct Run {
+        std::size_t begin, end;
+    };
+    std::vector<Run> runs;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (i == 0 || !sameChild(records[i - 1], records[i]) ||
+            records[i].date < records[i - 1].date)
+            runs.push_back({i, i + 1});
+        else
+            runs.back().end = i + 1;
+    }
+    std::stable_sort(runs.begin(), runs.end(), [&](const Run& a, const Run& b) {
+        return childBefore(records[a.begin], records[b.begin]);
+    });
+    std::vector<SortedRecord> sorted;
+    sorted.reserve(records.size());
+    for (std::size_t r = 0; r < runs.size();) {
+        std::size_t next = r + 1;
+        while (next < runs.size() && sameChild(records[runs[r].begin], records[runs[next].begin]))
+            ++next;
+        const std::size_t from = sorted.size();
+        for (std::size_t k = r; k < next; ++k)
+            sorted.insert(sorted.end(),
+                          records.begin() + static_cast<std::ptrdiff_t>(runs[k].begin),
+                          records.begin() + static_cast<std::ptrdiff_t>(runs[k].end));
+        if (next - r > 1)
+            std::stable_sort(
+                sorted.begin() + static_cast<std::ptrdiff_t>(from), sorted.end(),
+                [](const SortedRecord& a, const SortedRecord& b) { return a.date < b.date; });
+        r = next;
+    }
+    records = std::move(sorted);
+}
+
+} // namespace
 
 bool Get延長時間_札幌H30(const AttendanceTable& attendance, std::optional<CareNeed> selected,
                          const CareBands& bands, ValueTable& table, Prompts& prompts,
@@ -56,20 +127,31 @@ bool Get延長時間_札幌H30(const AttendanceTable& attendance, std::optional<
     try {
         table.reset(kExtendedCareColumns);
         log.WriteLog("Get延長時間_札幌H30");
-        // The records first, so that the table is sized once instead of doubling its way up.
-        std::vector<std::uint32_t> selectedRecords;
+        // The records first, so that the table is sized once instead of doubling its way up, and
+        // put in the table's order before they go in (see sortByChildAndDate).
+        std::vector<SortedRecord> selectedRecords;
         {
             std::uint32_t number = 0;
             for (const AttendanceRecordView record : attendance) {
                 ++number;
-                if (isExtendedCare(record, selected, bands))
-                    selectedRecords.push_back(number);
+                if (!isExtendedCare(record, selected, bands))
+                    continue;
+                // A record without a reading (the service leaves it empty when none was
+                // entered) takes the child's name in its place. With an empty reading the
+                // child's group on the city's sheet would have no name at all, and two such
+                // children born on one day would share one key, and so one row group, their
+                // days mixed together.
+                std::string_view reading = record.nameReading();
+                if (blanks::trim(reading).empty())
+                    reading = record.childName();
+                selectedRecords.push_back({reading, record.birthDate(), record.date(), number});
             }
         }
+        sortByChildAndDate(selectedRecords);
         {
             std::size_t textBytes = 0;
-            for (std::uint32_t number : selectedRecords) {
-                const AttendanceRecordView r = attendance.at(number);
+            for (const SortedRecord& selectedRecord : selectedRecords) {
+                const AttendanceRecordView r = attendance.at(selectedRecord.number);
                 // Key (reading and birth date, the reading shared), name and the other five
                 // at most; the reading may be the name's.
                 textBytes += 2 * r.childName().size() + r.nameReading().size() +
@@ -79,15 +161,9 @@ bool Get延長時間_札幌H30(const AttendanceTable& attendance, std::optional<
             ValueTableCapacity::reserveRows(table, static_cast<int>(selectedRecords.size()),
                                             textBytes);
         }
-        for (std::uint32_t number : selectedRecords) {
-            const AttendanceRecordView record = attendance.at(number);
-            // A record without a reading (the service leaves it empty when none was entered)
-            // takes the child's name in its place. With an empty reading the child's group on
-            // the city's sheet would have no name at all, and two such children born on one day
-            // would share one key, and so one row group, their days mixed together.
-            std::string_view reading = record.nameReading();
-            if (blanks::trim(reading).empty())
-                reading = record.childName();
+        for (const SortedRecord& selectedRecord : selectedRecords) {
+            const AttendanceRecordView record = attendance.at(selectedRecord.number);
+            const std::string_view reading = selectedRecord.reading;
             int row = table.appendRow();
             std::string childKey;
             childKey.reserve(reading.size() + record.birthDate().size());
@@ -103,7 +179,6 @@ bool Get延長時間_札幌H30(const AttendanceTable& attendance, std::optional<
             // The reading is the key's first part: the table keeps it once.
             table.set(row, kColNameReading, table.get(row, kColChildKey).substr(0, reading.size()));
         }
-        table.sort(1, table.upperRow(), {{kColNameReading}, {kColBirthDate}, {kColDate}});
         return true;
     } catch (...) {
         log.WriteLog("Get延長時間_札幌H30: " + TrappedError::current().logText());

@@ -34,6 +34,12 @@ enum ExtendedCareColumn : int {
 bool isExtendedCare(const AttendanceRecordView& record, std::optional<CareNeed> selected,
                     const CareBands& bands);
 
+// The two halves of the short-time test, for one time at a time (the usage sheet places an
+// early arrival and a late departure in rows of their own): an arrival before 短時間開始, a
+// departure after 短時間終了.
+bool arrivesBeforeShortBand(std::string_view arrival, const CareBands& bands);
+bool leavesAfterShortBand(std::string_view departure, const CareBands& bands);
+
 // Fills `table` (emptied first, 8 columns) with the extended-care records of `attendance` in table
 // order, then sorts the rows by name reading, birth date and date (text, stable): the rows of one
 // child stand together in date order, children with one reading apart by birth date. A record

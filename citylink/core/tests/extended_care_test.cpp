@@ -1,5 +1,6 @@
 // Which records are extended care, and how the table is ordered.
 #include "citylink/core/extended_care.h"
+#include "foundation/blanks.h"
 #include "foundation/testing/scripted_prompts.h"
 
 #include <gtest/gtest.h>
@@ -153,6 +154,70 @@ TEST_F(Computation, EachRunStartsFromAnEmptyTable) {
     ASSERT_TRUE(run(std::nullopt));
     EXPECT_EQ(table.upperRow(), 0);
     EXPECT_TRUE(prompts.messages.empty());
+}
+
+// The table is filled in its final order: the same table as filling it in the records' order
+// and sorting it once by reading, birth date and date, on exports as they come (each child's
+// days together, in date order) and on odd ones (a child's days split and out of order, equal
+// dates, readings shared by children and left blank).
+TEST_F(Computation, TheTableIsTheOneSortedAfterFilling) {
+    auto plainWay = [&](CareNeed need) {
+        ValueTable plain;
+        plain.reset(kExtendedCareColumns);
+        for (const AttendanceRecordView r : attendance) {
+            if (!isExtendedCare(r, need, CareBands{}))
+                continue;
+            std::string_view reading = r.nameReading();
+            if (blanks::trim(reading).empty())
+                reading = r.childName();
+            int row = plain.appendRow();
+            plain.set(row, kColChildKey, std::string(reading) + std::string(r.birthDate()));
+            plain.set(row, kColChildName, r.childName());
+            plain.set(row, kColBirthDate, r.birthDate());
+            plain.set(row, kColCareNeed, r.careNeed());
+            plain.set(row, kColDate, r.date());
+            plain.set(row, kColArrival, r.arrival());
+            plain.set(row, kColDeparture, r.departure());
+            plain.set(row, kColNameReading, reading);
+        }
+        plain.sort(1, plain.upperRow(), {{kColNameReading}, {kColBirthDate}, {kColDate}});
+        return plain;
+    };
+    const char* readings[] = {"あべ", "いとう", "", " ", "あべ", "うえだ"};
+    const char* births[] = {"2016/01/01", "2015/12/31", "2016/01/01"};
+    const char* arrivals[] = {"07:00", "07:10", "08:30", "7:05"};
+    unsigned seed = 7;
+    auto next = [&seed](unsigned n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (int shape = 0; shape < 3; ++shape) {
+        attendance = AttendanceTable();
+        for (int child = 0; child < 12; ++child) {
+            const std::string reading = readings[child % 6];
+            const std::string birth = births[child % 3];
+            const std::string name = "園児" + std::to_string(child % 8);
+            for (int d = 1; d <= 20; ++d) {
+                // Shape 0: as exported; 1: days out of order and repeated; 2: children interleaved.
+                int day = shape == 1 ? 1 + static_cast<int>(next(9)) : d;
+                char date[16];
+                std::snprintf(date, sizeof date, "2019/04/%02d", day);
+                attendance.append(rec(date, kShort, arrivals[next(4)], next(3) ? "" : "16:30",
+                                      reading, birth, name));
+                if (shape == 2 && next(4) == 0)
+                    attendance.append(
+                        rec(date, kShort, "06:50", "", readings[next(6)], births[next(3)], name));
+            }
+        }
+        ASSERT_TRUE(run(CareNeed::Short));
+        ValueTable plain = plainWay(CareNeed::Short);
+        ASSERT_EQ(table.upperRow(), plain.upperRow()) << shape;
+        ASSERT_GT(table.upperRow(), 100);
+        for (int row = 1; row <= table.upperRow(); ++row)
+            for (int col = 0; col < kExtendedCareColumns; ++col)
+                ASSERT_EQ(table.get(row, col), plain.get(row, col))
+                    << "shape " << shape << " row " << row << " column " << col;
+    }
 }
 
 TEST(ValueTable, OperationsAndStableSort) {
