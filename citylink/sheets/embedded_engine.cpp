@@ -70,6 +70,12 @@ public:
         if (static_cast<long long>(ref_.rows()) * ref_.cols() > 1'000'000)
             throw AutomationError("範囲が大きすぎて記入できません: " + Address(),
                                   errors::kApplicationDefined);
+        if (ref_.rows() == 1 && ref_.cols() == 1) {
+            // One cell (a child's name or birth date): no block to build for it.
+            book_->file.writeCell(sheet_, ref_.first, text);
+            book_->unsaved = true;
+            return;
+        }
         Block block(
             static_cast<std::size_t>(ref_.rows()),
             std::vector<std::string>(static_cast<std::size_t>(ref_.cols()), std::string(text)));

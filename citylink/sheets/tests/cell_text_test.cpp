@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace sheets::xlsx;
 
 TEST(NumberLiteral, StoresNumbersAsASpreadsheetDoes) {
@@ -48,6 +50,28 @@ TEST(CellText, EscapesWhatXmlCannotCarryAndReadsItBack) {
     EXPECT_EQ(SanitizeUtf8("a\xFF\xC3(b\xE3\x81"),
               "a\xEF\xBF\xBD\xEF\xBF\xBD(b\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(SanitizeUtf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"); // a surrogate
+}
+
+// The stored value takes short ways for the texts of a filled form (short numbers, plain names);
+// it must be what the general rules give for every text.
+TEST(StoredValue, IsWhatTheNumberAndEscapingRulesGive) {
+    std::vector<std::string> texts = {
+        "",     "07",       "0000",         "12345",        " 7",           "7 ",       "-1",
+        "1.50", "ｲﾄｳ ﾚﾝ",   "ａｂ",         "a_b",          "_x0041_",      "tab\tend", "cr\r",
+        "\x01", "\xff\xfe", "\xef\xbf\xbe", "\xef\xbf\xbd", "\xed\xa0\x80", "\xc0\xaf", "\xe3\x81",
+        "😀",    "a\nb",     "&<>\""};
+    for (int a = 0; a < 256; a += 3)
+        texts.push_back(std::string(1, static_cast<char>(a)) + "x");
+    for (const std::string& text : texts) {
+        if (text.empty())
+            continue;
+        for (bool textFormat : {false, true}) {
+            StoredValue stored = StoreAssignedText(text, textFormat);
+            std::optional<std::string> number = textFormat ? std::nullopt : NumberLiteral(text);
+            EXPECT_EQ(stored.number, number.has_value()) << text;
+            EXPECT_EQ(stored.text, number ? *number : EscapeCellText(SanitizeUtf8(text))) << text;
+        }
+    }
 }
 
 TEST(SheetNames, CompareWithoutLetterCase) {

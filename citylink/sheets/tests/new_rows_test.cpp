@@ -95,3 +95,28 @@ TEST(NewRows, ARefusedWriteLeavesThemAsTheyWere) {
     }
     EXPECT_EQ(compact.serialize(), plain.serialize());
 }
+
+// A single cell written by itself is the same write as a block of that one value.
+TEST(NewRows, OneCellIsWrittenAsABlockOfOne) {
+    for (const std::string& xml : kSheets) {
+        for (bool compact : {true, false}) {
+            SheetEditor single(xml, "sheet.xml");
+            SheetEditor block(xml, "sheet.xml");
+            single.holdNewRowsCompact(compact);
+            block.holdNewRowsCompact(compact);
+            for (auto [at, value] : std::vector<std::pair<CellRef, std::string>>{{{6, 3}, "ｲﾄｳ"},
+                                                                                 {{6, 3}, ""},
+                                                                                 {{6, 2}, "07"},
+                                                                                 {{12, 3}, "1"},
+                                                                                 {{1, 1}, "a b "},
+                                                                                 {{30, 2}, ""},
+                                                                                 {{9, 3}, "x"},
+                                                                                 {{20, 2}, "2"}}) {
+                single.writeCell(at, value);
+                block.write(at, {{value}});
+            }
+            EXPECT_EQ(single.serializeForSave(), block.serializeForSave()) << xml;
+            EXPECT_EQ(single.droppedFormula(), block.droppedFormula());
+        }
+    }
+}

@@ -134,6 +134,21 @@ StoredValue StoreAssignedText(std::string_view value, bool textFormat) {
     if (!textFormat)
         if (auto number = NumberLiteral(value))
             return {std::move(*number), true};
+    // Most texts (a child's name) are valid UTF-8 without controls, noncharacters or underscores:
+    // sanitising and escaping leave them as they are.
+    bool plain = true;
+    for (std::size_t i = 0; plain && i < value.size();) {
+        const auto c = static_cast<unsigned char>(value[i]);
+        if (c < 0x80) {
+            plain = (c >= 0x20 || c == '\t' || c == '\n') && c != '_';
+            ++i;
+            continue;
+        }
+        std::optional<char32_t> cp = utf8::decode(value, i);
+        plain = cp && *cp != 0xFFFE && *cp != 0xFFFF;
+    }
+    if (plain)
+        return {std::string(value), false};
     return {EscapeCellText(SanitizeUtf8(value)), false};
 }
 

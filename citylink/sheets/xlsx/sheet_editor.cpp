@@ -290,7 +290,7 @@ unsigned SheetEditor::styleIndex(const std::string& style) const {
 }
 
 std::pair<int, int> SheetEditor::writeNewCells(NewRow& row, int firstCol,
-                                               const std::vector<std::string>& values) {
+                                               std::span<const std::string> values) {
     // The same cells the tree would get (see write): a written place that holds a cell keeps it
     // and its style, an empty text clears it; a new cell only for a text, with the style it
     // would take when typed in.
@@ -503,96 +503,111 @@ void SheetEditor::write(CellRef first, const Block& block) {
 
     bool created = false;
     RangeRef createdBox{{kMaxRow, kMaxColumn}, {1, 1}};
-    for (int i = 0; i < rows; ++i) {
-        const auto& values = block[i];
-        const int rowNumber = first.row + i;
-        pugi::xml_node rowNode = row(rowNumber);
-        NewRow* fresh = nullptr;
-        if (!rowNode) {
-            if (auto it = newRows_.find(rowNumber); it != newRows_.end())
-                fresh = &it->second;
-        }
-        if (!rowNode && !fresh) {
-            bool anyValue = std::any_of(values.begin(), values.end(),
-                                        [](const std::string& v) { return !v.empty(); });
-            if (!anyValue)
-                continue; // clearing cells that do not exist changes nothing
-            if (compactNewRows_) {
-                ensureSheetData();
-                fresh = &newRows_[rowNumber];
-            } else {
-                rowNode = rowForWrite(rowNumber);
-            }
-        }
-        int minCreated = kMaxColumn + 1;
-        int maxCreated = 0;
-        if (fresh) {
-            auto [lo, hi] = writeNewCells(*fresh, first.col, values);
-            if (hi != 0) {
-                minCreated = lo;
-                maxCreated = hi;
-            }
-        }
-        // Cells are in column order (see the constructor): one walk along the row suffices.
-        pugi::xml_node trailing; // an element after the cells (extLst): new cells go before it
-        pugi::xml_node cursor =
-            fresh ? pugi::xml_node() : cellFrom(rowNode.first_child(), trailing);
-        int cursorCol = cursor ? columnOf(cursor) : 0;
-        for (int j = 0; j < (fresh ? 0 : cols); ++j) {
-            const int col = first.col + j;
-            while (cursor && cursorCol < col) {
-                cursor = cellFrom(cursor.next_sibling(), trailing);
-                cursorCol = cursor ? columnOf(cursor) : 0;
-            }
-            if (cursor && cursorCol == col) {
-                setCell(cursor, values[j]);
-                continue;
-            }
-            if (values[j].empty())
-                continue;
-            pugi::xml_node before = cursor ? cursor : trailing;
-            pugi::xml_node cell = before ? rowNode.insert_child_before(name("c").c_str(), before)
-                                         : rowNode.append_child(name("c").c_str());
-            cell.append_attribute("r").set_value(CellAddress({rowNumber, col}).c_str());
-            if (std::string style = inheritedStyle(rowNode, col); !style.empty() && style != "0")
-                cell.append_attribute("s").set_value(style.c_str());
-            setCell(cell, values[j], true);
-            minCreated = std::min(minCreated, col);
-            maxCreated = std::max(maxCreated, col);
-        }
-        if (maxCreated == 0)
-            continue;
-        created = true;
-        createdBox.first = {std::min(createdBox.first.row, rowNumber),
-                            std::min(createdBox.first.col, minCreated)};
-        createdBox.last = {std::max(createdBox.last.row, rowNumber),
-                           std::max(createdBox.last.col, maxCreated)};
-        // "spans" is an optional hint of the row's columns; widen it, or drop one we cannot read.
-        // (A row held compactly has none.)
-        if (pugi::xml_attribute spans =
-                fresh ? pugi::xml_attribute() : rowNode.attribute("spans")) {
-            std::string_view text = spans.value();
-            auto colon = text.find(':');
-            int lo = 0;
-            int hi = 0;
-            bool ok = colon != std::string_view::npos && text.find(' ') == std::string_view::npos;
-            if (ok) {
-                auto a = std::from_chars(text.data(), text.data() + colon, lo);
-                auto b = std::from_chars(text.data() + colon + 1, text.data() + text.size(), hi);
-                ok = a.ec == std::errc() && b.ec == std::errc() && a.ptr == text.data() + colon &&
-                     b.ptr == text.data() + text.size();
-            }
-            if (ok) {
-                std::string widened = std::to_string(std::min(lo, minCreated)) + ":" +
-                                      std::to_string(std::max(hi, maxCreated));
-                spans.set_value(widened.c_str());
-            } else {
-                rowNode.remove_attribute(spans);
-            }
-        }
-    }
+    for (int i = 0; i < rows; ++i)
+        writeRow(first.row + i, first.col, block[static_cast<std::size_t>(i)], created, createdBox);
     if (created)
         extendDimension(createdBox);
+}
+
+void SheetEditor::writeCell(CellRef at, std::string_view value) {
+    if (at.row < 1 || at.col < 1 || at.row > kMaxRow || at.col > kMaxColumn)
+        Fail("値の配列がシートに収まりません");
+    unshareFormulasIn(at, 1, 1);
+    changed_ = true;
+    const std::string text(value);
+    bool created = false;
+    RangeRef createdBox{{kMaxRow, kMaxColumn}, {1, 1}};
+    writeRow(at.row, at.col, std::span<const std::string>(&text, 1), created, createdBox);
+    if (created)
+        extendDimension(createdBox);
+}
+
+// One row of a write: the values from column firstCol on (see write).
+void SheetEditor::writeRow(int rowNumber, int firstCol, std::span<const std::string> values,
+                           bool& created, RangeRef& createdBox) {
+    const int cols = static_cast<int>(values.size());
+    pugi::xml_node rowNode = row(rowNumber);
+    NewRow* fresh = nullptr;
+    if (!rowNode) {
+        if (auto it = newRows_.find(rowNumber); it != newRows_.end())
+            fresh = &it->second;
+    }
+    if (!rowNode && !fresh) {
+        bool anyValue = std::any_of(values.begin(), values.end(),
+                                    [](const std::string& v) { return !v.empty(); });
+        if (!anyValue)
+            return; // clearing cells that do not exist changes nothing
+        if (compactNewRows_) {
+            ensureSheetData();
+            fresh = &newRows_[rowNumber];
+        } else {
+            rowNode = rowForWrite(rowNumber);
+        }
+    }
+    int minCreated = kMaxColumn + 1;
+    int maxCreated = 0;
+    if (fresh) {
+        auto [lo, hi] = writeNewCells(*fresh, firstCol, values);
+        if (hi != 0) {
+            minCreated = lo;
+            maxCreated = hi;
+        }
+    }
+    // Cells are in column order (see the constructor): one walk along the row suffices.
+    pugi::xml_node trailing; // an element after the cells (extLst): new cells go before it
+    pugi::xml_node cursor = fresh ? pugi::xml_node() : cellFrom(rowNode.first_child(), trailing);
+    int cursorCol = cursor ? columnOf(cursor) : 0;
+    for (int j = 0; j < (fresh ? 0 : cols); ++j) {
+        const int col = firstCol + j;
+        while (cursor && cursorCol < col) {
+            cursor = cellFrom(cursor.next_sibling(), trailing);
+            cursorCol = cursor ? columnOf(cursor) : 0;
+        }
+        if (cursor && cursorCol == col) {
+            setCell(cursor, values[j]);
+            continue;
+        }
+        if (values[j].empty())
+            continue;
+        pugi::xml_node before = cursor ? cursor : trailing;
+        pugi::xml_node cell = before ? rowNode.insert_child_before(name("c").c_str(), before)
+                                     : rowNode.append_child(name("c").c_str());
+        cell.append_attribute("r").set_value(CellAddress({rowNumber, col}).c_str());
+        if (std::string style = inheritedStyle(rowNode, col); !style.empty() && style != "0")
+            cell.append_attribute("s").set_value(style.c_str());
+        setCell(cell, values[j], true);
+        minCreated = std::min(minCreated, col);
+        maxCreated = std::max(maxCreated, col);
+    }
+    if (maxCreated == 0)
+        return;
+    created = true;
+    createdBox.first = {std::min(createdBox.first.row, rowNumber),
+                        std::min(createdBox.first.col, minCreated)};
+    createdBox.last = {std::max(createdBox.last.row, rowNumber),
+                       std::max(createdBox.last.col, maxCreated)};
+    // "spans" is an optional hint of the row's columns; widen it, or drop one we cannot read.
+    // (A row held compactly has none.)
+    if (pugi::xml_attribute spans = fresh ? pugi::xml_attribute() : rowNode.attribute("spans")) {
+        std::string_view text = spans.value();
+        auto colon = text.find(':');
+        int lo = 0;
+        int hi = 0;
+        bool ok = colon != std::string_view::npos && text.find(' ') == std::string_view::npos;
+        if (ok) {
+            auto a = std::from_chars(text.data(), text.data() + colon, lo);
+            auto b = std::from_chars(text.data() + colon + 1, text.data() + text.size(), hi);
+            ok = a.ec == std::errc() && b.ec == std::errc() && a.ptr == text.data() + colon &&
+                 b.ptr == text.data() + text.size();
+        }
+        if (ok) {
+            std::string widened = std::to_string(std::min(lo, minCreated)) + ":" +
+                                  std::to_string(std::max(hi, maxCreated));
+            spans.set_value(widened.c_str());
+        } else {
+            rowNode.remove_attribute(spans);
+        }
+    }
 }
 
 std::string SheetEditor::read(CellRef at, const std::vector<std::string>& sharedStrings) const {

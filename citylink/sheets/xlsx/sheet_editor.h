@@ -15,6 +15,7 @@
 
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,8 @@ public:
     // Missing rows and cells are created in order; empty texts create nothing. Throws (nothing
     // written) when the block is ragged or a shared formula cannot be copied.
     void write(CellRef first, const Block& block);
+    // The same for one cell, as write() with a block of that one value.
+    void writeCell(CellRef cell, std::string_view value);
 
     // The smallest rectangle holding every row and cell element of the sheet data (a formatted
     // cell without a value counts, as in a spreadsheet application) and every merged area;
@@ -82,7 +85,9 @@ private:
     // Writes the values into a row held compactly, from column `firstCol` on; gives the first and
     // last column of the cells it created (0, 0 for none).
     std::pair<int, int> writeNewCells(NewRow& row, int firstCol,
-                                      const std::vector<std::string>& values);
+                                      std::span<const std::string> values);
+    void writeRow(int rowNumber, int firstCol, std::span<const std::string> values, bool& created,
+                  RangeRef& createdBox);
     std::string serializeWithNewRows() const;
     // Whether the cell holds the first cell of a shared formula (which holds its text); gives
     // its formula element.

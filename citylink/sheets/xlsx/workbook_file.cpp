@@ -127,6 +127,10 @@ void WorkbookFile::write(int sheet, CellRef first, const Block& block) {
     editor(sheet).write(first, block);
 }
 
+void WorkbookFile::writeCell(int sheet, CellRef cell, std::string_view value) {
+    editor(sheet).writeCell(cell, value);
+}
+
 std::string WorkbookFile::read(int sheet, CellRef cell) {
     if (!sharedStrings_) {
         sharedStrings_.emplace();

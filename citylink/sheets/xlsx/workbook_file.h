@@ -34,6 +34,7 @@ public:
     int find(std::string_view name) const;
 
     void write(int sheet, CellRef first, const Block& block);
+    void writeCell(int sheet, CellRef cell, std::string_view value);
     std::string read(int sheet, CellRef cell);
     // The sheet's used area (SheetEditor::usedArea).
     std::optional<RangeRef> usedArea(int sheet) { return editor(sheet).usedArea(); }
