@@ -30,16 +30,40 @@ std::string cellAt(std::string_view column, int row) {
     return letters.empty() ? std::string() : letters + std::to_string(row);
 }
 
-// Whether the arrival alone, or the departure alone, falls outside the short-time band. The
-// extended-care selection decides this already for the whole record; asking it about one time at
-// a time keeps the grid's early/late split on exactly the same comparison (times of day, not the
-// first characters of the text).
-bool outsideBand(std::string_view arrival, std::string_view departure, const CareBands& bands) {
-    std::array<std::string_view, AttendanceRecord::kFieldCount> fields{};
-    fields[6] = careNeedText(CareNeed::Short);
-    fields[10] = arrival;
-    fields[11] = departure;
-    return isExtendedCare(AttendanceRecord(fields), CareNeed::Short, bands);
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The day of the month of a record's date, 0 when the text is no date. The export's own form
+// "yyyy/mm/dd" is read here directly, as the general parse reads it (a year from 1 on, a day the
+// month has); any other form goes through the general parse.
+int dayOfMonth(std::string_view text) {
+    if (text.size() == 10 && text[4] == '/' && text[7] == '/' &&
+        std::all_of(text.begin(), text.begin() + 4, isDigit) && isDigit(text[5]) &&
+        isDigit(text[6]) && isDigit(text[8]) && isDigit(text[9])) {
+        const int year =
+            ((text[0] - '0') * 10 + (text[1] - '0')) * 100 + (text[2] - '0') * 10 + (text[3] - '0');
+        const unsigned month = static_cast<unsigned>((text[5] - '0') * 10 + (text[6] - '0'));
+        const unsigned day = static_cast<unsigned>((text[8] - '0') * 10 + (text[9] - '0'));
+        const dates::Date date{std::chrono::year{year}, std::chrono::month{month},
+                               std::chrono::day{day}};
+        return year >= 1 && date.ok() ? static_cast<int>(day) : 0;
+    }
+    std::optional<dates::Date> date = dates::parseDate(text);
+    return date ? static_cast<int>(static_cast<unsigned>(date->day())) : 0;
+}
+
+// A time of day as dates::parseTimeOfDay reads it, the export's own form "hh:mm" directly.
+std::optional<dates::TimeOfDay> timeOfDay(std::string_view text) {
+    if (text.size() == 5 && isDigit(text[0]) && isDigit(text[1]) && text[2] == ':' &&
+        isDigit(text[3]) && isDigit(text[4])) {
+        const int hour = (text[0] - '0') * 10 + (text[1] - '0');
+        const int minute = (text[3] - '0') * 10 + (text[4] - '0');
+        if (hour > 23 || minute > 59)
+            return std::nullopt;
+        return dates::TimeOfDay{hour, minute, 0};
+    }
+    return dates::parseTimeOfDay(text);
 }
 
 // The most rows one paste may cover. A city form has some hundreds (60 children of 4 rows); the
@@ -231,13 +255,19 @@ void UsageSheetRun::pasteRows(const CityLayout& layout, CareNeed need, const Car
     bool first = true;
     int child = 0;
     const int lastRow = extendedCare_.upperRow();
+    std::string status; // the progress text, made anew for each record in one buffer
     for (int r = 1; r <= lastRow; ++r) {
         const std::string_view key = extendedCare_.get(r, kColChildKey);
         if (first || key != previousKey) {
             first = false;
             ++child;
             int top = paste.FirstRow + rowsPerChild * (child - 1);
-            session_.SetCellValue(cellAt(paste.NameColumn, top), 0,
+            // Each address is made once, for the write and for the count.
+            const std::string nameCell = cellAt(paste.NameColumn, top);
+            const std::string yearCell = cellAt(paste.BirthYearColumn, top);
+            const std::string monthCell = cellAt(paste.BirthMonthColumn, top);
+            const std::string dayCell = cellAt(paste.BirthDayColumn, top);
+            session_.SetCellValue(nameCell, 0,
                                   toWideKatakana(extendedCare_.get(r, kColNameReading)), 0);
             const std::string_view birthText = extendedCare_.get(r, kColBirthDate);
             std::optional<dates::Date> birth = dates::parseDate(birthText);
@@ -245,24 +275,20 @@ void UsageSheetRun::pasteRows(const CityLayout& layout, CareNeed need, const Car
                 throw sheets::AutomationError("生年月日が日付ではありません: " +
                                                   std::string(birthText),
                                               errnum::TypeMismatch);
-            session_.SetCellValue(cellAt(paste.BirthYearColumn, top), 0,
-                                  std::to_string(static_cast<int>(birth->year())), 0);
-            session_.SetCellValue(cellAt(paste.BirthMonthColumn, top), 0,
+            session_.SetCellValue(yearCell, 0, std::to_string(static_cast<int>(birth->year())), 0);
+            session_.SetCellValue(monthCell, 0,
                                   std::to_string(static_cast<unsigned>(birth->month())), 0);
-            session_.SetCellValue(cellAt(paste.BirthDayColumn, top), 0,
-                                  std::to_string(static_cast<unsigned>(birth->day())), 0);
-            for (std::string_view column :
-                 {std::string_view(paste.NameColumn), std::string_view(paste.BirthYearColumn),
-                  std::string_view(paste.BirthMonthColumn), std::string_view(paste.BirthDayColumn)})
-                summary_.cellsWritten += cellAt(column, top).empty() ? 0 : 1;
+            session_.SetCellValue(dayCell, 0, std::to_string(static_cast<unsigned>(birth->day())),
+                                  0);
+            for (const std::string* cell : {&nameCell, &yearCell, &monthCell, &dayCell})
+                summary_.cellsWritten += cell->empty() ? 0 : 1;
             previousKey = key;
-            grid.resize(grid.size() + static_cast<std::size_t>(rowsPerChild),
-                        std::vector<std::string>(31));
+            for (int k = 0; k < rowsPerChild; ++k)
+                grid.emplace_back(31);
             summary_.children = child;
         }
 
-        std::optional<dates::Date> date = dates::parseDate(extendedCare_.get(r, kColDate));
-        int day = date ? static_cast<int>(static_cast<unsigned>(date->day())) : 0;
+        const int day = dayOfMonth(extendedCare_.get(r, kColDate));
         if (day >= 1 && day <= 31) {
             std::size_t base = static_cast<std::size_t>((child - 1) * rowsPerChild);
             // `row` counts the child's rows from 1.
@@ -273,16 +299,18 @@ void UsageSheetRun::pasteRows(const CityLayout& layout, CareNeed need, const Car
             const std::string_view arrival = extendedCare_.get(r, kColArrival);
             const std::string_view departure = extendedCare_.get(r, kColDeparture);
             bool placed = false;
+            // The early arrival and the late departure each on their rows, decided by the very
+            // comparison that selected the record (times of day, not the first characters).
             if (need == CareNeed::Short) {
-                if (outsideBand(arrival, "", bands)) {
-                    put(1, *dates::parseTimeOfDay(arrival));
+                if (arrivesBeforeShortBand(arrival, bands)) {
+                    put(1, *timeOfDay(arrival));
                     placed = true;
                 }
-                if (outsideBand("", departure, bands)) {
-                    put(3, *dates::parseTimeOfDay(departure));
+                if (leavesAfterShortBand(departure, bands)) {
+                    put(3, *timeOfDay(departure));
                     placed = true;
                 }
-            } else if (auto t = dates::parseTimeOfDay(departure)) {
+            } else if (auto t = timeOfDay(departure)) {
                 // Every standard-time row is a late departure.
                 put(1, *t);
                 placed = true;
@@ -290,7 +318,11 @@ void UsageSheetRun::pasteRows(const CityLayout& layout, CareNeed need, const Car
             summary_.days += placed ? 1 : 0;
         }
 
-        busy.status(paste.SheetName + " " + std::to_string(r) + "件処理済み");
+        status.assign(paste.SheetName);
+        status += ' ';
+        status += std::to_string(r);
+        status += "件処理済み";
+        busy.status(status);
     }
 }
 
