@@ -2,7 +2,9 @@
 // ends, and what lands in which cell.
 #include "citylink/core/program_caption.h"
 #include "citylink/core/usage_sheet_run.h"
+#include "citylink/sheets/a1.h"
 #include "citylink/sheets/testing/recording_backend.h"
+#include "foundation/dates.h"
 #include "foundation/mdl_system_ini.h"
 #include "foundation/testing/scripted_prompts.h"
 #include "recording_window.h"
@@ -11,6 +13,8 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 using namespace citylink;
 using sheets::doubles::RecordingBackend;
@@ -164,6 +168,38 @@ TEST_F(Run, TheDayGridSplitsEarlyArrivalsAndLateDepartures) {
     EXPECT_EQ(summary.days, 4);
     // Every cell of the block is written, the empty days with empty values.
     EXPECT_EQ(excel->writtenCells(kShortSheet).size(), 4u + 4u * 31u);
+}
+
+// The export writes "yyyy/mm/dd" and "hh:mm", which the run reads the short way; every other
+// form goes through the general parse and lands where that parse puts it.
+TEST_F(Run, DaysAndTimesInEveryFormLandWhereTheGeneralParseSaysTheyDo) {
+    const std::vector<std::pair<std::string, std::string>> records = {
+        {"2018/05/01", "07:01"},       {"2018/5/2", "7:02"},        {"2018-05-03", "０７：０３"},
+        {"2018/05/04 10:00", "07:04"}, {"平成30年5月5日", "07:05"}, {"2018/02/30", "07:06"},
+        {"0000/05/07", "07:07"},       {"2018/05/0８", "07:08"},    {"2018/05/09", "06:59:30"},
+        {"2018/05/1x", "07:10"},       {"2018/05/31", "23:59"},     {"2018/13/12", "07:12"}};
+    for (const auto& [date, arrival] : records)
+        add("あ", "2015/01/01", date, arrival, "");
+    ASSERT_EQ(run(), RunOutcome::Finished);
+    std::vector<std::string> expected(62); // hours then minutes of each day
+    for (const auto& [date, arrival] : records) {
+        auto day = dates::parseDate(date);
+        auto time = dates::parseTimeOfDay(arrival);
+        if (!day || !time || time->minutesOfDay() >= 8 * 60)
+            continue;
+        const unsigned d = static_cast<unsigned>(day->day());
+        char text[8];
+        std::snprintf(text, sizeof text, "%02d", time->hour);
+        expected[d - 1] = text;
+        std::snprintf(text, sizeof text, "%02d", time->minute);
+        expected[31 + d - 1] = text;
+    }
+    for (int d = 1; d <= 31; ++d) {
+        const std::string column = *sheets::OffsetColumn("X", d - 1);
+        EXPECT_EQ(cell((column + "6").c_str()), expected[static_cast<std::size_t>(d - 1)]) << d;
+        EXPECT_EQ(cell((column + "7").c_str()), expected[static_cast<std::size_t>(31 + d - 1)])
+            << d;
+    }
 }
 
 TEST_F(Run, ChildrenTakeConsecutiveRowGroups) {
