@@ -96,16 +96,49 @@ std::uint32_t AttendanceTable::store(std::string_view value) {
     return static_cast<std::uint32_t>(at);
 }
 
+namespace {
+
+// A hash of a short value (1 to 32 bytes) from a few word loads: the table hashes three or four
+// values of every record (the date and the times), and a byte-by-byte hash cost more than the
+// rest of storing them. Only the slot of the recent values depends on it. 32 bits.
+std::uint64_t shortHash(std::string_view value) {
+    const char* p = value.data();
+    const std::size_t n = value.size();
+    std::uint64_t a, b;
+    if (n >= 8) {
+        std::memcpy(&a, p, 8);
+        std::memcpy(&b, p + n - 8, 8);
+        if (n > 16) {
+            std::uint64_t c, d;
+            std::memcpy(&c, p + 8, 8);
+            std::memcpy(&d, p + n - 16, 8);
+            a ^= (c ^ 0x9E3779B97F4A7C15ull) * 0xC2B2AE3D27D4EB4Full;
+            b ^= d;
+        }
+    } else if (n >= 4) {
+        std::uint32_t x, y;
+        std::memcpy(&x, p, 4);
+        std::memcpy(&y, p + n - 4, 4);
+        a = x;
+        b = y;
+    } else {
+        a = static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[n / 2]) << 8 |
+            static_cast<unsigned char>(p[n - 1]) << 16;
+        b = 0;
+    }
+    // The high bits of the product depend on every bit of the words.
+    return ((a ^ (b * 0x9E3779B97F4A7C15ull) ^ n) * 0xFF51AFD7ED558CCDull) >> 32;
+}
+
+} // namespace
+
 std::uint32_t AttendanceTable::storeShared(std::size_t column, std::string_view value) {
     constexpr std::size_t kShort = 32; // dates, times, names; a long remark is hardly repeated
     if (value.empty() || value.size() > kShort)
         return store(value);
-    std::uint32_t hash = 2166136261u; // FNV-1a
-    for (char c : value)
-        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
     if (recent_.empty())
         recent_.assign(kFieldCount * kRecentSlots, 0);
-    std::uint32_t& slot = recent_[column * kRecentSlots + (hash >> 7) % kRecentSlots];
+    std::uint32_t& slot = recent_[column * kRecentSlots + (shortHash(value) * kRecentSlots >> 32)];
     if (slot != 0 && SameText(valueAt(slot), value))
         return slot;
     slot = store(value);
@@ -113,12 +146,21 @@ std::uint32_t AttendanceTable::storeShared(std::size_t column, std::string_view 
 }
 
 void AttendanceTable::append(const std::array<std::string_view, kFieldCount>& values) {
+    append(values, 0);
+}
+
+void AttendanceTable::append(const std::array<std::string_view, kFieldCount>& values,
+                             std::uint32_t asLast) {
     Fields fields;
     // The record before, by offsets: text_ may move while this record's values are stored.
     const bool hasPrevious = !fields_.empty();
+    if (!hasPrevious && asLast != 0)
+        throw std::logic_error("AttendanceTable: no last record to repeat");
     const Fields previous = hasPrevious ? fields_.back() : Fields{};
     for (std::size_t i = 0; i < values.size(); ++i) {
-        if (hasPrevious && SameText(view(fields_.size() - 1).field(i), values[i]))
+        if (asLast & (1u << i))
+            fields[i] = previous[i];
+        else if (hasPrevious && SameText(valueAt(previous[i]), values[i]))
             fields[i] = previous[i];
         else
             fields[i] = storeShared(i, values[i]);

@@ -135,6 +135,11 @@ public:
     void reserve(std::size_t records, std::size_t textBytes);
     // Appends a record; the values may view anything, this table included.
     void append(const std::array<std::string_view, kFieldCount>& values);
+    // The same for a record whose columns with their bit set in `asLast` (bit i for column i,
+    // 0-based) the caller knows to hold the last record's values: a reader that found those
+    // columns repeated byte for byte gives them the last record's storage without comparing them
+    // again. The last record must exist when any bit is set.
+    void append(const std::array<std::string_view, kFieldCount>& values, std::uint32_t asLast);
     void append(const AttendanceRecordView& record); // a hand-built record too
     // Replaces column `number` (1..15) of record i (1..count()); throws std::out_of_range.
     void setColumn(std::size_t i, int number, std::string_view value);
@@ -191,7 +196,9 @@ private:
     std::vector<Fields> fields_; // per record, the offset of each value in text_
     // Per column, the offsets of short values stored lately, by a hash of the value: the dates of
     // the month and the times of day recur all through the file, not only on the record before.
-    static constexpr std::size_t kRecentSlots = 128;
+    // Enough slots that the few hundred times of day of a month mostly keep theirs: a value that
+    // lost its slot is stored again, and the text written costs more pages than the slots do.
+    static constexpr std::size_t kRecentSlots = 512;
     std::vector<std::uint32_t> recent_; // kFieldCount * kRecentSlots once used; 0 for none
 };
 
