@@ -46,6 +46,53 @@ bool isYmdOf(std::string_view text, const dates::Date& d) {
            digits(8, 2) == static_cast<int>(static_cast<unsigned>(d.day()));
 }
 
+// dates::formatYmd without its printf, which cost more than the rest of judging a birth date:
+// "yyyy/mm/dd" of a date dates::parseDate gave (years 1 to 9999).
+std::string ymdText(const dates::Date& d) {
+    const int y = static_cast<int>(d.year());
+    const auto m = static_cast<unsigned>(d.month());
+    const auto day = static_cast<unsigned>(d.day());
+    if (y < 1 || y > 9999 || m > 99 || day > 99)
+        return dates::formatYmd(d);
+    const char text[10] = {static_cast<char>('0' + y / 1000),
+                           static_cast<char>('0' + y / 100 % 10),
+                           static_cast<char>('0' + y / 10 % 10),
+                           static_cast<char>('0' + y % 10),
+                           '/',
+                           static_cast<char>('0' + m / 10),
+                           static_cast<char>('0' + m % 10),
+                           '/',
+                           static_cast<char>('0' + day / 10),
+                           static_cast<char>('0' + day % 10)};
+    return std::string(text, sizeof text);
+}
+
+// Whether text is shaped "dddd/dd/dd" (ten bytes, digits and two slashes). Such a text is kept
+// as it stands whatever it holds: when it is a date it is already "yyyy/mm/dd", and when it is
+// none ("2019/04/31") it keeps its text. The export writes every day of the month this way, so
+// the date column of each record is judged without a parse or a look-up.
+bool isYmdShaped(std::string_view text) {
+    if (text.size() != 10 || text[4] != '/' || text[7] != '/')
+        return false;
+    if constexpr (std::endian::native == std::endian::little) {
+        // The first eight bytes at once, the slashes taken as '0': every byte must lie in
+        // '0'-'9', which the three tests of the high bits check without a carry between bytes.
+        constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+        constexpr std::uint64_t kSlashes = 0xFF0000FF00000000ull; // bytes 4 and 7
+        std::uint64_t w;
+        std::memcpy(&w, text.data(), 8);
+        w = (w & ~kSlashes) | (0x3030303030303030ull & kSlashes);
+        if ((w & kHigh) != 0 || (((w | kHigh) - 0x3030303030303030ull) & kHigh) != kHigh ||
+            ((w + 0x4646464646464646ull) & kHigh) != 0)
+            return false;
+        return text[8] >= '0' && text[8] <= '9' && text[9] >= '0' && text[9] <= '9';
+    }
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (i != 4 && i != 7 && (text[i] < '0' || text[i] > '9'))
+            return false;
+    return true;
+}
+
 // Hashes std::string keys and looks them up by std::string_view: a field is looked up without
 // first being copied into a string of its own.
 struct TextHash {
@@ -69,13 +116,15 @@ public:
     // `field` as the table keeps it. The view points into `field`, into this object or into
     // `storage`, and stays valid while all three do.
     std::string_view normalise(std::string_view field, std::string& storage) {
+        if (isYmdShaped(field))
+            return field;
         // A date is a short text; a long one (a hostile file's) is judged each time rather than
         // kept, so that the cache stays small whatever the file holds.
         if (field.size() > kMaxCachedText) {
             auto d = dates::parseDate(field);
             if (!d || isYmdOf(field, *d))
                 return field;
-            storage = dates::formatYmd(*d);
+            storage = ymdText(*d);
             return storage;
         }
         // A child's birth date stands on every one of the child's days, one after another.
@@ -87,7 +136,7 @@ public:
         }
         std::optional<std::string> ymd;
         if (auto d = dates::parseDate(field); d && !isYmdOf(field, *d))
-            ymd = dates::formatYmd(*d);
+            ymd = ymdText(*d);
         if (cache_.size() < kMaxCached) {
             auto it = cache_.emplace(std::string(field), std::move(ymd)).first;
             last_ = &*it;
@@ -199,25 +248,8 @@ bool VbFieldReader::next(std::string& field) {
     return true;
 }
 
-bool VbFieldReader::next(std::string_view& field, std::string& scratch) {
+bool VbFieldReader::nextGeneral(std::string_view& field, std::string& scratch) {
     const std::size_t n = text_.size();
-    // The usual field of an export, taken the short way: a quoted text with no quote of its own,
-    // right at the position and closed right before its delimiter. Any other field takes the
-    // general way below, which reads this one the same.
-    if (pos_ < n && text_[pos_] == '"') {
-        std::size_t close = text_.find('"', pos_ + 1);
-        if (close != std::string_view::npos && close + 1 < n) {
-            char delimiter = text_[close + 1];
-            if (delimiter == ',' || isLineBreak(delimiter)) {
-                field = text_.substr(pos_ + 1, close - pos_ - 1);
-                pos_ = close + 2;
-                afterComma_ = delimiter == ',';
-                if (delimiter == '\r' && pos_ < n && text_[pos_] == '\n')
-                    ++pos_;
-                return true;
-            }
-        }
-    }
     // Blanks, and whole empty lines unless a comma has promised a field.
     for (;;) {
         while (pos_ < n && blanks::isBlank(text_[pos_]))
@@ -299,13 +331,30 @@ bool VbFieldReader::next(std::string_view& field, std::string& scratch) {
 
 namespace {
 
-bool hasHighByte(std::string_view s) {
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const auto* end = p + s.size();
-    while (skipAsciiBlock(p, end)) {
+inline bool hasHighByte(std::string_view s) {
+    // Word loads, the last one overlapping the one before: most fields are a few bytes long, and
+    // a byte loop over their tail cost more than the words before it.
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    const char* p = s.data();
+    const std::size_t n = s.size();
+    if (n >= 8) {
+        std::uint64_t w;
+        for (std::size_t i = 0; i + 8 < n; i += 8) {
+            std::memcpy(&w, p + i, 8);
+            if ((w & kHigh) != 0)
+                return true;
+        }
+        std::memcpy(&w, p + n - 8, 8);
+        return (w & kHigh) != 0;
     }
-    for (; p < end; ++p)
-        if (*p >= 0x80)
+    if (n >= 4) {
+        std::uint32_t a, b;
+        std::memcpy(&a, p, 4);
+        std::memcpy(&b, p + n - 4, 4);
+        return ((a | b) & 0x80808080u) != 0;
+    }
+    for (std::size_t i = 0; i < n; ++i)
+        if (static_cast<unsigned char>(p[i]) >= 0x80)
             return true;
     return false;
 }
@@ -322,11 +371,20 @@ public:
 
     // `raw` (of the given column) as UTF-8 in `out`; false when it is not valid CP932. `out` is
     // `raw` itself or points into this object, valid until the column's next decode.
-    bool decode(std::string_view raw, std::size_t column, std::string_view& out) {
+    [[gnu::always_inline]] bool decode(std::string_view raw, std::size_t column,
+                                       std::string_view& out) {
         if (encoding_ == TextEncoding::Utf8 || !hasHighByte(raw)) {
             out = raw;
             return true;
         }
+        return decodeText(raw, column, out);
+    }
+
+private:
+    // decode for a CP932 text with a byte >= 0x80 (kept out of line: the ASCII case above is
+    // most fields of an export).
+    [[gnu::noinline]] bool decodeText(std::string_view raw, std::size_t column,
+                                      std::string_view& out) {
         // Consecutive records are mostly days of one child: the same name, reading, class.
         Last& last = last_[column % last_.size()];
         if (SameText(last.raw, raw)) {
@@ -339,36 +397,64 @@ public:
             auto utf8 = cp932::tryToUtf8(raw);
             if (!utf8)
                 return false;
-            last.raw.clear();
-            last.utf8 = std::move(*utf8);
+            last.ownUtf8 = std::move(*utf8);
+            last.raw = {};
+            last.utf8 = last.ownUtf8;
             out = last.utf8;
             return true;
         }
-        if (auto it = cache_.find(raw); it != cache_.end()) {
-            last.utf8 = it->second;
-        } else {
+        auto it = cache_.find(raw);
+        if (it == cache_.end()) {
             auto utf8 = cp932::tryToUtf8(raw);
             if (!utf8)
                 return false;
-            if (cache_.size() < kMaxCached)
-                cache_.emplace(std::string(raw), *utf8);
-            last.utf8 = std::move(*utf8);
+            if (cache_.size() < kMaxCached) {
+                it = cache_.emplace(std::string(raw), std::move(*utf8)).first;
+            } else {
+                last.ownRaw.assign(raw);
+                last.ownUtf8 = std::move(*utf8);
+                last.raw = last.ownRaw;
+                last.utf8 = last.ownUtf8;
+                out = last.utf8;
+                return true;
+            }
         }
-        last.raw.assign(raw);
+        // The cache's entries never move or go: the column's last text is viewed, not copied.
+        last.raw = it->first;
+        last.utf8 = it->second;
         out = last.utf8;
         return true;
     }
 
-private:
     static constexpr std::size_t kMaxCached = 1 << 16; // remarks may all differ: bound the memory
     static constexpr std::size_t kMaxCachedText = 96;
     struct Last {
-        std::string raw, utf8; // raw is never empty once set: empty fields are ASCII
+        // The column's last text and its UTF-8: views into cache_ or into the copies below. raw is
+        // never empty once set (empty fields are ASCII) except after a long text, which is not
+        // compared again.
+        std::string_view raw, utf8;
+        std::string ownRaw, ownUtf8; // a text the cache has no room for, or a long one
     };
     TextEncoding encoding_;
     std::array<Last, AttendanceRecord::kFieldCount> last_;
     TextMap<std::string> cache_;
 };
+
+// What a byte is where a CP932 character may start, and whether a byte may end a double-byte
+// character (0x40-0x7E, 0x80-0xFC).
+enum : std::uint8_t { kAsciiByte, kSingleByte, kLeadByte };
+constexpr std::array<std::uint8_t, 256> kCp932Kind = [] {
+    std::array<std::uint8_t, 256> kind{};
+    for (unsigned b = 0x80; b < 256; ++b)
+        kind[b] = cp932::isLeadByte(static_cast<unsigned char>(b)) ? kLeadByte : kSingleByte;
+    return kind;
+}();
+constexpr std::array<bool, 256> kCp932Trail = [] {
+    std::array<bool, 256> trail{};
+    for (unsigned b = 0x40; b <= 0xFC; ++b)
+        trail[b] = b != 0x7F;
+    return trail;
+}();
 
 // Whether every lead byte of CP932 is followed by a trail byte (0x40-0x7E, 0x80-0xFC). Then no
 // comma, quote, blank or line break is the second half of a character, each field holds whole
@@ -400,17 +486,27 @@ bool wholeCp932Characters(std::string_view bytes, std::size_t& utf8Bytes) {
             ++p;
             continue;
         }
-        // A run of characters that are not ASCII (a Japanese text), one character at a time.
-        while (p < end && *p >= 0x80) {
-            if (!cp932::isLeadByte(*p)) {
+        // A run of characters that are not ASCII (a Japanese text), one character at a time, by
+        // table: this loop sees every Japanese character of the file.
+        while (end - p >= 2) {
+            const std::uint8_t kind = kCp932Kind[*p];
+            if (kind == kAsciiByte)
+                break;
+            if (kind == kSingleByte) {
                 extra += 2;
                 ++p;
                 continue;
             }
-            if (end - p < 2 || p[1] < 0x40 || p[1] == 0x7F || p[1] > 0xFC)
+            if (!kCp932Trail[p[1]])
                 return false;
             extra += 1;
             p += 2;
+        }
+        if (end - p == 1 && *p >= 0x80) { // the last byte of the file
+            if (cp932::isLeadByte(*p))
+                return false;
+            extra += 2;
+            ++p;
         }
     }
     utf8Bytes = bytes.size() + extra;
@@ -541,7 +637,10 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
         views[0] = dateNormaliser.normalise(views[0], dateBuffer);
         if (!repeated) // else views[3] is the last record's, normalised already
             views[3] = birthDateNormaliser.normalise(views[3], birthDateBuffer);
-        records.append(views);
+        // The repeated columns are the last record's: the table takes their storage as it is.
+        constexpr std::uint32_t kRepeatedColumns =
+            ((1u << (kLastRepeated + 1)) - 1) & ~((1u << kFirstRepeated) - 1);
+        records.append(views, repeated ? kRepeatedColumns : 0);
     }
     if (records.empty()) {
         result.error =
