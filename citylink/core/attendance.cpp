@@ -2,6 +2,7 @@
 
 #include "citylink/core/same_text.h"
 
+#include <bit>
 #include <cstring>
 #include <stdexcept>
 
@@ -132,11 +133,13 @@ std::uint64_t shortHash(std::string_view value) {
 
 } // namespace
 
-std::uint32_t AttendanceTable::storeShared(std::size_t column, std::string_view value) {
+// Inlined into append, which calls it for three or four values of every record.
+[[gnu::always_inline]] inline std::uint32_t AttendanceTable::storeShared(std::size_t column,
+                                                                         std::string_view value) {
     constexpr std::size_t kShort = 32; // dates, times, names; a long remark is hardly repeated
     if (value.empty() || value.size() > kShort)
         return store(value);
-    if (recent_.empty())
+    if (recent_.empty()) [[unlikely]]
         recent_.assign(kFieldCount * kRecentSlots, 0);
     std::uint32_t& slot = recent_[column * kRecentSlots + (shortHash(value) * kRecentSlots >> 32)];
     if (slot != 0 && SameText(valueAt(slot), value))
@@ -157,12 +160,10 @@ void AttendanceTable::append(const std::array<std::string_view, kFieldCount>& va
     if (!hasPrevious && asLast != 0)
         throw std::logic_error("AttendanceTable: no last record to repeat");
     const Fields previous = hasPrevious ? fields_.back() : Fields{};
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (asLast & (1u << i))
-            fields[i] = previous[i];
-        else if (hasPrevious && SameText(valueAt(previous[i]), values[i]))
-            fields[i] = previous[i];
-        else
+    fields = previous; // the columns asLast names keep these
+    for (std::uint32_t rest = ~asLast & ((1u << kFieldCount) - 1); rest != 0; rest &= rest - 1) {
+        const auto i = static_cast<std::size_t>(std::countr_zero(rest));
+        if (!hasPrevious || !SameText(valueAt(previous[i]), values[i]))
             fields[i] = storeShared(i, values[i]);
     }
     fields_.push_back(fields);

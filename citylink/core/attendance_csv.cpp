@@ -71,7 +71,7 @@ std::string ymdText(const dates::Date& d) {
 // as it stands whatever it holds: when it is a date it is already "yyyy/mm/dd", and when it is
 // none ("2019/04/31") it keeps its text. The export writes every day of the month this way, so
 // the date column of each record is judged without a parse or a look-up.
-bool isYmdShaped(std::string_view text) {
+inline bool isYmdShaped(std::string_view text) {
     if (text.size() != 10 || text[4] != '/' || text[7] != '/')
         return false;
     if constexpr (std::endian::native == std::endian::little) {
@@ -115,9 +115,13 @@ class DateNormaliser {
 public:
     // `field` as the table keeps it. The view points into `field`, into this object or into
     // `storage`, and stays valid while all three do.
-    std::string_view normalise(std::string_view field, std::string& storage) {
-        if (isYmdShaped(field))
-            return field;
+    [[gnu::always_inline]] std::string_view normalise(std::string_view field,
+                                                      std::string& storage) {
+        return isYmdShaped(field) ? field : judge(field, storage);
+    }
+
+private:
+    [[gnu::noinline]] std::string_view judge(std::string_view field, std::string& storage) {
         // A date is a short text; a long one (a hostile file's) is judged each time rather than
         // kept, so that the cache stays small whatever the file holds.
         if (field.size() > kMaxCachedText) {
@@ -148,7 +152,6 @@ public:
         return storage;
     }
 
-private:
     static constexpr std::size_t kMaxCached = 1 << 14;
     static constexpr std::size_t kMaxCachedText = 32;
     TextMap<std::optional<std::string>> cache_; // nullopt: keep the text
@@ -391,6 +394,15 @@ private:
             out = last.utf8;
             return true;
         }
+        // A few texts take turns in a column (出席 and 欠席, the usual remarks): the column's
+        // recent ones are found by a few of their bytes, without hashing them whole for the cache.
+        Seen& seen = seen_[column % seen_.size()][seenSlot(raw)];
+        if (SameText(seen.raw, raw)) {
+            last.raw = seen.raw;
+            last.utf8 = seen.utf8;
+            out = last.utf8;
+            return true;
+        }
         // Only short texts are kept: names and classes repeat and are short, while long texts
         // (remarks, or a hostile file's megabyte names) would fill the cache with copies.
         if (raw.size() > kMaxCachedText) {
@@ -420,8 +432,8 @@ private:
             }
         }
         // The cache's entries never move or go: the column's last text is viewed, not copied.
-        last.raw = it->first;
-        last.utf8 = it->second;
+        last.raw = seen.raw = it->first;
+        last.utf8 = seen.utf8 = it->second;
         out = last.utf8;
         return true;
     }
@@ -435,8 +447,19 @@ private:
         std::string_view raw, utf8;
         std::string ownRaw, ownUtf8; // a text the cache has no room for, or a long one
     };
+    // A text of the cache seen lately in a column, by seenSlot.
+    struct Seen {
+        std::string_view raw, utf8;
+    };
+    static constexpr std::size_t kSeenSlots = 16;
+    static std::size_t seenSlot(std::string_view raw) { // raw is not empty
+        const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(raw[i]); };
+        return (byte(raw.size() / 2) * 31u + byte(raw.size() - 1) * 7u + raw.size()) % kSeenSlots;
+    }
+
     TextEncoding encoding_;
     std::array<Last, AttendanceRecord::kFieldCount> last_;
+    std::array<std::array<Seen, kSeenSlots>, AttendanceRecord::kFieldCount> seen_{};
     TextMap<std::string> cache_;
 };
 
@@ -460,13 +483,45 @@ constexpr std::array<bool, 256> kCp932Trail = [] {
 // comma, quote, blank or line break is the second half of a character, each field holds whole
 // characters, and decoding the fields one by one checks exactly what decoding the file would
 // (without this, a quote removed between a lead byte and the text after it would join them).
-// Also gives the most bytes the text can take in UTF-8: three for a single-byte katakana, three
+// Also counts the most bytes the text can take in UTF-8: three for a single-byte katakana, three
 // for a double-byte character, one for ASCII.
-bool wholeCp932Characters(std::string_view bytes, std::size_t& utf8Bytes) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto* end = p + bytes.size();
-    std::size_t extra = 0; // beyond one byte per byte
-    while (p < end) {
+//
+// Taken in steps, so that the import checks the bytes as its reader passes them and need not
+// check again a stretch its reader skips as a repeat of one it has read. Between steps the scan
+// stands where a character starts.
+class Cp932Scan {
+public:
+    explicit Cp932Scan(std::string_view bytes)
+        : begin_(reinterpret_cast<const unsigned char*>(bytes.data())), p_(begin_),
+          end_(begin_ + bytes.size()) {}
+
+    // Checks the characters that start before offset `limit` (and maybe some after it); false at
+    // the first fault, and from then on.
+    bool upTo(std::size_t limit);
+    // Passes the stretch of `size` bytes at `from`, which the scan has reached. Only for a stretch
+    // that starts and ends right after a comma and is byte for byte one that was checked: a
+    // comma is never part of a character, so the stretch starts where a character does and holds
+    // the same characters, all whole. Its bytes are not counted in extra().
+    void skip(std::size_t from, std::size_t size) { p_ = std::max(p_, begin_ + from + size); }
+    // Bytes beyond one per byte that the characters checked take in UTF-8.
+    std::size_t extra() const { return extra_; }
+
+private:
+    const unsigned char* begin_;
+    const unsigned char* p_;
+    const unsigned char* end_;
+    std::size_t extra_ = 0;
+    bool failed_ = false;
+};
+
+bool Cp932Scan::upTo(std::size_t limit) {
+    if (failed_)
+        return false;
+    const unsigned char* p = p_;
+    const unsigned char* const end = end_;
+    const unsigned char* const stop = begin_ + std::min<std::size_t>(limit, end - begin_);
+    std::size_t extra = extra_;
+    while (p < stop) {
         // The ASCII before the next byte >= 0x80, eight bytes at a time: an export's ASCII runs
         // ("," and the digits between its Japanese texts) are mostly shorter than eight.
         if (end - p >= 8) {
@@ -487,7 +542,7 @@ bool wholeCp932Characters(std::string_view bytes, std::size_t& utf8Bytes) {
             continue;
         }
         // A run of characters that are not ASCII (a Japanese text), one character at a time, by
-        // table: this loop sees every Japanese character of the file.
+        // table: this loop sees every Japanese character the scan checks.
         while (end - p >= 2) {
             const std::uint8_t kind = kCp932Kind[*p];
             if (kind == kAsciiByte)
@@ -497,19 +552,32 @@ bool wholeCp932Characters(std::string_view bytes, std::size_t& utf8Bytes) {
                 ++p;
                 continue;
             }
-            if (!kCp932Trail[p[1]])
+            if (!kCp932Trail[p[1]]) {
+                failed_ = true;
                 return false;
+            }
             extra += 1;
             p += 2;
         }
         if (end - p == 1 && *p >= 0x80) { // the last byte of the file
-            if (cp932::isLeadByte(*p))
+            if (cp932::isLeadByte(*p)) {
+                failed_ = true;
                 return false;
+            }
             extra += 2;
             ++p;
         }
     }
-    utf8Bytes = bytes.size() + extra;
+    p_ = p;
+    extra_ = extra;
+    return true;
+}
+
+bool wholeCp932Characters(std::string_view bytes, std::size_t& utf8Bytes) {
+    Cp932Scan scan(bytes);
+    if (!scan.upTo(bytes.size()))
+        return false;
+    utf8Bytes = bytes.size() + scan.extra();
     return true;
 }
 
@@ -518,30 +586,11 @@ CsvReadError encodingError() {
                         "文字コードがCP932（Shift_JIS）でもUTF-8でもありません。"};
 }
 
-} // namespace
-
-AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
-    AttendanceCsvResult result;
-    // The UTF-8 rule of decodeExportText; CP932 is checked field by field below.
-    if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom || hasHighByte(bytes)) {
-        if (isValidUtf8(bytes)) {
-            result.encoding = TextEncoding::Utf8;
-            if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom)
-                bytes.remove_prefix(kUtf8Bom.size());
-        }
-    }
-    std::size_t utf8Bytes = bytes.size();
-    if (bytes.find('\0') != std::string_view::npos ||
-        (result.encoding == TextEncoding::Cp932 && !wholeCp932Characters(bytes, utf8Bytes))) {
-        result.error = encodingError();
-        return result;
-    }
-    // The table holds the text in UTF-8, and the run copies names from it: a file of half-width
-    // katakana grows threefold, which a file just under the size limit must not be allowed to.
-    if (utf8Bytes > kMaxCsvTextBytes) {
-        result.error = CsvReadError{errnum::OutOfMemory, "ファイルの文字が多すぎます。"};
-        return result;
-    }
+// parseAttendanceCsv once the bytes are known to fit: the header and the records into `result`.
+// `scan`, when given, is the CP932 check still to be made, which the reading drives: it returns
+// at the first fault the scan finds, and the caller finishes the scan.
+void readRecords(std::string_view bytes, std::size_t utf8Bytes, Cp932Scan* scan,
+                 AttendanceCsvResult& result) {
     FieldDecoder decoder(result.encoding);
     // One per date column, so that each remembers its own last text.
     DateNormaliser dateNormaliser, birthDateNormaliser;
@@ -552,11 +601,11 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
     for (int i = 0; i < AttendanceRecord::kFieldCount; ++i) {
         if (!reader.next(view, scratch)) {
             result.error = CsvReadError{errnum::InputPastEnd, "見出し行の項目が15個に足りません。"};
-            return result;
+            return;
         }
         if (!decoder.decode(view, static_cast<std::size_t>(i), decoded)) {
             result.error = encodingError();
-            return result;
+            return;
         }
     }
 
@@ -591,10 +640,17 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
             if (got == kFirstRepeated) {
                 const std::size_t at = reader.position();
                 measuring = reader.afterComma();
+                // The bytes read so far checked, the last record's stretch among them.
+                if (scan && !scan->upTo(at)) {
+                    result.error = encodingError();
+                    return;
+                }
                 if (measuring && repeatedBytes != 0 && bytes.size() - at >= repeatedBytes &&
                     std::memcmp(bytes.data() + at, bytes.data() + repeatedStart, repeatedBytes) ==
                         0) {
                     reader.skipReadStretch(repeatedBytes);
+                    if (scan)
+                        scan->skip(at, repeatedBytes);
                     repeatedStart = at;
                     repeated = true;
                     got = kLastRepeated;
@@ -607,7 +663,7 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
                 break;
             if (!decoder.decode(view, got, views[got])) {
                 result.error = encodingError();
-                return result;
+                return;
             }
             if (got == kLastRepeated && measuring && reader.afterComma())
                 repeatedBytes = reader.position() - repeatedStart;
@@ -618,7 +674,7 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
             result.error =
                 CsvReadError{errnum::InputPastEnd, "最後のレコードの項目が15個に足りません（" +
                                                        std::to_string(got) + "個）。"};
-            return result;
+            return;
         }
         // A record with nothing in any field is no attendance: a spreadsheet that the export
         // passed through writes its formatted but empty rows as lines of 14 commas. Kept, it
@@ -632,7 +688,7 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
             result.error = CsvReadError{errnum::OutOfMemory, "レコードが多すぎます（" +
                                                                  std::to_string(kMaxCsvRecords) +
                                                                  "件まで）。"};
-            return result;
+            return;
         }
         views[0] = dateNormaliser.normalise(views[0], dateBuffer);
         if (!repeated) // else views[3] is the last record's, normalised already
@@ -645,9 +701,63 @@ AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
     if (records.empty()) {
         result.error =
             CsvReadError{errnum::SubscriptOutOfRange, "見出し行の後に出席データがありません。"};
-        return result;
+        return;
     }
     result.records = std::move(records);
+}
+
+} // namespace
+
+AttendanceCsvResult parseAttendanceCsv(std::string_view bytes) {
+    AttendanceCsvResult result;
+    // The UTF-8 rule of decodeExportText; CP932 is checked field by field below.
+    if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom || hasHighByte(bytes)) {
+        if (isValidUtf8(bytes)) {
+            result.encoding = TextEncoding::Utf8;
+            if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+                bytes.remove_prefix(kUtf8Bom.size());
+        }
+    }
+    if (bytes.find('\0') != std::string_view::npos) {
+        result.error = encodingError();
+        return result;
+    }
+    std::size_t utf8Bytes = bytes.size();
+    std::optional<Cp932Scan> scan;
+    if (result.encoding == TextEncoding::Cp932) {
+        if (bytes.size() <= kMaxCsvTextBytes / 3) {
+            // No such file can pass the limit below, its UTF-8 being at most three bytes a byte:
+            // its check goes along with the reading, which skips the repeats it knows, and the
+            // table's room is reckoned from that most.
+            scan.emplace(bytes);
+            utf8Bytes = bytes.size() * 3;
+        } else if (!wholeCp932Characters(bytes, utf8Bytes)) {
+            result.error = encodingError();
+            return result;
+        }
+    }
+    // The table holds the text in UTF-8, and the run copies names from it: a file of half-width
+    // katakana grows threefold, which a file just under the size limit must not be allowed to.
+    if (utf8Bytes > kMaxCsvTextBytes) {
+        result.error = CsvReadError{errnum::OutOfMemory, "ファイルの文字が多すぎます。"};
+        return result;
+    }
+    // A file that is not whole CP932 is refused for that, whatever the reading met first.
+    auto refusedAsText = [&] {
+        if (!scan || scan->upTo(bytes.size()))
+            return false;
+        result.records.clear();
+        result.error = encodingError();
+        return true;
+    };
+    try {
+        readRecords(bytes, utf8Bytes, scan ? &*scan : nullptr, result);
+    } catch (...) {
+        if (refusedAsText())
+            return result;
+        throw;
+    }
+    refusedAsText();
     return result;
 }
 

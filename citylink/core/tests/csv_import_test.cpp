@@ -1,4 +1,5 @@
 // The CSV step around the reader: month check, messages, log lines and what the table holds.
+#include "citylink/core/attendance_csv.h"
 #include "citylink/core/tests/csv_import_fixture.h"
 #include "citylink/core/tests/test_printers.h"
 #include "testsupport/test_files.h"
@@ -62,6 +63,54 @@ TEST_F(CsvImport, ARecordOneDayOutsideTheMonthRefusesTheFileWhereverItStands) {
     // Only the target month's year and month count; its 1st and last day are inside.
     EXPECT_TRUE(import(april, dates::Date{year{2019}, month{4}, day{30}}));
     EXPECT_FALSE(import(april, dates::Date{year{2018}, month{4}, day{1}}));
+}
+
+// The month check knows a text of the month's "yyyy/mm/" and two digits by those digits; every
+// date text must be judged as the plain rule has it: a date, from the first to the last day of
+// the month as text. Months of 28 to 31 days, each text alone and all of a month's in one file.
+TEST_F(CsvImport, EveryDateTextIsJudgedAsThePlainRuleHasIt) {
+    const std::string header = "h1,h2,h3,h4,h5,h6,h7,h8,h9,h10,h11,h12,h13,h14,h15\r\n";
+    const std::string rest = ",ひよこ組,1001,2018/5/4,0歳,男,保育標準時間,伊藤　蓮,いとう　れん,"
+                             "出席,08:00,17:00,0,0,\r\n";
+    for (const dates::Date target :
+         {dates::Date{year{2019}, month{4}, day{17}}, dates::Date{year{2020}, month{2}, day{1}},
+          dates::Date{year{2019}, month{2}, day{28}},
+          dates::Date{year{2019}, month{12}, day{31}}}) {
+        const std::string firstDay = dates::formatYmd(target.year() / target.month() / 1);
+        const std::string lastDay = dates::Get月末日(firstDay);
+        const std::string prefix = firstDay.substr(0, 8);
+        std::vector<std::string> texts = {prefix + "1x",
+                                          prefix + "x1",
+                                          prefix + "1",
+                                          prefix + "011",
+                                          prefix + " 1",
+                                          prefix + "-1",
+                                          prefix.substr(0, 7) + "-05",
+                                          lastDay + " 00:00",
+                                          firstDay.substr(0, 5) + "13/01"};
+        for (int d = 0; d <= 40; ++d)
+            texts.push_back(prefix + (d < 10 ? "0" : "") + std::to_string(d));
+        std::string all = header;
+        bool allInside = true;
+        for (const std::string& text : texts) {
+            const std::string bytes = header + text + rest;
+            const auto parsed = parseAttendanceCsv(bytes);
+            ASSERT_TRUE(parsed.ok()) << text;
+            const std::string_view stored = parsed.records.at(1).date();
+            const bool inside = dates::parseDate(stored) && stored >= firstDay && stored <= lastDay;
+            EXPECT_EQ(import(bytes, target), inside) << text;
+            allInside = allInside && inside;
+            all += text + rest;
+        }
+        EXPECT_FALSE(allInside);
+        EXPECT_FALSE(import(all, target));
+        std::string month = header; // every day of the month, twice, out of order
+        for (int round = 0; round < 2; ++round)
+            for (int d = static_cast<int>(static_cast<unsigned>(dates::parseDate(lastDay)->day()));
+                 d >= 1; --d)
+                month += prefix + (d < 10 ? "0" : "") + std::to_string(d) + rest;
+        EXPECT_TRUE(import(month, target));
+    }
 }
 
 TEST_F(CsvImport, ReadFailuresLogTheReasonAndLeaveTheTableEmpty) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <random>
@@ -328,6 +329,126 @@ TEST(ParseAttendanceCsv, GeneratedExportsReadAsTheFieldsOneByOne) {
             for (std::size_t i = 0; i < AttendanceRecord::kFieldCount; ++i)
                 ASSERT_EQ(got.records.at(r + 1).field(i), (*expected)[r][i])
                     << "seed " << seed << " record " << r + 1 << " field " << i;
+    }
+}
+
+// The import's quick ways (a repeated stretch given to the table as the last record's, the CP932
+// check made as the reader goes and skipping what it skips, quoted fields found by words, dates
+// kept by their shape, decoded texts remembered per column) against the plain reading, on odd
+// exports: children whose fields change in mid-month, values of every length around a word,
+// dates that are no dates, long texts, blank records and lines, UTF-8 files, files cut short and
+// files with a broken CP932 character anywhere.
+TEST(ParseAttendanceCsv, OddExportsReadAsTheFieldsOneByOne) {
+    const std::vector<std::string> dates = {
+        "2019/04/31", "0000/01/01", "2019/13/01", "H31.4.1",     "2019/4/5",
+        "2019/04/1x", "",           "2019-04-07", " 2019/04/08", "２０１９/04/09"};
+    const std::vector<std::string> remarks = {"",
+                                              "",
+                                              "",
+                                              "発熱のため、早退",
+                                              "迎え：祖母",
+                                              "言った\"はい\"",
+                                              "ｱｲｳｴｵ",
+                                              std::string(40, 'x'),
+                                              "長い備考" + std::string(120, 'y'),
+                                              "行\r\n替え",
+                                              "x"};
+    const std::string encodingMessage = "文字コードがCP932（Shift_JIS）でもUTF-8でもありません。";
+    for (unsigned seed = 1; seed <= 120; ++seed) {
+        std::mt19937 rng(seed);
+        auto pick = [&](const std::vector<std::string>& from) { return from[rng() % from.size()]; };
+        std::string utf8 = "日付,クラス,園児番号,生年月日,年齢,性別,保育必要量,園児名,ふりがな,"
+                           "出欠,登園時間,降園時間,ユーザー定義1,ユーザー定義2,備考\r\n";
+        std::vector<std::string> child = {"ひよこ組", "1001",         "2018/5/4", "0歳",
+                                          "男",       "保育標準時間", "伊藤　蓮", "いとう　れん"};
+        unsigned styleSeed = seed;
+        for (int record = 0; record < 50; ++record) {
+            if (rng() % 12 == 0) { // the next child, or this one's class or name changed
+                const std::size_t field = rng() % child.size();
+                child[field] = rng() % 3 == 0   ? std::string(rng() % 20, 'k')
+                               : rng() % 2 == 0 ? child[field] + "子"
+                                                : pick(dates);
+            }
+            if (rng() % 10 == 0)
+                styleSeed = rng(); // this child's records written another way from now on
+            std::vector<std::string> values = {
+                rng() % 6 == 0 ? pick(dates) : "2019/04/" + std::to_string(10 + rng() % 21)};
+            values.insert(values.end(), child.begin(), child.end());
+            const bool absent = rng() % 4 == 0;
+            values.push_back(absent ? "欠席" : "出席");
+            values.push_back(absent ? ""
+                                    : "0" + std::to_string(7 + rng() % 3) + ":" +
+                                          std::to_string(10 + rng() % 50));
+            values.push_back(absent ? ""
+                                    : std::to_string(16 + rng() % 3) + ":" +
+                                          std::to_string(10 + rng() % 50));
+            values.push_back(std::to_string(rng() % 2));
+            values.push_back(std::string(rng() % 17, '0'));
+            values.push_back(pick(remarks));
+            if (rng() % 15 == 0)
+                values.assign(values.size(), rng() % 2 ? "" : " "); // an empty row
+            std::mt19937 style(styleSeed); // records written alike, so that stretches repeat
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                utf8 += written(values[i], style);
+                utf8 += i + 1 == values.size() ? (style() % 3 ? "\r\n" : "\n")
+                                               : (style() % 20 ? "," : "\r\n");
+            }
+            if (rng() % 12 == 0)
+                utf8 += "\r\n \r\n";
+        }
+        std::string bytes =
+            seed % 4 == 0 ? (seed % 8 == 0 ? "\xEF\xBB\xBF" : "") + utf8 : cp932::fromUtf8(utf8);
+        if (seed % 7 == 0)
+            bytes.resize(bytes.size() - 1 - rng() % 30); // cut short, maybe inside a record
+        if (seed % 3 == 0) // a lead byte anywhere: whole with what follows, or broken
+            bytes.insert(rng() % (bytes.size() + 1), 1, seed % 2 ? '\x82' : '\xE0');
+        if (seed % 11 == 0)
+            bytes += '\x88'; // a lead byte with nothing after it
+
+        const auto expected = readPlainly(bytes);
+        const auto got = parseAttendanceCsv(bytes);
+        ASSERT_EQ(got.ok(), expected.has_value()) << "seed " << seed;
+        if (!decodeExportText(bytes)) { // refused for that, whatever else is wrong with it
+            EXPECT_EQ(got.error->description, encodingMessage) << "seed " << seed;
+            continue;
+        }
+        if (!expected)
+            continue;
+        AttendanceTable plain;
+        for (const auto& record : *expected) {
+            std::array<std::string_view, AttendanceRecord::kFieldCount> values;
+            std::copy(record.begin(), record.end(), values.begin());
+            plain.append(values);
+        }
+        ASSERT_EQ(got.records.count(), plain.count()) << "seed " << seed;
+        for (std::size_t r = 1; r <= plain.count(); ++r)
+            for (std::size_t i = 0; i < AttendanceRecord::kFieldCount; ++i)
+                ASSERT_EQ(got.records.at(r).field(i), plain.at(r).field(i))
+                    << "seed " << seed << " record " << r << " field " << i;
+        EXPECT_TRUE(got.records == plain);
+    }
+}
+
+// A CP932 character broken by a quote ("ab\x82"\x9F reads as the field "abぁ") refuses the file
+// for its encoding wherever it stands, before any other fault: in the last field of a good file,
+// in a record cut short, in a header cut short, after a record that repeats the one before.
+TEST(ParseAttendanceCsv, ABrokenCharacterRefusesTheFileWhateverElseIsWrong) {
+    const std::string header = "h1,h2,h3,h4,h5,h6,h7,h8,h9,h10,h11,h12,h13,h14,h15\r\n";
+    const std::string record = "2019/04/01,A,1,2018/5/4,0,M,S,N,R,P,08:00,17:00,0,0,";
+    const std::string broken = "\"ab\x82\"\x9F";
+    for (const std::string& bytes : {
+             header + record + broken + "\r\n",
+             header + record + "\r\n" + record + broken + "\r\n",
+             header + record + "\r\n2019/04/02,A," + broken + ",x\r\n",
+             "h1,h2," + broken + "\r\n",
+             header + record + "x\r\n" + record + "x\r\n" + record + "\r\n" + broken,
+         }) {
+        ASSERT_FALSE(decodeExportText(bytes).has_value());
+        const auto got = parseAttendanceCsv(bytes);
+        ASSERT_FALSE(got.ok()) << bytes;
+        EXPECT_EQ(got.error->description,
+                  "文字コードがCP932（Shift_JIS）でもUTF-8でもありません。");
+        EXPECT_TRUE(got.records.empty());
     }
 }
 
