@@ -453,8 +453,16 @@ private:
     };
     static constexpr std::size_t kSeenSlots = 16;
     static std::size_t seenSlot(std::string_view raw) { // raw is not empty
-        const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(raw[i]); };
-        return (byte(raw.size() / 2) * 31u + byte(raw.size() - 1) * 7u + raw.size()) % kSeenSlots;
+        // Both ends: 出席 and 欠席 differ only in their first character.
+        std::uint32_t head = static_cast<unsigned char>(raw.front());
+        std::uint32_t tail = static_cast<unsigned char>(raw.back());
+        if (raw.size() >= 4) {
+            std::memcpy(&head, raw.data(), 4);
+            std::memcpy(&tail, raw.data() + raw.size() - 4, 4);
+        }
+        const std::uint32_t h =
+            (head * 0x9E3779B1u) ^ (tail * 0x85EBCA77u) ^ static_cast<std::uint32_t>(raw.size());
+        return (h * 0xC2B2AE3Du >> 16) % kSeenSlots;
     }
 
     TextEncoding encoding_;
@@ -522,8 +530,17 @@ bool Cp932Scan::upTo(std::size_t limit) {
     const unsigned char* const stop = begin_ + std::min<std::size_t>(limit, end - begin_);
     std::size_t extra = extra_;
     while (p < stop) {
-        // The ASCII before the next byte >= 0x80, eight bytes at a time: an export's ASCII runs
-        // ("," and the digits between its Japanese texts) are mostly shorter than eight.
+        // The ASCII before the next byte >= 0x80, sixteen or eight bytes at a time: an export's
+        // ASCII runs (dates, times and the commas between its Japanese texts) are short.
+        if (end - p >= 16) {
+            std::uint64_t first, second;
+            std::memcpy(&first, p, 8);
+            std::memcpy(&second, p + 8, 8);
+            if (((first | second) & 0x8080808080808080ull) == 0) {
+                p += 16;
+                continue;
+            }
+        }
         if (end - p >= 8) {
             std::uint64_t chunk;
             std::memcpy(&chunk, p, 8);
