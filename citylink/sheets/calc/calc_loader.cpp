@@ -1,23 +1,10 @@
 #include "citylink/sheets/calc/calc_loader.h"
+#include "citylink/sheets/calc/no_office.h"
 
 #include "foundation/platform.h"
 #include "foundation/utf8_path.h"
 
 namespace sheets {
-namespace {
-
-// The office of a program without a usable module: nothing to start, nothing to stop.
-class NoOffice : public CalcOffice {
-public:
-    explicit NoOffice(bool user) : user_(user) {}
-    bool isUserOffice() const override { return user_; }
-    long processId() const override { return 0; }
-
-private:
-    bool user_;
-};
-
-} // namespace
 
 CalcModuleLoader::CalcModuleLoader(const std::filesystem::path& file) {
     std::string error;
@@ -42,11 +29,11 @@ bool CalcModuleLoader::showsWindows() const {
 }
 
 CalcOfficePtr CalcModuleLoader::privateOffice(std::chrono::milliseconds startTimeout) const {
-    return module_ ? module_->privateOffice(startTimeout) : std::make_shared<NoOffice>(false);
+    return module_ ? module_->privateOffice(startTimeout) : calc::NoOffice(false);
 }
 
 CalcOfficePtr CalcModuleLoader::userOffice(std::chrono::milliseconds startTimeout) const {
-    return module_ ? module_->userOffice(startTimeout) : std::make_shared<NoOffice>(true);
+    return module_ ? module_->userOffice(startTimeout) : calc::NoOffice(true);
 }
 
 ApplicationPtr CalcModuleLoader::createApplication(const CalcOfficePtr& office,

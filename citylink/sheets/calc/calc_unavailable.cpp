@@ -1,21 +1,9 @@
 // The Calc backend of a build without the LibreOffice SDK: nothing is installed, and creating an
 // application fails as creating an unregistered automation server does.
 #include "citylink/sheets/calc/calc_backend.h"
+#include "citylink/sheets/calc/no_office.h"
 
 namespace sheets {
-namespace {
-
-class NoOffice : public CalcOffice {
-public:
-    explicit NoOffice(bool user) : user_(user) {}
-    bool isUserOffice() const override { return user_; }
-    long processId() const override { return 0; }
-
-private:
-    bool user_;
-};
-
-} // namespace
 
 bool CalcInstalled() {
     return false;
@@ -26,11 +14,11 @@ bool CalcShowsWindows() {
 }
 
 CalcOfficePtr PrivateCalcOffice(std::chrono::milliseconds) {
-    return std::make_shared<NoOffice>(false);
+    return calc::NoOffice(false);
 }
 
 CalcOfficePtr UserCalcOffice(std::chrono::milliseconds) {
-    return std::make_shared<NoOffice>(true);
+    return calc::NoOffice(true);
 }
 
 ApplicationPtr CreateCalcApplication(const CalcOfficePtr&, CalcOptions) {
