@@ -6,6 +6,7 @@
 #include "citylink/sheets/testing/calc_test_office.h"
 #include "citylink/sheets/tests/contract_cases.h"
 #include "citylink/sheets/xlsx/workbook_file.h"
+#include "foundation/utf8_path.h"
 #include "testsupport/test_files.h"
 
 #include <gtest/gtest.h>
@@ -19,11 +20,6 @@ using contract::kShort;
 using contract::kStandard;
 
 namespace {
-
-std::string utf8(const fs::path& p) {
-    auto s = p.u8string();
-    return std::string(s.begin(), s.end());
-}
 
 fs::path copyForm(const testsupport::ScratchDir& dir,
                   std::string_view name = "時間外保育利用状況表.xlsx") {
@@ -44,7 +40,7 @@ struct CalcBackend {
         }
     }
     ApplicationPtr create() { return CreateCalcApplication(office); }
-    std::string workbook() { return utf8(copyForm(dir)); }
+    std::string workbook() { return utf8::fromPath(copyForm(dir)); }
 };
 
 } // namespace
@@ -62,12 +58,18 @@ protected:
     CalcOfficePtr office = calctest::SharedTestOffice();
     void TearDown() override { calctest::CloseAll(office); }
 
+    // The sheet of that name in the workbook, opened by the application.
+    static WorksheetPtr sheetOf(const ApplicationPtr& app, const fs::path& book,
+                                const std::string& name) {
+        return app->Workbooks()->Open(utf8::fromPath(book))->Worksheets()->Item(name);
+    }
+
     // The folder's files; the office's lock files of open documents left out when asked.
     std::vector<std::string> filesInDir(bool withLocks = true) const {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(dir.path()))
-            if (withLocks || !utf8(entry.path().filename()).starts_with(".~lock."))
-                names.push_back(utf8(entry.path().filename()));
+            if (withLocks || !utf8::fromPath(entry.path().filename()).starts_with(".~lock."))
+                names.push_back(utf8::fromPath(entry.path().filename()));
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -78,7 +80,7 @@ protected:
 TEST_F(Calc, NumericTextIsWrittenAsANumberAndOtherTextAsText) {
     fs::path book = copyForm(dir);
     auto app = CreateCalcApplication(office);
-    auto sheet = app->Workbooks()->Open(utf8(book))->Worksheets()->Item(kShort);
+    auto sheet = sheetOf(app, book, kShort);
     sheet->Range("D6")->setValue("2019");
     sheet->Range("E6")->setValue("07");
     sheet->Range("C6")->setValue("ﾔﾏﾀﾞ ﾀﾛｳ");
@@ -89,21 +91,18 @@ TEST_F(Calc, NumericTextIsWrittenAsANumberAndOtherTextAsText) {
     block[1][1] = "=1+1"; // text, never a formula
     sheet->Range("X6:BB7")->setValues(block);
 
-    bool number = false;
-    EXPECT_EQ(calctest::CellText(office, book, kShort, "D6", &number), "2019");
-    EXPECT_TRUE(number);
-    EXPECT_EQ(calctest::CellText(office, book, kShort, "E6", &number), "7");
-    EXPECT_TRUE(number);
-    EXPECT_EQ(calctest::CellText(office, book, kShort, "X6", &number), "16");
-    EXPECT_TRUE(number);
-    EXPECT_EQ(calctest::CellText(office, book, kShort, "X7", &number), "5");
-    EXPECT_TRUE(number);
-    EXPECT_EQ(calctest::CellText(office, book, kShort, "C6", &number), "ﾔﾏﾀﾞ ﾀﾛｳ");
-    EXPECT_FALSE(number);
-    EXPECT_EQ(calctest::CellText(office, book, kShort, "F6", &number), "1-2");
-    EXPECT_FALSE(number);
-    EXPECT_EQ(calctest::CellText(office, book, kShort, "Y7", &number), "=1+1");
-    EXPECT_FALSE(number);
+    auto expectCell = [&](const char* a1, const char* text, bool wantNumber) {
+        bool number = !wantNumber;
+        EXPECT_EQ(calctest::CellText(office, book, kShort, a1, &number), text) << a1;
+        EXPECT_EQ(number, wantNumber) << a1;
+    };
+    expectCell("D6", "2019", true);
+    expectCell("E6", "7", true);
+    expectCell("X6", "16", true);
+    expectCell("X7", "5", true);
+    expectCell("C6", "ﾔﾏﾀﾞ ﾀﾛｳ", false);
+    expectCell("F6", "1-2", false);
+    expectCell("Y7", "=1+1", false);
     app->Quit();
 }
 
@@ -114,7 +113,7 @@ TEST_F(Calc, AFileOpenInTheOfficeIsThatDocumentAndCounts) {
     auto first = CreateCalcApplication(office);
     auto books = first->Workbooks();
     EXPECT_EQ(books->Count(), 1); // the user's document counts
-    books->Open(utf8(book))->Worksheets()->Item(kShort)->Range("C6")->setValue("ｱ");
+    books->Open(utf8::fromPath(book))->Worksheets()->Item(kShort)->Range("C6")->setValue("ｱ");
     EXPECT_EQ(books->Count(), 2);
     first->setVisible(true);
     first.reset();
@@ -122,11 +121,9 @@ TEST_F(Calc, AFileOpenInTheOfficeIsThatDocumentAndCounts) {
 
     // A second application on the same file fills the same document.
     auto second = CreateCalcApplication(office);
-    auto sheet = second->Workbooks()->Open(utf8(book))->Worksheets()->Item(kStandard);
+    auto sheet = sheetOf(second, book, kStandard);
     EXPECT_EQ(second->Workbooks()->Count(), 2);
-    EXPECT_EQ(
-        second->Workbooks()->Open(utf8(book))->Worksheets()->Item(kShort)->Range("C6")->Value(),
-        "ｱ");
+    EXPECT_EQ(sheetOf(second, book, kShort)->Range("C6")->Value(), "ｱ");
     sheet->Range("C6")->setValue("ｲ");
     second->setVisible(true);
     second.reset();
@@ -156,7 +153,7 @@ TEST_F(Calc, ShowingStoresTheCopyAskedForAndKeepsTheDocumentOpenAndModified) {
     };
     options.onCopyStored = [&](const fs::path& p) { stored.push_back(p); };
     auto app = CreateCalcApplication(office, options);
-    auto sheet = app->Workbooks()->Open(utf8(book))->Worksheets()->Item(kStandard);
+    auto sheet = sheetOf(app, book, kStandard);
     sheet->Range("C6")->setValue("ﾀﾅｶ");
     sheet->Range("X6")->setValue("18");
     app->setVisible(true);
@@ -184,7 +181,7 @@ TEST_F(Calc, ACopyIsNeverStoredOverTheOpenedFile) {
     CalcOptions options;
     options.copyPath = [](const fs::path& original) { return original; };
     auto app = CreateCalcApplication(office, options);
-    app->Workbooks()->Open(utf8(book))->Worksheets()->Item(kShort)->Range("C6")->setValue("ｱ");
+    sheetOf(app, book, kShort)->Range("C6")->setValue("ｱ");
     EXPECT_THROW(app->setVisible(true), AutomationError);
     EXPECT_EQ(testsupport::readBytes(book), before);
 }
@@ -195,13 +192,13 @@ TEST_F(Calc, OpensAnXlsWorkbook) {
     CalcOptions options;
     options.copyPath = [&](const fs::path&) { return dir / "form.xls"; };
     auto app = CreateCalcApplication(office, options);
-    app->Workbooks()->Open(utf8(book));
+    app->Workbooks()->Open(utf8::fromPath(book));
     app->setVisible(true);
     app.reset();
     calctest::CloseAll(office);
 
     app = CreateCalcApplication(office);
-    auto sheets = app->Workbooks()->Open(utf8(dir / "form.xls"))->Worksheets();
+    auto sheets = app->Workbooks()->Open(utf8::fromPath(dir / "form.xls"))->Worksheets();
     EXPECT_EQ(sheets->Count(), 3);
     sheets->Item(kShort)->Range("X6")->setValue("07");
     EXPECT_EQ(sheets->Item(kShort)->Range("X6")->Value(), "7");
@@ -214,7 +211,7 @@ TEST_F(Calc, AnUnfinishedRunLeavesNoDocumentAndNoFile) {
     auto before = filesInDir();
     {
         auto app = CreateCalcApplication(office);
-        auto sheet = app->Workbooks()->Open(utf8(book))->Worksheets()->Item(kShort);
+        auto sheet = sheetOf(app, book, kShort);
         sheet->Range("C6")->setValue("ｱ");
         // Released without being shown (and not quit: another document is open).
     }
@@ -229,7 +226,7 @@ TEST_F(Calc, QuitClosesWhatItLoadedAndKeepsTheUsersDocuments) {
     fs::path other = copyForm(dir, "other.xlsx");
     calctest::OpenAsUser(office, other);
     auto app = CreateCalcApplication(office);
-    app->Workbooks()->Open(utf8(book))->Worksheets()->Item(kShort)->Range("C6")->setValue("ｱ");
+    sheetOf(app, book, kShort)->Range("C6")->setValue("ｱ");
     app->Quit();
     auto docs = calctest::OpenDocuments(office);
     ASSERT_EQ(docs.size(), 1u);
@@ -239,7 +236,7 @@ TEST_F(Calc, QuitClosesWhatItLoadedAndKeepsTheUsersDocuments) {
 TEST_F(Calc, MissingFilesAndNonSpreadsheetsDoNotOpen) {
     auto app = CreateCalcApplication(office);
     try {
-        app->Workbooks()->Open(utf8(dir / "missing.xlsx"));
+        app->Workbooks()->Open(utf8::fromPath(dir / "missing.xlsx"));
         ADD_FAILURE() << "opened a missing file";
     } catch (const AutomationError& e) {
         EXPECT_EQ(e.number(), errors::kApplicationDefined);
@@ -248,7 +245,7 @@ TEST_F(Calc, MissingFilesAndNonSpreadsheetsDoNotOpen) {
     // Calc reads a text file as a one-column sheet; whatever it makes of it, it is never
     // written back.
     try {
-        app->Workbooks()->Open(utf8(dir / "notes.xlsx"));
+        app->Workbooks()->Open(utf8::fromPath(dir / "notes.xlsx"));
     } catch (const AutomationError& e) {
         EXPECT_EQ(e.number(), errors::kApplicationDefined);
     }
@@ -262,7 +259,7 @@ TEST_F(Calc, CellsWrittenOneByOneLeaveTheCellsAroundThemAsTheyWere) {
     fs::path book = dir / "form.xlsx";
     fs::copy_file(testsupport::sourceDir() / "samples/時間外保育利用状況表.xlsx", book);
     auto app = CreateCalcApplication(office);
-    auto sheet = app->Workbooks()->Open(utf8(book))->Worksheets()->Item(kShort);
+    auto sheet = sheetOf(app, book, kShort);
     for (int top : {6, 10, 14}) {
         const std::string row = std::to_string(top);
         sheet->Range("C" + row)->setValue("ｴﾝｼﾞ " + row);
@@ -296,8 +293,10 @@ TEST_F(Calc, CellsWrittenOneByOneLeaveTheCellsAroundThemAsTheyWere) {
 TEST_F(Calc, UsedRangeOfTheCitysWorkbookIsTheEmbeddedEnginesToo) {
     fs::path book = dir / "form.xlsx";
     fs::copy_file(testsupport::sourceDir() / "samples/時間外保育利用状況表.xlsx", book);
-    auto calcSheets = CreateCalcApplication(office)->Workbooks()->Open(utf8(book))->Worksheets();
-    auto engineSheets = CreateEmbeddedApplication()->Workbooks()->Open(utf8(book))->Worksheets();
+    auto calcSheets =
+        CreateCalcApplication(office)->Workbooks()->Open(utf8::fromPath(book))->Worksheets();
+    auto engineSheets =
+        CreateEmbeddedApplication()->Workbooks()->Open(utf8::fromPath(book))->Worksheets();
     for (const std::string& name : {kShort, kStandard}) {
         auto inCalc = calcSheets->Item(name)->UsedRange();
         auto inEngine = engineSheets->Item(name)->UsedRange();
