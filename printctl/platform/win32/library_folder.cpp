@@ -1,12 +1,11 @@
 // Windows: the library's folder is that of the DLL holding this code (GetModuleHandleExA by an
-// address in it, then GetModuleFileNameA); linked statically into a program, the program's.
+// address in it, then GetModuleFileNameA).
 #include "printctl/library_platform.h"
 
 #include "foundation/platform/win32/ansi_text.h"
 #include "foundation/platform/win32/windows_include.h"
 
 namespace printctl {
-namespace {
 
 std::string libraryFolder() {
     HMODULE self = nullptr;
@@ -23,23 +22,6 @@ std::string libraryFolder() {
         }
     }
     return systemPlatform().programFolder();
-}
-
-class LibraryPlatform final : public Platform {
-public:
-    std::string programFolder() const override { return libraryFolder(); }
-    bool markerFileExists() const override { return systemPlatform().markerFileExists(); }
-    std::optional<std::string> windowsFolder() const override {
-        return systemPlatform().windowsFolder();
-    }
-    char separator() const override { return systemPlatform().separator(); }
-};
-
-} // namespace
-
-const Platform& libraryPlatform() {
-    static const LibraryPlatform platform;
-    return platform;
 }
 
 } // namespace printctl
