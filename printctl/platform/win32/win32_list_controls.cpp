@@ -16,13 +16,6 @@ constexpr Messages kListBox{LB_ADDSTRING, LB_GETCOUNT,  LB_GETTEXTLEN,
 constexpr Messages kComboBox{CB_ADDSTRING, CB_GETCOUNT,  CB_GETLBTEXTLEN,
                              CB_GETLBTEXT, CB_GETCURSEL, CB_SETCURSEL};
 
-void addItem(HWND window, const Messages& m, const std::string& item) {
-    if (!IsWindow(window))
-        return;
-    std::string ansi = win32::ansiFromUtf8(item);
-    SendMessageA(window, m.addString, 0, reinterpret_cast<LPARAM>(ansi.c_str()));
-}
-
 int count(HWND window, const Messages& m) {
     if (!IsWindow(window))
         return 0;
@@ -45,32 +38,39 @@ std::string entry(HWND window, const Messages& m, int index) {
     return win32::utf8FromAnsi(ansi);
 }
 
+const Messages& messagesOf(Win32ListWindow::Kind kind) {
+    return kind == Win32ListWindow::Kind::ListBox ? kListBox : kComboBox;
+}
+
+} // namespace
+
+void Win32ListWindow::AddItem(const std::string& item) {
+    if (!IsWindow(window_))
+        return;
+    std::string ansi = win32::ansiFromUtf8(item);
+    SendMessageA(window_, messagesOf(kind_).addString, 0, reinterpret_cast<LPARAM>(ansi.c_str()));
+}
+
+int Win32ListWindow::ListCount() const {
+    return count(window_, messagesOf(kind_));
+}
+
+std::string Win32ListWindow::List(int index) const {
+    return entry(window_, messagesOf(kind_), index);
+}
+
 // Exact and case-sensitive, as printer names are: LB_SELECTSTRING and LB_FINDSTRINGEXACT both
 // ignore letter case, and LB_SELECTSTRING matches a prefix.
-int find(HWND window, const Messages& m, const std::string& text) {
-    const int n = count(window, m);
+int Win32ListWindow::find(const std::string& text) const {
+    const int n = ListCount();
     for (int i = 0; i < n; ++i) {
-        if (entry(window, m, i) == text)
+        if (List(i) == text)
             return i;
     }
     return -1;
 }
 
-} // namespace
-
-Win32ListBox::Win32ListBox(HWND__* listBox) : window_(listBox) {}
-
-void Win32ListBox::AddItem(const std::string& item) {
-    addItem(window_, kListBox, item);
-}
-
-int Win32ListBox::ListCount() const {
-    return count(window_, kListBox);
-}
-
-std::string Win32ListBox::List(int index) const {
-    return entry(window_, kListBox, index);
-}
+Win32ListBox::Win32ListBox(HWND__* listBox) : Win32ListWindow(listBox, Kind::ListBox) {}
 
 std::string Win32ListBox::Text() const {
     if (!IsWindow(window_))
@@ -80,24 +80,12 @@ std::string Win32ListBox::Text() const {
 }
 
 void Win32ListBox::Text(const std::string& text) {
-    int index = find(window_, kListBox, text);
+    int index = find(text);
     if (index >= 0)
         SendMessageA(window_, kListBox.setCurSel, static_cast<WPARAM>(index), 0);
 }
 
-Win32ComboBox::Win32ComboBox(HWND__* comboBox) : window_(comboBox) {}
-
-void Win32ComboBox::AddItem(const std::string& item) {
-    addItem(window_, kComboBox, item);
-}
-
-int Win32ComboBox::ListCount() const {
-    return count(window_, kComboBox);
-}
-
-std::string Win32ComboBox::List(int index) const {
-    return entry(window_, kComboBox, index);
-}
+Win32ComboBox::Win32ComboBox(HWND__* comboBox) : Win32ListWindow(comboBox, Kind::ComboBox) {}
 
 std::string Win32ComboBox::Text() const {
     if (!IsWindow(window_))
@@ -116,7 +104,7 @@ std::string Win32ComboBox::Text() const {
 void Win32ComboBox::Text(const std::string& text) {
     if (!IsWindow(window_))
         return;
-    int index = find(window_, kComboBox, text);
+    int index = find(text);
     if (index >= 0) {
         SendMessageA(window_, kComboBox.setCurSel, static_cast<WPARAM>(index), 0);
         return;

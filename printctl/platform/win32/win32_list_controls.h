@@ -14,33 +14,40 @@ struct HWND__;
 
 namespace printctl {
 
-// A list box: AddItem appends with LB_ADDSTRING (in order, or sorted when the box sorts, as the
-// caller's own AddItem does); Text is the selected entry.
-class PRINTCTL_EXPORT Win32ListBox final : public ListControl {
+// What list boxes and combo boxes share: their entries, added and read with the control's own
+// messages (LB_* or CB_*, the same calls under other names). AddItem appends with LB_ADDSTRING or
+// CB_ADDSTRING (in order, or sorted when the control sorts, as the caller's own AddItem does).
+class PRINTCTL_EXPORT Win32ListWindow : public ListControl {
 public:
-    explicit Win32ListBox(HWND__* listBox);
+    enum class Kind { ListBox, ComboBox };
+
     void AddItem(const std::string& item) override;
     int ListCount() const override;
     std::string List(int index) const override;
+
+protected:
+    Win32ListWindow(HWND__* window, Kind kind) : window_(window), kind_(kind) {}
+    // The index of the entry with exactly this text, letter case included; -1 when none has it.
+    int find(const std::string& text) const;
+
+    HWND__* window_;
+    Kind kind_;
+};
+
+// A list box: Text is the selected entry.
+class PRINTCTL_EXPORT Win32ListBox final : public Win32ListWindow {
+public:
+    explicit Win32ListBox(HWND__* listBox);
     std::string Text() const override;
     void Text(const std::string& text) override;
-
-private:
-    HWND__* window_;
 };
 
 // A combo box: Text is the text it shows (what the user typed, in an editable one).
-class PRINTCTL_EXPORT Win32ComboBox final : public ListControl {
+class PRINTCTL_EXPORT Win32ComboBox final : public Win32ListWindow {
 public:
     explicit Win32ComboBox(HWND__* comboBox);
-    void AddItem(const std::string& item) override;
-    int ListCount() const override;
-    std::string List(int index) const override;
     std::string Text() const override;
     void Text(const std::string& text) override;
-
-private:
-    HWND__* window_;
 };
 
 } // namespace printctl
