@@ -7,14 +7,12 @@
 #include "foundation/clock.h"
 #include "foundation/mdl_log.h"
 #include "foundation/mdl_system_ini.h"
-#include "shared_ui/japanese_font.h"
 #include "shared_ui/qt_prompts.h"
-#include "shared_ui/qt_translations.h"
+#include "shared_ui/screens_folder.h"
 #include "shared_ui/window_picture.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFontDatabase>
 #include <QPixmap>
 #include <QTemporaryDir>
 
@@ -23,23 +21,14 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    // Standard dialogs and buttons in the desktop's language, as on the clerk's Japanese desktop.
-    installQtTranslations();
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+    const std::optional<QDir> out = screensOutputFolder(argc, argv);
+    if (!out)
         return 2;
-    }
-    QDir out(QString::fromLocal8Bit(argv[1]));
-    if (!out.exists()) {
-        std::fprintf(stderr, "no such folder: %s\n", argv[1]);
-        return 2;
-    }
     QTemporaryDir scratch;
     if (!scratch.isValid()) {
         std::fprintf(stderr, "cannot create a temporary folder\n");
         return 1;
     }
-    preferJapaneseFont();
 
     const std::filesystem::path folder = scratch.path().toStdString();
     ManualClock clock({2024, 12, 2, 9, 30, 0});
@@ -51,7 +40,7 @@ int main(int argc, char** argv) {
         F_うぇぶきらの札幌市連携 window(prompts, log, clock, folder);
         prompts.setParentWidget(&window);
         ok = window.loadSucceeded() &&
-             saveWindowPicture(window, out, QStringLiteral("citylink-main.png")) && ok;
+             saveWindowPicture(window, *out, QStringLiteral("citylink-main.png")) && ok;
         window.close();
     }
     {
@@ -65,7 +54,7 @@ int main(int argc, char** argv) {
         F_うぇぶきらの札幌市連携設定画面 screen(prompts, clock, ini);
         prompts.setParentWidget(&screen);
         screen.Cmb年度->setCurrentIndex(screen.Cmb年度->findText(QStringLiteral("2024")));
-        ok = saveWindowPicture(screen, out, QStringLiteral("citylink-settings.png")) && ok;
+        ok = saveWindowPicture(screen, *out, QStringLiteral("citylink-settings.png")) && ok;
         prompts.setParentWidget(nullptr);
     }
     return ok ? 0 : 1;

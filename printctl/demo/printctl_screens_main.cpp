@@ -6,17 +6,14 @@
 #include "printctl/printctl.h"
 #include "printctl/properties_dialog.h"
 #include "printctl/testing/fake_printer_system.h"
-#include "shared_ui/japanese_font.h"
 #include "shared_ui/qt_prompts.h"
-#include "shared_ui/qt_translations.h"
+#include "shared_ui/screens_folder.h"
 #include "shared_ui/window_picture.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFontDatabase>
 #include <QTemporaryDir>
 
-#include <cstdio>
 #include <fstream>
 
 namespace {
@@ -43,18 +40,9 @@ std::vector<printctl::PrinterOption> sampleOptions() {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    // Standard dialogs and buttons in the desktop's language, as on the clerk's Japanese desktop.
-    installQtTranslations();
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+    const std::optional<QDir> out = screensOutputFolder(argc, argv);
+    if (!out)
         return 2;
-    }
-    QDir out(QString::fromLocal8Bit(argv[1]));
-    if (!out.exists()) {
-        std::fprintf(stderr, "no such folder: %s\n", argv[1]);
-        return 2;
-    }
-    preferJapaneseFont();
     QTemporaryDir scratch;
     std::string folder = scratch.path().toStdString() + "/";
     // What an earlier run saved (the file is CP932, as the Windows programs keep it).
@@ -69,7 +57,7 @@ int main(int argc, char** argv) {
     PrinterSelectionWindow window(printer);
     window.Load("printctl-demo");
     printctl::PropertiesDialog properties("事務室-レーザー", sampleOptions());
-    bool ok = saveWindowPicture(window, out, QStringLiteral("printctl-demo.png")) &&
-              saveWindowPicture(properties, out, QStringLiteral("printctl-properties.png"));
+    bool ok = saveWindowPicture(window, *out, QStringLiteral("printctl-demo.png")) &&
+              saveWindowPicture(properties, *out, QStringLiteral("printctl-properties.png"));
     return ok ? 0 : 1;
 }
