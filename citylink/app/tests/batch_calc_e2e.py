@@ -14,17 +14,11 @@ import tempfile
 
 import openpyxl
 
+from batch_common import check, finish, generate_month, work_folders, write_layout
+
 BATCH, SRC = sys.argv[1], sys.argv[2]
 SAMPLE = os.path.join(SRC, "samples", "時間外保育利用状況表.xlsx")
-GENERATOR = os.path.join(SRC, "bench", "citylink", "make_month.py")
 SHEETS = ("利用状況表（保育短時間）", "保育標準時間")
-failures = []
-
-
-def check(cond, what):
-    if not cond:
-        failures.append(what)
-        print("FAIL:", what)
 
 
 def offices_of(pid):
@@ -40,22 +34,6 @@ def run(*args, expect=0):
           (proc.returncode, expect, args, out[-1500:], err))
     check(not offices_of(proc.pid), "an office process outlived the batch run %s" % (args,))
     return out, err
-
-
-def write_layout(cfg, year, extra=()):
-    """The first fiscal year's layout as seeded by the tool, copied to the year with both item
-    numbers set (what the clerk does on the settings screen)."""
-    subprocess.run([BATCH, "--show-layout", "2018", "--care", "short", "--config-dir", cfg,
-                    "--log-dir", cfg], capture_output=True)
-    path = os.path.join(cfg, "札幌市連携.INI")
-    with open(path, encoding="cp932", newline="") as f:
-        body = f.read().split("[2018]", 1)[1]
-    values = dict(line.split("=", 1) for line in body.splitlines() if "=" in line)
-    values["4-1"], values["4-2"] = "1", "2"
-    values.update(dict(extra))
-    section = "".join("%s=%s\r\n" % (k, v) for k, v in values.items())
-    with open(path, "w", encoding="cp932", newline="") as f:
-        f.write("[2018]\r\n" + section + "[%d]\r\n" % year + section)
 
 
 def normal(value):
@@ -87,13 +65,10 @@ def compare(calc_path, embedded_path, what):
 
 
 with tempfile.TemporaryDirectory() as tmp:
-    cfg, logs = os.path.join(tmp, "config"), os.path.join(tmp, "logs")
-    os.makedirs(cfg)
-    os.makedirs(logs)
+    cfg, logs = work_folders(tmp)
     month_csv = os.path.join(tmp, "month.csv")
-    subprocess.run(["/usr/bin/python3", GENERATOR, month_csv, "--children", "40", "--year", "2024",
-                    "--month", "6", "--seed", "11"], check=True)
-    write_layout(cfg, 2024)
+    generate_month(SRC, month_csv, 40, seed=11)
+    write_layout(BATCH, cfg)
     common = ["--month", "2024-06", "--config-dir", cfg, "--log-dir", logs]
 
     # The form as .xls, written by Calc itself: a month without extended care fills nothing and
@@ -129,7 +104,7 @@ with tempfile.TemporaryDirectory() as tmp:
     # The wrong-sheet end: exit 1, nothing stored, nothing left open or running.
     wrong = os.path.join(tmp, "wrong")
     os.makedirs(wrong)
-    write_layout(wrong, 2024, extra=[("2-0", "ありえないシート")])
+    write_layout(BATCH, wrong, extra=[("2-0", "ありえないシート")])
     folder = os.path.join(tmp, "end")
     os.makedirs(folder)
     shutil.copy(SAMPLE, os.path.join(folder, "book.xlsx"))
@@ -140,7 +115,4 @@ with tempfile.TemporaryDirectory() as tmp:
     check(sorted(os.listdir(folder)) == ["book.xlsx"], "files after the wrong-sheet end: %s" %
           os.listdir(folder))
 
-if failures:
-    print("%d failure(s)" % len(failures))
-    sys.exit(1)
-print("ok")
+finish()

@@ -13,17 +13,12 @@ import subprocess
 import sys
 import tempfile
 
+from batch_common import check, finish
+
 BATCH, SRC = sys.argv[1], sys.argv[2]
 SAMPLE = os.path.join(SRC, "samples", "時間外保育利用状況表.xlsx")
 MONTH = os.path.join(SRC, "samples", "attendance_2024-06.csv")
 MAKE_CONFIG = os.path.join(SRC, "samples", "make_demo_config.py")
-failures = []
-
-
-def check(cond, what):
-    if not cond:
-        failures.append(what)
-        print("FAIL:", what)
 
 
 needed = subprocess.run(["readelf", "-d", BATCH], capture_output=True, text=True, check=True).stdout
@@ -58,7 +53,4 @@ with tempfile.TemporaryDirectory() as tmp:
     check(os.path.join(alone, "citylink-calc.so") in log,
           "the log names the missing module:\n" + log[-1500:])
 
-if failures:
-    print("%d failure(s)" % len(failures))
-    sys.exit(1)
-print("ok")
+finish()

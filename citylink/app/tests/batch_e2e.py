@@ -6,7 +6,6 @@ cell with what an independent reading of the CSV expects. Also the tool's ends a
     batch_e2e.py CITYLINK_BATCH SOURCE_DIR
 """
 import csv
-import io
 import os
 import shutil
 import subprocess
@@ -16,17 +15,11 @@ import tempfile
 import openpyxl
 from openpyxl.utils import column_index_from_string, get_column_letter
 
+from batch_common import LAYOUT, check, finish, generate_month, work_folders, write_layout
+
 BATCH, SRC = sys.argv[1], sys.argv[2]
 SAMPLE = os.path.join(SRC, "samples", "時間外保育利用状況表.xlsx")
-GENERATOR = os.path.join(SRC, "bench", "citylink", "make_month.py")
 SHORT_SHEET, STANDARD_SHEET = "利用状況表（保育短時間）", "保育標準時間"
-failures = []
-
-
-def check(cond, what):
-    if not cond:
-        failures.append(what)
-        print("FAIL:", what)
 
 
 def run(*args, expect=None):
@@ -119,36 +112,16 @@ def compare_sheet(filled, original, sheet, want):
                       "%s!%s changed: %r -> %r" % (sheet, c.coordinate, c.value, ws[c.coordinate].value))
 
 
-def write_layout(cfg, year, extra=()):
-    """Seeds the layout file through the tool, then sets the year's section as a clerk would on the
-    settings screen: the 2018 defaults copied to the year, the two item numbers set."""
-    run("--show-layout", "2018", "--care", "short", "--config-dir", cfg, "--log-dir", cfg)
-    path = os.path.join(cfg, "札幌市連携.INI")
-    with open(path, encoding="cp932", newline="") as f:
-        text = f.read()
-    body = text.split("[2018]", 1)[1]
-    keys = [line.split("=", 1) for line in body.splitlines() if "=" in line]
-    values = dict(keys)
-    values["4-1"], values["4-2"] = "1", "2"
-    values.update(dict(extra))
-    section = "".join("%s=%s\r\n" % (k, v) for k, v in values.items())
-    with open(path, "w", encoding="cp932", newline="") as f:
-        f.write("[2018]\r\n" + section + "[%d]\r\n" % year + section)
-
-
 with tempfile.TemporaryDirectory() as tmp:
-    cfg, logs = os.path.join(tmp, "config"), os.path.join(tmp, "logs")
-    os.makedirs(cfg)
-    os.makedirs(logs)
+    cfg, logs = work_folders(tmp)
     month_csv = os.path.join(tmp, "month.csv")
-    subprocess.run(["/usr/bin/python3", GENERATOR, month_csv, "--children", "40", "--year", "2024",
-                    "--month", "6", "--seed", "11"], check=True)
+    generate_month(SRC, month_csv, 40, seed=11)
 
     # A fresh folder: --show-layout seeds the first fiscal year and reports the empty item numbers.
     p = run("--show-layout", "2018", "--care", "short", "--config-dir", cfg, "--log-dir", logs, expect=1)
     check("information: エラー: 連携用情報の取得に失敗しました。" in p.stderr, "fresh layout message: " + p.stderr)
-    check(os.path.exists(os.path.join(cfg, "札幌市連携.INI")), "layout file seeded")
-    write_layout(cfg, 2024)
+    check(os.path.exists(os.path.join(cfg, LAYOUT)), "layout file seeded")
+    write_layout(BATCH, cfg)
     p = run("--show-layout", "2024", "--care", "standard", "--config-dir", cfg, "--log-dir", logs, expect=0)
     check("3-0   SheetName         保育標準時間" in p.stdout, "show-layout output: " + p.stdout)
 
@@ -203,7 +176,7 @@ with tempfile.TemporaryDirectory() as tmp:
     check(log_hint in p.stderr and p.stderr.rstrip().endswith("_.log"), "log named: " + p.stderr)
     wrong = os.path.join(tmp, "wrong")
     os.makedirs(wrong)
-    write_layout(wrong, 2024, extra=[("2-0", "利用状況表")])
+    write_layout(BATCH, wrong, extra=[("2-0", "利用状況表")])
     before = sorted(os.listdir(tmp))
     p = run("--month", "2024-06", "--csv", month_csv, "--workbook", book, "--config-dir", wrong,
             "--log-dir", logs, expect=1)
@@ -215,7 +188,7 @@ with tempfile.TemporaryDirectory() as tmp:
           sorted(set(os.listdir(tmp)) - set(before)))
     broken = os.path.join(tmp, "broken")
     os.makedirs(broken)
-    write_layout(broken, 2024, extra=[("2-2", "XFA")])  # day 1 too far right for 31 days
+    write_layout(BATCH, broken, extra=[("2-2", "XFA")])  # day 1 too far right for 31 days
     before = sorted(os.listdir(tmp))
     p = run("--month", "2024-06", "--csv", month_csv, "--workbook", book, "--config-dir", broken,
             "--log-dir", logs, expect=1)
@@ -223,8 +196,7 @@ with tempfile.TemporaryDirectory() as tmp:
     check(sorted(os.listdir(tmp)) == before, "no file left by the failed run: %s" %
           sorted(set(os.listdir(tmp)) - set(before)))
     csv_2025 = os.path.join(tmp, "month2025.csv")
-    subprocess.run(["/usr/bin/python3", GENERATOR, csv_2025, "--children", "3", "--year", "2025",
-                    "--month", "6"], check=True)
+    generate_month(SRC, csv_2025, 3, year=2025)
     p = run("--month", "2025-06", "--csv", csv_2025, "--workbook", book, "--config-dir", cfg,
             "--log-dir", logs, expect=1)
     check("設定画面から2025年度の設定を行ってください。" in p.stderr, "year not set up: " + p.stderr)
@@ -251,5 +223,4 @@ with tempfile.TemporaryDirectory() as tmp:
     for line in ("うぇぶきらの札幌市連携 Ver", "ReadCSVtoCsvArray", "xAppOpen", "ExcelFileOpen開始", "終了"):
         check('】 %s' % line in log_text, "log has %s" % line)
 
-print("%d failure(s)" % len(failures))
-sys.exit(1 if failures else 0)
+finish()

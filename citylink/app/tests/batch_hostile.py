@@ -13,21 +13,13 @@ import sys
 import tempfile
 import zipfile
 
+from batch_common import LAYOUT, check, finish, work_folders, write_layout, write_month
+
 BATCH, SRC = sys.argv[1], sys.argv[2]
 SAMPLE = os.path.join(SRC, "samples", "時間外保育利用状況表.xlsx")
-LAYOUT = "札幌市連携.INI"
 # The ceiling holds for the product's builds. A sanitizer build keeps shadow memory and a quarantine
 # of freed blocks, so its peak says nothing about the program's own use: it gets no ceiling.
 MEMORY_CEILING_MB = float("inf") if os.environ.get("SUITE_SANITIZED") else 256
-HEADER = ('"日付","クラス","園児番号","生年月日","年齢","性別","保育必要量","園児名","ふりがな",'
-          '"出欠","登園時間","降園時間","ユーザー定義1","ユーザー定義2","備考"\r\n')
-failures = []
-
-
-def check(cond, what):
-    if not cond:
-        failures.append(what)
-        print("FAIL:", what)
 
 
 def run(*args, env=None, timeout=120):
@@ -47,45 +39,14 @@ def run(*args, env=None, timeout=120):
         return p.returncode, out.read().decode(), err.read().decode(), peak
 
 
-def write_month(path, children):
-    """One record per child, every child early (07:xx) on some day of June 2024: every child has
-    extended care, each under a name of its own."""
-    with open(path, "wb") as f:
-        f.write(HEADER.encode("cp932"))
-        chunk = []
-        for i in range(children):
-            chunk.append('"2024/06/%02d","ひよこ組","%d","2021/%d/%d","3歳","男","保育短時間",'
-                         '"山田　%d","やまだ　%d","出席","07:%02d","17:%02d","0","0","xyz"\r\n'
-                         % (i % 30 + 1, 100000 + i, i % 12 + 1, i % 28 + 1, i, i, i % 60, i % 60))
-            if len(chunk) == 20000:
-                f.write("".join(chunk).encode("cp932"))
-                chunk = []
-        f.write("".join(chunk).encode("cp932"))
-
-
-def seed_layout(cfg, logs):
-    """The settings as the demo prepares them: the 2018 defaults, item numbers set, copied to 2024."""
-    run("--show-layout", "2018", "--care", "short", "--config-dir", cfg, "--log-dir", logs)
-    path = os.path.join(cfg, LAYOUT)
-    with open(path, encoding="cp932", newline="") as f:
-        body = f.read().split("[2018]", 1)[1]
-    values = dict(line.split("=", 1) for line in body.splitlines() if "=" in line)
-    values["4-1"], values["4-2"] = "1", "2"
-    section = "".join("%s=%s\r\n" % kv for kv in values.items())
-    with open(path, "w", encoding="cp932", newline="") as f:
-        f.write("[2018]\r\n" + section + "[2024]\r\n" + section)
-
-
 def read(path):
     with open(path, "rb") as f:
         return f.read()
 
 
 with tempfile.TemporaryDirectory() as tmp:
-    cfg, logs = os.path.join(tmp, "config"), os.path.join(tmp, "logs")
-    os.makedirs(cfg)
-    os.makedirs(logs)
-    seed_layout(cfg, logs)
+    cfg, logs = work_folders(tmp)
+    write_layout(BATCH, cfg, log_dir=logs)
     sample = read(SAMPLE)
     common = ["--config-dir", cfg, "--log-dir", logs, "--month", "2024-06"]
 
@@ -189,5 +150,4 @@ with tempfile.TemporaryDirectory() as tmp:
         lines = read(os.path.join(folder, LAYOUT)).decode("cp932").split("\r\n")
         check(len([l for l in lines if "=" in l]) == 25, "%s: all 25 keys: %s" % (step, lines))
 
-print("%d failure(s)" % len(failures))
-sys.exit(1 if failures else 0)
+finish()
