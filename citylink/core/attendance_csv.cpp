@@ -356,10 +356,11 @@ inline bool hasHighByte(std::string_view s) {
         std::memcpy(&b, p + n - 4, 4);
         return ((a | b) & 0x80808080u) != 0;
     }
-    for (std::size_t i = 0; i < n; ++i)
-        if (static_cast<unsigned char>(p[i]) >= 0x80)
-            return true;
-    return false;
+    if (n == 0)
+        return false;
+    return ((static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[n / 2]) |
+             static_cast<unsigned char>(p[n - 1])) &
+            0x80) != 0; // one to three bytes, each looked at
 }
 
 // Turns the fields of a CP932 export into UTF-8 one by one instead of decoding the whole file
@@ -561,6 +562,13 @@ bool Cp932Scan::upTo(std::size_t limit) {
         // A run of characters that are not ASCII (a Japanese text), one character at a time, by
         // table: this loop sees every Japanese character the scan checks.
         while (end - p >= 2) {
+            // Two double-byte characters at once, the usual case of a Japanese text.
+            if (end - p >= 4 && kCp932Kind[p[0]] == kLeadByte && kCp932Kind[p[2]] == kLeadByte &&
+                kCp932Trail[p[1]] && kCp932Trail[p[3]]) {
+                extra += 2;
+                p += 4;
+                continue;
+            }
             const std::uint8_t kind = kCp932Kind[*p];
             if (kind == kAsciiByte)
                 break;

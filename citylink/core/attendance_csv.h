@@ -99,16 +99,21 @@ private:
         // Most quoted values of an export (dates, times, codes, names) are shorter than sixteen
         // bytes: two words searched in place cost less than the call into the C library.
         if constexpr (std::endian::native == std::endian::little) {
+            // The lowest byte flagged is the first quote (a flag above it may be false).
             constexpr std::uint64_t kOnes = 0x0101010101010101ull;
             constexpr std::uint64_t kHigh = 0x8080808080808080ull;
-            for (int word = 0; word < 2 && text_.size() - from >= 8; ++word, from += 8) {
+            auto quotes = [&](std::size_t at) {
                 std::uint64_t w;
-                std::memcpy(&w, text_.data() + from, 8);
-                const std::uint64_t x = w ^ (kOnes * '"'); // a zero byte where the quote is
-                // The lowest byte flagged is the first zero byte (a flag above it may be false).
-                const std::uint64_t zero = (x - kOnes) & ~x & kHigh;
-                if (zero != 0)
-                    return from + static_cast<std::size_t>(std::countr_zero(zero)) / 8;
+                std::memcpy(&w, text_.data() + at, 8);
+                const std::uint64_t x = w ^ (kOnes * '"'); // a zero byte where a quote is
+                return (x - kOnes) & ~x & kHigh;
+            };
+            if (text_.size() - from >= 16) {
+                if (const std::uint64_t first = quotes(from); first != 0)
+                    return from + static_cast<std::size_t>(std::countr_zero(first)) / 8;
+                if (const std::uint64_t second = quotes(from + 8); second != 0)
+                    return from + 8 + static_cast<std::size_t>(std::countr_zero(second)) / 8;
+                from += 16;
             }
         }
         const std::size_t at = text_.find('"', from);
