@@ -124,8 +124,10 @@ void NewRowWriter::append(std::string& out, int number, const NewRow& row) const
                 w.escaped(cell.value, false);
                 w.put(stringClose_);
             } else {
+                // A number's literal holds digits, a sign, a point and an exponent: nothing the
+                // writer escapes.
                 w.put(valueOpen_);
-                w.escaped(cell.value, false);
+                w.put(cell.value);
                 w.put(valueClose_);
             }
         }

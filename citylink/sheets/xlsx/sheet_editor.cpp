@@ -466,8 +466,9 @@ void SheetEditor::extendDimension(const RangeRef& written) {
                     {std::max(current.last.row, written.last.row),
                      std::max(current.last.col, written.last.col)}};
     if (merged != current) {
-        dimension_.attribute("ref").set_value(RangeAddress(merged).c_str());
+        // Written into the attribute when the part is written out, not at every write.
         dimensionArea_ = merged;
+        dimensionStale_ = true;
     }
 }
 
@@ -650,6 +651,10 @@ std::string SheetEditor::read(CellRef at, const std::vector<std::string>& shared
 }
 
 std::string SheetEditor::serialize() const {
+    if (dimensionStale_) {
+        dimension_.attribute("ref").set_value(RangeAddress(*dimensionArea_).c_str());
+        dimensionStale_ = false;
+    }
     return newRows_.empty() ? SerializeXml(doc_, text_.size()) : serializeWithNewRows();
 }
 

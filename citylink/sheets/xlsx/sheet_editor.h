@@ -105,6 +105,7 @@ private:
     pugi::xml_node dimension_;
     bool dimensionRead_ = false;
     std::optional<RangeRef> dimensionArea_; // what dimension_ says, once read
+    mutable bool dimensionStale_ = false;   // dimensionArea_ grew since the attribute was set
     std::string rowName_;                   // the name of a row element, prefix and all
     std::string prefix_; // namespace prefix of the worksheet's elements ("" or "x:")
     std::map<int, pugi::xml_node> rows_;
