@@ -161,13 +161,12 @@ bool Get延長時間_札幌H30(const AttendanceTable& attendance, std::optional<
             ValueTableCapacity::reserveRows(table, static_cast<int>(selectedRecords.size()),
                                             textBytes);
         }
+        std::string childKey; // one buffer for every record's key
         for (const SortedRecord& selectedRecord : selectedRecords) {
             const AttendanceRecordView record = attendance.at(selectedRecord.number);
             const std::string_view reading = selectedRecord.reading;
             int row = table.appendRow();
-            std::string childKey;
-            childKey.reserve(reading.size() + record.birthDate().size());
-            childKey.append(reading);
+            childKey.assign(reading);
             childKey.append(record.birthDate());
             table.set(row, kColChildKey, childKey);
             table.set(row, kColChildName, record.childName());
