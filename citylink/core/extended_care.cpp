@@ -48,15 +48,23 @@ bool leavesAfterShortBand(std::string_view departure, const CareBands& bands) {
     return minute && *minute > bands.短時間終了.minutesOfDay();
 }
 
-bool isExtendedCare(const AttendanceRecordView& record, std::optional<CareNeed> selected,
-                    const CareBands& bands) {
-    if (!selected || record.careNeed() != careNeedText(*selected))
-        return false;
-    if (*selected == CareNeed::Short)
+namespace {
+
+// Whether a record of that care need was in care outside its band.
+bool outsideBand(const AttendanceRecordView& record, CareNeed need, const CareBands& bands) {
+    if (need == CareNeed::Short)
         return arrivesBeforeShortBand(record.arrival(), bands) ||
                leavesAfterShortBand(record.departure(), bands);
     auto departure = minuteOfDay(record.departure());
     return departure && *departure > bands.標準時間終了.minutesOfDay();
+}
+
+} // namespace
+
+bool isExtendedCare(const AttendanceRecordView& record, std::optional<CareNeed> selected,
+                    const CareBands& bands) {
+    return selected && record.careNeed() == careNeedText(*selected) &&
+           outsideBand(record, *selected, bands);
 }
 
 namespace {
@@ -130,11 +138,20 @@ bool Get延長時間_札幌H30(const AttendanceTable& attendance, std::optional<
         // The records first, so that the table is sized once instead of doubling its way up, and
         // put in the table's order before they go in (see sortByChildAndDate).
         std::vector<SortedRecord> selectedRecords;
-        {
+        if (selected) {
+            // isExtendedCare for every record, its care need compared once per text the table
+            // holds: the table keeps a text that repeats from record to record once, so most
+            // records view the very text last found equal.
+            const std::string_view needText = careNeedText(*selected);
+            const char* sameNeed = nullptr;
             std::uint32_t number = 0;
             for (const AttendanceRecordView record : attendance) {
                 ++number;
-                if (!isExtendedCare(record, selected, bands))
+                const std::string_view need = record.careNeed();
+                if (need.size() != needText.size() || (need.data() != sameNeed && need != needText))
+                    continue;
+                sameNeed = need.data();
+                if (!outsideBand(record, *selected, bands))
                     continue;
                 // A record without a reading (the service leaves it empty when none was
                 // entered) takes the child's name in its place. With an empty reading the

@@ -207,16 +207,22 @@ TEST_F(Computation, TheTableIsTheOneSortedAfterFilling) {
                 if (shape == 2 && next(4) == 0)
                     attendance.append(
                         rec(date, kShort, "06:50", "", readings[next(6)], births[next(3)], name));
+                // Other care needs between, one of them as long as the short-time text.
+                if (next(5) == 0)
+                    attendance.append(rec(date, next(2) ? kStandard : "保育長時間", "06:00",
+                                          next(2) ? "18:30" : "17:00", reading, birth, name));
             }
         }
-        ASSERT_TRUE(run(CareNeed::Short));
-        ValueTable plain = plainWay(CareNeed::Short);
-        ASSERT_EQ(table.upperRow(), plain.upperRow()) << shape;
-        ASSERT_GT(table.upperRow(), 100);
-        for (int row = 1; row <= table.upperRow(); ++row)
-            for (int col = 0; col < kExtendedCareColumns; ++col)
-                ASSERT_EQ(table.get(row, col), plain.get(row, col))
-                    << "shape " << shape << " row " << row << " column " << col;
+        for (CareNeed need : {CareNeed::Short, CareNeed::Standard}) {
+            ASSERT_TRUE(run(need));
+            ValueTable plain = plainWay(need);
+            ASSERT_EQ(table.upperRow(), plain.upperRow()) << shape;
+            ASSERT_GT(table.upperRow(), need == CareNeed::Short ? 100 : 5);
+            for (int row = 1; row <= table.upperRow(); ++row)
+                for (int col = 0; col < kExtendedCareColumns; ++col)
+                    ASSERT_EQ(table.get(row, col), plain.get(row, col))
+                        << "shape " << shape << " row " << row << " column " << col;
+        }
     }
 }
 
