@@ -55,8 +55,10 @@ std::optional<std::string> TerminalPrompts::chooseOpenFile(const OpenFileRequest
 void TerminalProgress::setStatus(std::string_view text) {
     if (text.empty())
         return;
-    std::string line = std::string(text) + "\n";
-    std::fwrite(line.data(), 1, line.size(), out_);
+    // Written in two pieces into the stream's buffer: a line per record of a month, so no
+    // string is made for each.
+    std::fwrite(text.data(), 1, text.size(), out_);
+    std::fputc('\n', out_);
 }
 
 } // namespace citylink
