@@ -22,6 +22,33 @@ public:
         std::memcpy(at_, s.data(), s.size());
         at_ += s.size();
     }
+    // A short text whose storage can be read kReadAhead bytes on from its start (a piece of
+    // NewRowWriter's, a number in a string's own buffer): copied as one block of that size, which
+    // the buffer's slack takes, and the cursor moved by its length.
+    static constexpr std::size_t kReadAhead = 16;
+    void putShort(std::string_view s) {
+        if (s.size() > kReadAhead) {
+            put(s);
+            return;
+        }
+        std::memcpy(at_, s.data(), kReadAhead);
+        at_ += s.size();
+    }
+    // A row's number from a buffer of kReadAhead bytes (it has at most seven digits).
+    void putNumber(const char (&digits)[kReadAhead], std::size_t length) {
+        std::memcpy(at_, digits, kReadAhead);
+        at_ += length;
+    }
+    // A piece of NewRowWriter's (kPieceRoom bytes readable).
+    static constexpr std::size_t kPieceRoom = 32;
+    void putPiece(const std::string& s) {
+        if (s.size() > kPieceRoom) {
+            put(s);
+            return;
+        }
+        std::memcpy(at_, s.data(), kPieceRoom);
+        at_ += s.size();
+    }
     void column(int col) {
         char letters[4];
         int n = 0;
@@ -74,16 +101,20 @@ NewRowWriter::NewRowWriter(std::string_view prefix) : prefix_(prefix.size()) {
     rowOpen_ = "<" + p + "row r=\"";
     rowClose_ = "</" + p + "row>";
     cellOpen_ = "<" + p + "c r=\"";
-    valueOpen_ = "><" + p + "v>";
+    valueOpen_ = "\"><" + p + "v>";
     valueClose_ = "</" + p + "v></" + p + "c>";
-    stringOpen_ = " t=\"inlineStr\"><" + p + "is><" + p + "t";
+    stringOpen_ = "\" t=\"inlineStr\"><" + p + "is><" + p + "t";
     stringClose_ = "</" + p + "t></" + p + "is></" + p + "c>";
+    // Each piece's storage holds Cursor::kPieceRoom bytes and more (see Cursor::putPiece).
+    for (std::string* piece : {&rowOpen_, &rowClose_, &cellOpen_, &valueOpen_, &valueClose_,
+                               &stringOpen_, &stringClose_})
+        piece->reserve(2 * Cursor::kPieceRoom);
 }
 
 std::size_t NewRowWriter::bytes(const NewRow& row) const {
     // A row's tags and number; per cell its tags, address, "s", "t" and xml:space, and the style
     // and value escaped (six bytes a character at most).
-    std::size_t bytes = 32 + 2 * prefix_;
+    std::size_t bytes = 32 + 2 * prefix_ + Cursor::kPieceRoom; // and room to copy a piece whole
     for (const NewCell& cell : row.cells)
         bytes += 96 + 8 * prefix_ + 6 * (cell.style.size() + cell.value.size());
     return bytes;
@@ -93,45 +124,47 @@ void NewRowWriter::append(std::string& out, int number, const NewRow& row) const
     const std::size_t start = out.size();
     out.resize(start + bytes(row));
     Cursor w(out.data() + start);
-    char digits[16];
+    char digits[Cursor::kReadAhead];
     const std::string_view rowDigits(digits,
                                      std::to_chars(digits, digits + sizeof digits, number).ptr);
-    w.put(rowOpen_);
-    w.put(rowDigits);
+    w.putPiece(rowOpen_);
+    w.putNumber(digits, rowDigits.size());
     if (row.cells.empty()) {
         w.put("\"/>");
     } else {
         w.put("\">");
         for (const NewCell& cell : row.cells) {
-            w.put(cellOpen_);
+            // Every piece after the reference starts with the quote that closes it.
+            w.putPiece(cellOpen_);
             w.column(cell.col);
-            w.put(rowDigits);
-            w.put('"');
+            w.putNumber(digits, rowDigits.size());
             if (!cell.style.empty()) {
-                w.put(" s=\"");
+                w.put("\" s=\"");
                 w.escaped(cell.style, true);
-                w.put('"');
             }
             if (cell.value.empty()) {
-                w.put("/>");
+                w.put("\"/>");
                 continue;
             }
             if (cell.inlineString) {
-                w.put(stringOpen_);
+                w.putPiece(stringOpen_);
                 if (NeedsSpacePreserved(cell.value))
                     w.put(" xml:space=\"preserve\"");
                 w.put('>');
                 w.escaped(cell.value, false);
-                w.put(stringClose_);
+                w.putPiece(stringClose_);
             } else {
                 // A number's literal holds digits, a sign, a point and an exponent: nothing the
-                // writer escapes.
-                w.put(valueOpen_);
-                w.put(cell.value);
-                w.put(valueClose_);
+                // writer escapes. A short one lies in the string's own buffer of 16 bytes.
+                w.putPiece(valueOpen_);
+                if (cell.value.size() < Cursor::kReadAhead)
+                    w.putShort(cell.value);
+                else
+                    w.put(cell.value);
+                w.putPiece(valueClose_);
             }
         }
-        w.put(rowClose_);
+        w.putPiece(rowClose_);
     }
     out.resize(static_cast<std::size_t>(w.at() - out.data()));
 }

@@ -294,13 +294,15 @@ std::pair<int, int> SheetEditor::writeNewCells(NewRow& row, int firstCol,
     // The same cells the tree would get (see write): a written place that holds a cell keeps it
     // and its style, an empty text clears it; a new cell only for a text, with the style it
     // would take when typed in.
+    const bool unstyledText = textFormat(0); // a cell without "s" has the first format
     auto assign = [&](NewCell& cell, const std::string& value) {
         if (value.empty()) {
             cell.value.clear();
             cell.inlineString = false;
             return;
         }
-        StoredValue stored = StoreAssignedText(value, textFormat(styleIndex(cell.style)));
+        StoredValue stored = StoreAssignedText(
+            value, cell.style.empty() ? unstyledText : textFormat(styleIndex(cell.style)));
         cell.value = std::move(stored.text);
         cell.inlineString = !stored.number;
     };
