@@ -87,9 +87,10 @@ WorkbookFile::WorkbookFile(const std::filesystem::path& file)
             stylesPart_ = rel.target;
     }
 
-    std::string xml = package_.read(workbookPart_);
+    // Kept for the save, which writes the workbook part anew (LoadPart parses a copy of it).
+    workbookXml_ = package_.read(workbookPart_);
     pugi::xml_document doc;
-    if (!LoadPart(doc, xml) || LocalName(doc.document_element().name()) != "workbook")
+    if (!LoadPart(doc, workbookXml_) || LocalName(doc.document_element().name()) != "workbook")
         Fail(prefix + " (ブックの部品が正しい XML ではありません)");
     for (pugi::xml_node sheet : ChildNamed(doc.document_element(), "sheets").children()) {
         if (LocalName(sheet.name()) != "sheet")
@@ -159,9 +160,8 @@ void WorkbookFile::saveAs(const std::filesystem::path& out) {
 
     if (!replaced.empty()) {
         // Formulas elsewhere may read the written cells: their stored results are stale.
-        std::string xml = package_.read(workbookPart_);
         pugi::xml_document doc;
-        LoadPart(doc, xml);
+        LoadPart(doc, workbookXml_);
         pugi::xml_node root = doc.document_element();
         const std::string prefix = NamespacePrefix(root);
         pugi::xml_node calcPr = ChildNamed(root, "calcPr");

@@ -51,6 +51,7 @@ private:
 
     XlsxPackage package_;
     std::string workbookPart_;
+    std::string workbookXml_; // the workbook part as read
     std::string calcChainPart_;
     std::string sharedStringsPart_;
     std::vector<SheetEntry> sheets_;
