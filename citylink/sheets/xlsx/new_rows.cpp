@@ -22,18 +22,7 @@ public:
         std::memcpy(at_, s.data(), s.size());
         at_ += s.size();
     }
-    // A short text whose storage can be read kReadAhead bytes on from its start (a piece of
-    // NewRowWriter's, a number in a string's own buffer): copied as one block of that size, which
-    // the buffer's slack takes, and the cursor moved by its length.
     static constexpr std::size_t kReadAhead = 16;
-    void putShort(std::string_view s) {
-        if (s.size() > kReadAhead) {
-            put(s);
-            return;
-        }
-        std::memcpy(at_, s.data(), kReadAhead);
-        at_ += s.size();
-    }
     // A row's number from a buffer of kReadAhead bytes (it has at most seven digits).
     void putNumber(const char (&digits)[kReadAhead], std::size_t length) {
         std::memcpy(at_, digits, kReadAhead);
@@ -111,18 +100,36 @@ NewRowWriter::NewRowWriter(std::string_view prefix) : prefix_(prefix.size()) {
         piece->reserve(2 * Cursor::kPieceRoom);
 }
 
-std::size_t NewRowWriter::bytes(const NewRow& row) const {
+void NewTexts::setValue(NewCell& cell, std::string_view stored, bool inlineString) {
+    if (values_.size() + stored.size() > UINT32_MAX)
+        Fail("書き込む値が大きすぎます");
+    cell.valueAt = static_cast<std::uint32_t>(values_.size());
+    cell.valueSize = static_cast<std::uint32_t>(stored.size());
+    cell.inlineString = inlineString && !stored.empty();
+    values_.append(stored);
+}
+
+std::uint32_t NewTexts::keepStyle(const std::string& style) {
+    for (std::size_t i = 0; i < styles_.size(); ++i)
+        if (styles_[i] == style)
+            return static_cast<std::uint32_t>(i);
+    styles_.push_back(style);
+    return static_cast<std::uint32_t>(styles_.size() - 1);
+}
+
+std::size_t NewRowWriter::bytes(const NewRow& row, const NewTexts& texts) const {
     // A row's tags and number; per cell its tags, address, "s", "t" and xml:space, and the style
     // and value escaped (six bytes a character at most).
     std::size_t bytes = 32 + 2 * prefix_ + Cursor::kPieceRoom; // and room to copy a piece whole
     for (const NewCell& cell : row.cells)
-        bytes += 96 + 8 * prefix_ + 6 * (cell.style.size() + cell.value.size());
+        bytes += 96 + 8 * prefix_ + 6 * (texts.style(cell).size() + cell.valueSize);
     return bytes;
 }
 
-void NewRowWriter::append(std::string& out, int number, const NewRow& row) const {
+void NewRowWriter::append(std::string& out, int number, const NewRow& row,
+                          const NewTexts& texts) const {
     const std::size_t start = out.size();
-    out.resize(start + bytes(row));
+    out.resize(start + bytes(row, texts));
     Cursor w(out.data() + start);
     char digits[Cursor::kReadAhead];
     const std::string_view rowDigits(digits,
@@ -138,29 +145,27 @@ void NewRowWriter::append(std::string& out, int number, const NewRow& row) const
             w.putPiece(cellOpen_);
             w.column(cell.col);
             w.putNumber(digits, rowDigits.size());
-            if (!cell.style.empty()) {
+            if (cell.style != 0) {
                 w.put("\" s=\"");
-                w.escaped(cell.style, true);
+                w.escaped(texts.style(cell), true);
             }
-            if (cell.value.empty()) {
+            const std::string_view value = texts.value(cell);
+            if (value.empty()) {
                 w.put("\"/>");
                 continue;
             }
             if (cell.inlineString) {
                 w.putPiece(stringOpen_);
-                if (NeedsSpacePreserved(cell.value))
+                if (NeedsSpacePreserved(value))
                     w.put(" xml:space=\"preserve\"");
                 w.put('>');
-                w.escaped(cell.value, false);
+                w.escaped(value, false);
                 w.putPiece(stringClose_);
             } else {
                 // A number's literal holds digits, a sign, a point and an exponent: nothing the
-                // writer escapes. A short one lies in the string's own buffer of 16 bytes.
+                // writer escapes.
                 w.putPiece(valueOpen_);
-                if (cell.value.size() < Cursor::kReadAhead)
-                    w.putShort(cell.value);
-                else
-                    w.put(cell.value);
+                w.put(value);
                 w.putPiece(valueClose_);
             }
         }
@@ -169,8 +174,9 @@ void NewRowWriter::append(std::string& out, int number, const NewRow& row) const
     out.resize(static_cast<std::size_t>(w.at() - out.data()));
 }
 
-std::string NewCellText(const NewCell& cell) {
-    return cell.inlineString ? UnescapeCellText(cell.value) : cell.value;
+std::string NewCellText(const NewCell& cell, const NewTexts& texts) {
+    const std::string_view value = texts.value(cell);
+    return cell.inlineString ? UnescapeCellText(value) : std::string(value);
 }
 
 } // namespace sheets::xlsx

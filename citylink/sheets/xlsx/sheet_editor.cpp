@@ -297,14 +297,17 @@ std::pair<int, int> SheetEditor::writeNewCells(NewRow& row, int firstCol,
     const bool unstyledText = textFormat(0); // a cell without "s" has the first format
     auto assign = [&](NewCell& cell, const std::string& value) {
         if (value.empty()) {
-            cell.value.clear();
-            cell.inlineString = false;
+            newTexts_.setValue(cell, {}, false);
             return;
         }
         StoredValue stored = StoreAssignedText(
-            value, cell.style.empty() ? unstyledText : textFormat(styleIndex(cell.style)));
-        cell.value = std::move(stored.text);
-        cell.inlineString = !stored.number;
+            value, cell.style == 0 ? unstyledText : textFormat(styleIndex(newTexts_.style(cell))));
+        newTexts_.setValue(cell, stored.text, !stored.number);
+    };
+    // The style a new cell takes: its column's (a row the editor made has none of its own).
+    auto styleOf = [&](int col) -> std::uint32_t {
+        const std::string* style = columnStyle(col);
+        return style && !style->empty() && *style != "0" ? newTexts_.keepStyle(*style) : 0;
     };
     int minCreated = 0;
     int maxCreated = 0;
@@ -319,8 +322,7 @@ std::pair<int, int> SheetEditor::writeNewCells(NewRow& row, int firstCol,
             const int col = firstCol + static_cast<int>(j);
             NewCell& cell = row.cells.emplace_back();
             cell.col = col;
-            if (const std::string* style = columnStyle(col); style && *style != "0")
-                cell.style = *style;
+            cell.style = styleOf(col);
             assign(cell, values[j]);
             minCreated = minCreated == 0 ? col : minCreated;
             maxCreated = col;
@@ -343,8 +345,7 @@ std::pair<int, int> SheetEditor::writeNewCells(NewRow& row, int firstCol,
             continue;
         NewCell& cell = merged.emplace_back();
         cell.col = col;
-        if (const std::string* style = columnStyle(col); style && *style != "0")
-            cell.style = *style;
+        cell.style = styleOf(col);
         assign(cell, values[j]);
         minCreated = minCreated == 0 ? col : minCreated;
         maxCreated = col;
@@ -617,7 +618,7 @@ std::string SheetEditor::read(CellRef at, const std::vector<std::string>& shared
     if (auto fresh = newRows_.find(at.row); fresh != newRows_.end()) {
         for (const NewCell& cell : fresh->second.cells)
             if (cell.col == at.col)
-                return NewCellText(cell);
+                return NewCellText(cell, newTexts_);
         return {};
     }
     pugi::xml_node rowNode = row(at.row);
@@ -672,7 +673,7 @@ std::string SheetEditor::serializeWithNewRows() const {
     };
     std::map<int, Run> before; // by the number of the row in the tree they come before; 0: end
     for (auto it = newRows_.begin(); it != newRows_.end(); ++it) {
-        bytes += writer.bytes(it->second);
+        bytes += writer.bytes(it->second, newTexts_);
         auto next = rows_.upper_bound(it->first);
         const int anchor = next == rows_.end() ? 0 : next->first;
         auto [run, added] = before.try_emplace(anchor, Run{it, it});
@@ -683,7 +684,7 @@ std::string SheetEditor::serializeWithNewRows() const {
         if (run == before.end())
             return;
         for (auto it = run->second.begin; it != run->second.end; ++it)
-            writer.append(out, it->first, it->second);
+            writer.append(out, it->first, it->second, newTexts_);
     };
     std::string out;
     out.reserve(bytes);

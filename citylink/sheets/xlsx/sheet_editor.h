@@ -110,6 +110,7 @@ private:
     std::string prefix_; // namespace prefix of the worksheet's elements ("" or "x:")
     std::map<int, pugi::xml_node> rows_;
     std::map<int, NewRow> newRows_; // by row number; rows_ holds the rows of the tree only
+    NewTexts newTexts_;             // their cells' texts
     bool compactNewRows_ = true;
     struct ColumnStyle {
         int min;
