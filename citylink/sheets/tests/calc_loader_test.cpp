@@ -1,6 +1,7 @@
 // The programs' loader of the Calc module: the built module found and used on a real office, and a
 // missing module answered as "not installed" with the reason, with nothing started.
 #include "citylink/sheets/calc/calc_loader.h"
+#include "foundation/utf8_path.h"
 #include "testsupport/test_files.h"
 
 #include <gtest/gtest.h>
@@ -13,11 +14,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kShort = "利用状況表（保育短時間）";
-
-std::string utf8(const fs::path& p) {
-    auto s = p.u8string();
-    return std::string(s.begin(), s.end());
-}
 
 } // namespace
 
@@ -65,13 +61,13 @@ TEST(CalcModuleBuilt, DrivesARealOfficeThroughTheModule) {
     {
         CalcOfficePtr office = loader.privateOffice(std::chrono::seconds(60));
         ApplicationPtr app = loader.createApplication(office, {});
-        auto sheet = app->Workbooks()->Open(utf8(book))->Worksheets()->Item(kShort);
+        auto sheet = app->Workbooks()->Open(utf8::fromPath(book))->Worksheets()->Item(kShort);
         sheet->Range("D6")->setValue("2019");
         EXPECT_EQ(sheet->Range("D6")->Value(), "2019");
         pid = office->processId();
         EXPECT_GT(pid, 0);
         // An office error comes back as the layer's error, across the module's boundary.
-        EXPECT_THROW(app->Workbooks()->Open(utf8(dir / "missing.xlsx")), AutomationError);
+        EXPECT_THROW(app->Workbooks()->Open(utf8::fromPath(dir / "missing.xlsx")), AutomationError);
         app->Quit();
     }
     // The private office ends with its last reference; the workbook was never written.
