@@ -301,13 +301,16 @@ void UsageSheetRun::pasteRows(const CityLayout& layout, CareNeed need, const Car
             bool placed = false;
             // The early arrival and the late departure each on their rows, decided by the very
             // comparison that selected the record (times of day, not the first characters).
+            // The selection and the grid read a time alike; the grid still checks its own reading.
             if (need == CareNeed::Short) {
-                if (arrivesBeforeShortBand(arrival, bands)) {
-                    put(1, *timeOfDay(arrival));
+                auto early = timeOfDay(arrival);
+                if (early && arrivesBeforeShortBand(arrival, bands)) {
+                    put(1, *early);
                     placed = true;
                 }
-                if (leavesAfterShortBand(departure, bands)) {
-                    put(3, *timeOfDay(departure));
+                auto late = timeOfDay(departure);
+                if (late && leavesAfterShortBand(departure, bands)) {
+                    put(3, *late);
                     placed = true;
                 }
             } else if (auto t = timeOfDay(departure)) {
