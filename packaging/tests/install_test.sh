@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # `cmake --install` of the build into a DESTDIR (prefix /usr/local), then the installed copy is
 # used as installed: citylink-batch fills the sample workbook with its settings and log where the
-# installed layout puts them, gridmover-cli converts the shared VB6 test project, and the desktop
-# entries and metainfo pass their validators.
+# installed layout puts them, gridmover-cli converts the shared VB6 test project, every program
+# has its manual page, and the desktop entries and metainfo pass their validators.
 #   install_test.sh BUILD_DIR SOURCE_DIR [CALLER_CXX_FLAGS]
 set -euo pipefail
 build="$1"
@@ -39,11 +39,30 @@ done
     fail "the layout file's link points to $(readlink "$layout_ini")"
 [[ "$(cd "$programs/../dat" && pwd -P)" == "$(cd "$state/dat" && pwd -P)" ]] ||
     fail "../dat beside the program folder is not the state folder's dat"
-for page in citylink-batch gridmover-cli; do
-    zcat "$root/share/man/man1/$page.1.gz" | grep '^\.SH DESCRIPTION' >/dev/null || fail "man page of $page"
+# Every program on PATH has its manual page; the window programs' pages are written by hand and
+# have the sections a reader looks for, and gridmover's names every option its --help lists.
+man1="$root/share/man/man1"
+for program in citylink citylink-batch gridmover gridmover-cli printctl-demo; do
+    [[ -x "$programs/$program" ]] || continue
+    zcat "$man1/$program.1.gz" >"$work/page" || fail "no man page of $program"
+    grep '^\.SH DESCRIPTION' "$work/page" >/dev/null || fail "man page of $program"
 done
-zcat "$root/share/man/man1/citylink-batch.1.gz" | grep -F '\-\-config\-dir' >/dev/null ||
+for program in citylink gridmover printctl-demo; do
+    [[ -x "$programs/$program" ]] || continue
+    zcat "$man1/$program.1.gz" >"$work/page"
+    for section in NAME SYNOPSIS DESCRIPTION OPTIONS FILES "SEE ALSO"; do
+        grep -x "\.SH $section" "$work/page" >/dev/null || fail "the man page of $program lacks $section"
+    done
+done
+zcat "$man1/citylink-batch.1.gz" | grep -F '\-\-config\-dir' >/dev/null ||
     fail "the man page of citylink-batch lacks --config-dir"
+if [[ -x "$programs/gridmover" ]]; then
+    zcat "$man1/gridmover.1.gz" >"$work/page"
+    for option in $("$programs/gridmover" --help | grep -o -e '--[a-z-]*' | sort -u); do
+        grep -F -- "${option//-/\\-}" "$work/page" >/dev/null ||
+            fail "the man page of gridmover lacks $option"
+    done
+fi
 desktop-file-validate "$root"/share/applications/*.desktop
 appstreamcli validate --no-net "$root"/share/metainfo/*.metainfo.xml >/dev/null
 
