@@ -19,6 +19,8 @@ std::optional<BatchEngine> parseBatchEngine(std::string_view name);
 std::string_view batchEngineNames();
 // The --engine paragraph of --help, Japanese then English, indented as the others.
 std::string_view batchEngineHelp();
+// The --workbook paragraph from its first line's text on: which workbooks the engines open.
+std::string_view batchWorkbookHelp();
 
 // Registers the engine for the run. Embedded and Calc hand the filled workbook over the same way:
 // a file at `handOver.outputPath` (by default "<name>_記入済" beside the workbook), reported to

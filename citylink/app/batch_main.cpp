@@ -55,11 +55,7 @@ Fills the city's usage workbook from the month's attendance CSV, without a windo
                       Target month; every date of the CSV must lie in it.
   --csv FILE          「登降園管理＞出席情報検索」から出力したCSV（CP932）。
                       The attendance export of the month (CP932).
-  --workbook FILE     記入する時間外保育利用状況表（.xlsx / .xlsm、calc では .xls / .ods も）。
-                      元のファイルは変更しません。
-                      The city's workbook to fill (.xlsx/.xlsm; with calc also .xls/.ods); it is
-                      never changed itself.
-  --care short|standard
+  --workbook FILE     {workbook-help}  --care short|standard
                       short = 保育短時間（既定 / default）、standard = 保育標準時間。
   --bands HH:MM,HH:MM,HH:MM
                       短時間開始、短時間終了、標準時間終了。省略時は設定フォルダーの
@@ -101,6 +97,7 @@ std::string helpText() {
             help.replace(at, mark.size(), text);
     };
     put("{engine-help}", batchEngineHelp());
+    put("{workbook-help}", batchWorkbookHelp());
     put("{engines}", batchEngineNames());
     return help;
 }

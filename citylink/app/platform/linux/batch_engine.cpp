@@ -27,6 +27,14 @@ std::string_view batchEngineHelp() {
 )";
 }
 
+std::string_view batchWorkbookHelp() {
+    return R"(記入する時間外保育利用状況表（.xlsx / .xlsm、calc では .xls / .ods も）。
+                      元のファイルは変更しません。
+                      The city's workbook to fill (.xlsx/.xlsm; with calc also .xls/.ods); it is
+                      never changed itself.
+)";
+}
+
 void registerBatchEngine(sheets::BackendRegistry& registry, BatchEngine engine,
                          const sheets::EmbeddedEngineOptions& handOver) {
     if (engine != BatchEngine::Calc) {

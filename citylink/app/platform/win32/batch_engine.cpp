@@ -31,6 +31,14 @@ std::string_view batchEngineHelp() {
 )";
 }
 
+std::string_view batchWorkbookHelp() {
+    return R"(記入する時間外保育利用状況表（.xlsx / .xlsm、excel では Excel で開ける
+                      ブックも）。元のファイルは変更しません。
+                      The city's workbook to fill (.xlsx/.xlsm; with excel any workbook Excel
+                      opens); it is never changed itself.
+)";
+}
+
 void registerBatchEngine(sheets::BackendRegistry& registry, BatchEngine engine,
                          const sheets::EmbeddedEngineOptions& handOver) {
     if (engine == BatchEngine::Excel) {
